@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+
+class StatusList;
+
+namespace Ui {
+class frm_Sample;
+}
+
+// The main window: launcher, owner of the status list and of the strings all windows share.
+class frm_Sample : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit frm_Sample(QWidget* parent = nullptr);
+    ~frm_Sample() override;
+
+    // Shared state (see the logging convention below).
+    qint32 Counter = 0;
+    QString MyErrDesc;
+    QString MyExtErrDesc;
+    QString MySUEDesc;
+    QString MyErrLoc;
+    QString MyResponse;
+    QString result;
+
+    StatusList* lstStatusResults = nullptr;
+
+    // Translators: each writes its text into its shared string and leaves the argument unchanged.
+    void WhatError(qint32& ErrCode);
+    void WhatExtPrtErr(qint32& PrtExtErr);
+    void WhatExtMICRErr(qint32& MICRExtErr);
+    void WhatSUE(qint32& MySUECode);
+
+    // The escape decoder.
+    QString Parse(const QString& MyStr) const;
+
+    // The logging convention, the one place that writes the status list: the line is Counter in
+    // decimal followed by `pieces`; it is appended and selected, then Counter goes up by one.
+    void AddStatusLine(const QString& pieces);
+    // The one pattern of a device handler: WhatError(code), then a line of literal + MyErrDesc.
+    void LogResult(qint32 code, const QString& literal);
+
+public Q_SLOTS:
+    void cmdLoadPrinter_Click();
+    void cmdLoadCashDrawer_Click();
+    void cmdExit_Click();
+    void MenuCtrlFileExit_Click(int Index = 1);
+    void UsingSampApp_Click();
+    void MenuCtrlHelpAbout_Click(int Index = 3);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Form_Load();
+    void Form_Unload();
+    void connectHandlers();
+
+    Ui::frm_Sample* ui;
+    bool m_unloaded = false;
+};

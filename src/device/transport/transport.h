@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+namespace device {
+
+// A byte link to a printer. Transports never block the thread: they are event-driven, and every
+// outcome arrives as a signal (possibly emitted before the call that caused it returns, so connect
+// first). Constructors do no I/O.
+class Transport : public QObject {
+    Q_OBJECT
+public:
+    enum class OpenStatus {
+        Opened, // the link is ours
+        Busy,   // held by someone else: worth retrying until the claim time-out
+        Failed  // absent, refused or misconfigured: retrying will not help
+    };
+    Q_ENUM(OpenStatus)
+
+    using QObject::QObject;
+    ~Transport() override = default;
+
+    // Starts taking the link exclusively; the answer is openFinished.
+    virtual void open() = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+    // Queues bytes for the printer; a failure is reported through linkLost.
+    virtual void write(const QByteArray& bytes) = 0;
+    // What the link is, for logs ("tcp://10.0.0.5:9100").
+    virtual QString describe() const = 0;
+
+Q_SIGNALS:
+    void openFinished(device::Transport::OpenStatus status, const QString& reason);
+    void dataReceived(const QByteArray& bytes);
+    void linkLost(const QString& reason);
+};
+
+} // namespace device

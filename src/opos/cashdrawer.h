@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+namespace opos {
+
+// The OPOS 1.8 cash drawer control as the windows see it. The drawer is sharable: it can be
+// enabled without a claim. StatusUpdateEvent carries 1 when the drawer opens, 0 when it closes.
+class CashDrawer : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~CashDrawer() override = default;
+
+    virtual qint32 Open(const QString& DeviceName) = 0;
+    virtual qint32 Close() = 0;
+    virtual qint32 OpenDrawer() = 0;
+    virtual void setDeviceEnabled(bool enabled) = 0;
+    virtual qint32 ResultCode() const = 0;
+    virtual qint32 State() const = 0;
+
+Q_SIGNALS:
+    void StatusUpdateEvent(qint32 Data);
+};
+
+} // namespace opos
