@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QStringView>
+
+namespace device {
+
+// Unicode text to the single-byte code page the printer has selected (ESC t).
+class CodePageConverter {
+public:
+    static constexpr int Ascii = 998;
+
+    static bool isSupported(int codePage); // 437, 850, 852, 858, 866, 1252, 998 (ASCII)
+
+    // A character the code page lacks becomes '?' (a surrogate pair is one character). U+0000..U+001F
+    // pass as their byte. U+0080..U+009F stand for the Windows-1252 characters of those codes (escaped
+    // print data such as \80 arrives as U+0080 and means the euro sign). An unsupported code page
+    // gives ASCII.
+    static QByteArray encode(QStringView text, int codePage);
+};
+
+} // namespace device

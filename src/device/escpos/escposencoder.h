@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QtGlobal>
+
+class QImage;
+
+namespace device {
+
+// ESC/POS commands as bytes. Pure functions; arguments out of range are clamped to what the
+// command can carry.
+namespace EscPos {
+QByteArray initialize();                               // ESC @
+QByteArray selectCharacterTable(int n);                // ESC t n
+QByteArray lineFeed();                                 // LF
+QByteArray feedLines(int n);                           // ESC d n, split above 255
+QByteArray feedDots(int n);                            // ESC J n, split above 255
+QByteArray cut(bool full, int feedDots = 0);           // GS V 65/66 n: feed to the cutter, then cut
+QByteArray cutHere(bool full);                         // GS V 0/1: cut at the current position
+QByteArray bold(bool on);                              // ESC E n
+QByteArray underline(int dots);                        // ESC - n (0, 1, 2)
+QByteArray reverse(bool on);                           // GS B n
+QByteArray characterSize(int widthMul, int heightMul); // GS ! n (1..8 each)
+QByteArray justify(int n);                             // ESC a n (0 left, 1 centre, 2 right)
+QByteArray upsideDown(bool on);                        // ESC { n
+QByteArray pageMode();                                 // ESC L
+QByteArray pageArea(int x, int y, int dx, int dy);     // ESC W
+QByteArray pageDirection(int n);                       // ESC T n
+QByteArray printPage();                                // FF
+QByteArray standardMode();                             // ESC S
+QByteArray enableAutomaticStatus(quint8 mask);         // GS a n
+QByteArray realtimeStatus(int n);                      // DLE EOT n
+QByteArray transmitStatus(int n);                      // GS r n
+QByteArray drawerKick(int pin, int onMs, int offMs);   // ESC p m t1 t2
+QByteArray rasterImage(const QImage& monochrome);      // GS v 0, bit 7 leftmost, 1 = black
+QByteArray barcodeSetup(int heightDots, int moduleWidth, int hriPosition); // GS h, GS w, GS H
+QByteArray barcode(int gsKType, const QByteArray& data);                   // GS k m n d... (function B)
+} // namespace EscPos
+
+} // namespace device

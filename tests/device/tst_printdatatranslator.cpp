@@ -1,0 +1,189 @@
+#include "device/escpos/printdatatranslator.h"
+
+#include <QtTest>
+
+using namespace device;
+
+namespace {
+
+PrinterProfile profile80() {
+    return *PrinterProfile::byId(QStringLiteral("80mm"));
+}
+
+QString esc(const char* text) {
+    return QString::fromLatin1(text);
+}
+
+} // namespace
+
+class TestPrintDataTranslator : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void translate_data();
+    void translate();
+    void attributesLastAcrossCallsUntilLineFeed();
+    void resetForgetsAttributes();
+    void cutFollowsWhatTheCutterCanDo_data();
+    void cutFollowsWhatTheCutterCanDo();
+    void storedBitmaps();
+    void hugeNumbersStayBounded();
+};
+
+void TestPrintDataTranslator::translate_data() {
+    QTest::addColumn<QString>("data");
+    QTest::addColumn<int>("characterSet");
+    QTest::addColumn<QByteArray>("expected");
+    auto row = [](const char* name, const QString& data, const char* hex, int characterSet = 437) {
+        QTest::newRow(name) << data << characterSet << QByteArray::fromHex(hex);
+    };
+    // Feeds
+    row("feed 10 lines", esc("\x1b|10lF"), "1b640a");
+    row("feed lines default one", esc("\x1b|lF"), "1b6401");
+    row("feed zero lines is nothing", esc("\x1b|0lF"), "");
+    row("feed 300 lines split", esc("\x1b|300lF"), "1b64ff1b642d");
+    row("feed dots", esc("\x1b|40uF"), "1b4a28");
+    row("reverse feed not supported", esc("a\x1b|2rFb"), "6162");
+
+    // Per-line attributes and their reset right after the LF
+    row("size 4 then reset", esc("\x1b|4CBig\n"),
+        "1d2111426967"
+        "0a1d2100");
+    row("double wide", esc("\x1b|2Cx\n"), "1d2110780a1d2100");
+    row("normal size needs no reset", esc("\x1b|1Cx\n"), "1d2100780a");
+    row("size 5 dropped", esc("\x1b|5Cx"), "78");
+    row("bold for one line", esc("\x1b|bCBold\nNext\n"),
+        "1b4501426f6c64"
+        "0a1b4500"
+        "4e6578740a");
+    row("bold switched off needs no reset", esc("\x1b|bC\x1b|!bCx\n"), "1b45011b4500780a");
+    row("underline default one dot", esc("\x1b|uCu\n"), "1b2d01750a1b2d00");
+    row("underline two dots", esc("\x1b|2uCu"), "1b2d0275");
+    row("underline clamps to two", esc("\x1b|9uCu"), "1b2d0275");
+    row("underline zero is off", esc("\x1b|uC\x1b|0uCu\n"), "1b2d011b2d00750a");
+    row("reverse", esc("\x1b|rvCx\n"), "1d4201780a1d4200");
+    row("centre", esc("\x1b|cAx\n"), "1b6101780a1b6100");
+    row("right", esc("\x1b|rAx\n"), "1b6102780a1b6100");
+    row("several attributes reset together", esc("\x1b|cA\x1b|bC\x1b|4Cx\n"),
+        "1b61011b45011d2111780a1b45001d21001b6100");
+    row("normal resets everything at once", esc("\x1b|bCa\x1b|Nb\n"),
+        "1b450161"
+        "1b45001b2d001d42001d21001b6100"
+        "620a");
+    row("no reset on an empty line", esc("\n\n"), "0a0a");
+    row("CR LF lines unchanged", esc("Line 1\r\nLine 2\r\n"), "4c696e6520310d0a4c696e6520320d0a");
+    row("CR LF with bold", esc("\x1b|bCA\r\n"), "1b4501410d0a1b4500");
+
+    // Unknown, incomplete and raw
+    row("unknown sequences dropped", esc("a\x1b|iCb\x1b|3hCc\x1b|tLd\x1b|!1Ce\x1b|2ZZf"),
+        "6162636465"
+        "5a66");
+    row("raw ESC d passes", esc("\x1b\x64\x03"), "1b6403");
+    row("raw ESC at end passes", esc("a\x1b"), "611b");
+    row("raw GS passes", esc("\x1d\x21\x11X"), "1d211158");
+    row("truncated ESC|", esc("\x1b|"), "");
+    row("truncated after number", esc("\x1b|12"), "");
+    row("truncated after letters", esc("ab\x1b|12lf"), "6162");
+    row("broken sequence keeps what follows", esc("ab\x1b|12 cd"), "6162206364");
+    row("broken by another sequence", esc("\x1b|\x1b|bCx"), "1b450178");
+    row("broken by a bar", esc("\x1b||"), "7c");
+    row("negated bold", esc("\x1b|!bC"), "1b4500");
+
+    // Cuts
+    row("cut full", esc("\x1b|P"), "1d564100");
+    row("cut 100 percent", esc("\x1b|100P"), "1d564100");
+    row("cut partial", esc("\x1b|50P"), "1d564200");
+    row("cut 0 percent dropped", esc("\x1b|0P"), "");
+    row("cut above 100 dropped", esc("\x1b|101P"), "");
+    row("cut ends a pending line first", esc("Total\x1b|P"), "546f74616c0a1d564100");
+    row("cut after LF adds no line", esc("T\n\x1b|P"), "540a1d564100");
+    row("cut after raw feed adds no line", esc("\x1b\x64\x03\x1b|P"), "1b64031d564100");
+    row("cut ends a bold line with its reset", esc("\x1b|bCT\x1b|P"), "1b4501540a1b45001d564100");
+    row("feed then full cut", esc("Total\x1b|fP"), "546f74616c1b64051d5600");
+    row("feed then partial cut", esc("\x1b|75fP"), "1b64051d5601");
+
+    // Text in the current character set
+    row("text in 858", QStringLiteral("é€\x1b|bC€"), "82d51b4501d5", 858);
+    row("text in 437", QStringLiteral("é€\x1b|bC€"), "823f1b45013f", 437);
+    row("text in 866", QStringLiteral("Итог\n"), "88e2aea30a", 866);
+    row("escaped 80 is the euro in 1252", QString(QChar(0x80)), "80", 1252);
+}
+
+void TestPrintDataTranslator::translate() {
+    QFETCH(QString, data);
+    QFETCH(int, characterSet);
+    QFETCH(QByteArray, expected);
+    PrintDataTranslator translator(profile80(), characterSet);
+    QCOMPARE(translator.translate(data).toHex(' '), expected.toHex(' '));
+}
+
+void TestPrintDataTranslator::attributesLastAcrossCallsUntilLineFeed() {
+    PrintDataTranslator translator(profile80(), 437);
+    QCOMPARE(translator.translate(esc("\x1b|bC\x1b|2uCx")).toHex(), QByteArray("1b45011b2d0278"));
+    QCOMPARE(translator.translate(esc("y\n")).toHex(), QByteArray("790a1b45001b2d00"));
+    QCOMPARE(translator.translate(esc("z\n")).toHex(), QByteArray("7a0a"));
+    // A pending line from an earlier call still gets flushed before a cut.
+    translator.translate(esc("abc"));
+    QCOMPARE(translator.translate(esc("\x1b|P")).toHex(), QByteArray("0a1d564100"));
+    translator.setCharacterSet(858);
+    QCOMPARE(translator.translate(QStringLiteral("€")).toHex(), QByteArray("d5"));
+}
+
+void TestPrintDataTranslator::resetForgetsAttributes() {
+    PrintDataTranslator translator(profile80(), 437);
+    translator.translate(esc("\x1b|4Cbig"));
+    translator.reset();
+    QCOMPARE(translator.translate(esc("\n\x1b|P")).toHex(), QByteArray("0a1d564100"));
+}
+
+void TestPrintDataTranslator::cutFollowsWhatTheCutterCanDo_data() {
+    QTest::addColumn<bool>("hasCutter");
+    QTest::addColumn<bool>("hasPartialCut");
+    QTest::addColumn<QString>("data");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("no cutter: cut ignored") << false << false << esc("\x1b|P") << QByteArray();
+    QTest::newRow("no cutter: feed only")
+        << false << false << esc("\x1b|fP") << QByteArray::fromHex("1b6405");
+    QTest::newRow("full cutter only: partial becomes full")
+        << true << false << esc("\x1b|50P") << QByteArray::fromHex("1d564100");
+    QTest::newRow("full cutter only: feed and full")
+        << true << false << esc("\x1b|50fP") << QByteArray::fromHex("1b64051d5600");
+}
+
+void TestPrintDataTranslator::cutFollowsWhatTheCutterCanDo() {
+    QFETCH(bool, hasCutter);
+    QFETCH(bool, hasPartialCut);
+    QFETCH(QString, data);
+    PrinterProfile profile = profile80();
+    profile.hasCutter = hasCutter;
+    profile.hasPartialCut = hasPartialCut;
+    PrintDataTranslator translator(profile, 437);
+    QTEST(translator.translate(data), "expected");
+}
+
+void TestPrintDataTranslator::storedBitmaps() {
+    PrintDataTranslator translator(profile80(), 437);
+    QCOMPARE(translator.translate(esc("\x1b|1B")), QByteArray()); // no source yet
+
+    QList<int> asked;
+    translator.setBitmapSource([&asked](int number) -> std::optional<QByteArray> {
+        asked << number;
+        if (number == 1)
+            return QByteArray::fromHex("1d7630000100010080");
+        return std::nullopt;
+    });
+    QCOMPARE(translator.translate(esc("a\x1b|1B")).toHex(), QByteArray("610a1d7630000100010080"));
+    QCOMPARE(translator.translate(esc("\x1b|2Bb")).toHex(), QByteArray("62"));
+    QCOMPARE(translator.translate(esc("\x1b|Bc\x1b|!1B")).toHex(), QByteArray("63"));
+    QCOMPARE(asked, QList<int>({1, 2}));
+}
+
+void TestPrintDataTranslator::hugeNumbersStayBounded() {
+    PrintDataTranslator translator(profile80(), 437);
+    const QByteArray bytes = translator.translate(esc("\x1b|99999999999999999999lF"));
+    QVERIFY(bytes.startsWith(QByteArray::fromHex("1b64ff")));
+    QVERIFY2(bytes.size() < 2000, QByteArray::number(bytes.size()));
+    QCOMPARE(translator.translate(esc("\x1b|99999999999999999999uC")).toHex(), QByteArray("1b2d02"));
+}
+
+QTEST_APPLESS_MAIN(TestPrintDataTranslator)
+#include "tst_printdatatranslator.moc"
