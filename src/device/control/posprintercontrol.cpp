@@ -1,0 +1,675 @@
+#include "device/control/posprintercontrol.h"
+
+#include "device/control/syncwait.h"
+#include "device/escpos/escposencoder.h"
+#include "device/registry/deviceregistry.h"
+
+#include <QDeadlineTimer>
+#include <QFileInfo>
+#include <QPointer>
+#include <QRegularExpression>
+
+namespace device {
+
+using namespace opos;
+
+namespace {
+
+// The ASB items the controls follow: drawer pin, online/offline, errors, roll paper.
+constexpr quint8 kAutomaticStatusMask = 0x0F;
+
+// Print data that leaves the printer at the start of a line: a line feed, a feed or a cut.
+bool endsAtLineStart(const QString& data) {
+    static const QRegularExpression tail(QStringLiteral("(\\n|\\x1B\\|\\d*[lu]F|\\x1B\\|\\d*f?P)$"));
+    return tail.match(data).hasMatch();
+}
+
+bool isKnownSymbology(qint32 s) {
+    return (s >= PTR_BCS_UPCA && s <= PTR_BCS_OCRB) || s == 123 || s == PTR_BCS_PDF417 ||
+           s == PTR_BCS_MAXICODE;
+}
+
+// A shared slot for an answer that may come after the waiter gave up.
+template <typename T> using Answer = std::shared_ptr<std::optional<T>>;
+
+} // namespace
+
+PosPrinterControl::PosPrinterControl(QObject* parent)
+    : opos::PosPrinter(parent), m_events([this](const PendingEvent& e) { deliver(e); }, this),
+      m_output(this) {
+    connect(&m_output, &OutputQueue::completed, this, &PosPrinterControl::onRequestCompleted);
+    connect(&m_output, &OutputQueue::failed, this, &PosPrinterControl::onRequestFailed);
+    connect(&m_output, &OutputQueue::drained, this, &PosPrinterControl::onQueueDrained);
+    m_retryTimer.setSingleShot(true);
+    connect(&m_retryTimer, &QTimer::timeout, this, &PosPrinterControl::retryNow);
+}
+
+PosPrinterControl::~PosPrinterControl() {
+    if (isOpen())
+        closeDevice();
+}
+
+// ---- calls -------------------------------------------------------------------------------------
+
+qint32 PosPrinterControl::Open(const QString& DeviceName) {
+    return runCall(m_result, m_events, "Open", [&] { return openDevice(DeviceName); });
+}
+
+qint32 PosPrinterControl::Claim(qint32 Timeout) {
+    return runCall(m_result, m_events, "Claim", [&] { return claimDevice(Timeout); });
+}
+
+qint32 PosPrinterControl::ReleaseDevice() {
+    return runCall(m_result, m_events, "ReleaseDevice", [&] { return releaseDevice(); });
+}
+
+qint32 PosPrinterControl::Close() {
+    return runCall(m_result, m_events, "Close", [&] { return closeDevice(); });
+}
+
+qint32 PosPrinterControl::CheckHealth(qint32 Level) {
+    return runCall(m_result, m_events, "CheckHealth", [&] { return checkHealth(Level); });
+}
+
+qint32 PosPrinterControl::PrintNormal(qint32 Station, const QString& Data) {
+    return runCall(m_result, m_events, "PrintNormal", [&] { return printNormal(Station, Data); });
+}
+
+qint32 PosPrinterControl::RotatePrint(qint32 Station, qint32 Rotation) {
+    return runCall(m_result, m_events, "RotatePrint", [&] { return rotatePrint(Station, Rotation); });
+}
+
+qint32 PosPrinterControl::CutPaper(qint32 Percentage) {
+    return runCall(m_result, m_events, "CutPaper", [&] { return cutPaper(Percentage); });
+}
+
+qint32 PosPrinterControl::PrintBarCode(qint32 Station, const QString& Data, qint32 Symbology, qint32 Height,
+                                       qint32 Width, qint32 Alignment, qint32 TextPosition) {
+    return runCall(m_result, m_events, "PrintBarCode", [&]() -> Outcome {
+        if (auto refused = deviceCheck())
+            return *refused;
+        if (Station != PTR_S_RECEIPT || !isKnownSymbology(Symbology) || Data.isEmpty() || Height <= 0 ||
+            Width <= 0 || Width > m_profile.lineWidthDots || Alignment < PTR_BC_RIGHT ||
+            (TextPosition != PTR_BC_TEXT_NONE && TextPosition != PTR_BC_TEXT_ABOVE &&
+             TextPosition != PTR_BC_TEXT_BELOW))
+            return OPOS_E_ILLEGAL;
+        if (auto busy = busyCheck())
+            return *busy;
+        qCWarning(lcDevice) << "PrintBarCode is not available in this build";
+        return OPOS_E_FAILURE;
+    });
+}
+
+qint32 PosPrinterControl::SetBitmap(qint32 BitmapNumber, qint32 Station, const QString& FileName,
+                                    qint32 Width, qint32 Alignment) {
+    return runCall(m_result, m_events, "SetBitmap", [&]() -> Outcome {
+        if (auto refused = deviceCheck())
+            return *refused;
+        if (BitmapNumber < 1 || BitmapNumber > 20 || Station != PTR_S_RECEIPT)
+            return OPOS_E_ILLEGAL;
+        if (FileName.isEmpty())
+            return OPOS_SUCCESS; // un-registers the number; nothing is registered yet
+        if ((Width <= 0 && Width != PTR_BM_ASIS) || Alignment < PTR_BM_RIGHT)
+            return OPOS_E_ILLEGAL;
+        if (!QFileInfo(FileName).isFile())
+            return OPOS_E_NOEXIST;
+        qCWarning(lcDevice) << "SetBitmap is not available in this build";
+        return OPOS_E_FAILURE;
+    });
+}
+
+qint32 PosPrinterControl::PrintBitmap(qint32 Station, const QString& FileName, qint32 Width,
+                                      qint32 Alignment) {
+    return runCall(m_result, m_events, "PrintBitmap", [&]() -> Outcome {
+        if (auto refused = deviceCheck())
+            return *refused;
+        if (Station != PTR_S_RECEIPT || FileName.isEmpty() || (Width <= 0 && Width != PTR_BM_ASIS) ||
+            Alignment < PTR_BM_RIGHT)
+            return OPOS_E_ILLEGAL;
+        if (!QFileInfo(FileName).isFile())
+            return OPOS_E_NOEXIST;
+        if (auto busy = busyCheck())
+            return *busy;
+        qCWarning(lcDevice) << "PrintBitmap is not available in this build";
+        return OPOS_E_FAILURE;
+    });
+}
+
+qint32 PosPrinterControl::ClearOutput() {
+    return runCall(m_result, m_events, "ClearOutput", [&]() -> Outcome {
+        if (!isOpen())
+            return OPOS_E_CLOSED;
+        if (!m_claimed)
+            return OPOS_E_NOTCLAIMED;
+        clearQueuedOutput();
+        return OPOS_SUCCESS;
+    });
+}
+
+void PosPrinterControl::setDeviceEnabled(bool enabled) {
+    runCall(m_result, m_events, "DeviceEnabled", [&]() -> Outcome {
+        if (!isOpen())
+            return OPOS_E_CLOSED;
+        if (enabled == m_enabled)
+            return OPOS_SUCCESS;
+        if (enabled)
+            return enableDevice();
+        disableDevice();
+        return OPOS_SUCCESS;
+    });
+}
+
+void PosPrinterControl::setAsyncMode(bool async) {
+    runCall(m_result, m_events, "AsyncMode", [&]() -> Outcome {
+        if (!isOpen())
+            return OPOS_E_CLOSED;
+        m_async = async;
+        return OPOS_SUCCESS;
+    });
+}
+
+void PosPrinterControl::setFreezeEvents(bool freeze) {
+    runCall(m_result, m_events, "FreezeEvents", [&]() -> Outcome {
+        if (!isOpen())
+            return OPOS_E_CLOSED;
+        m_events.setFrozen(freeze);
+        return OPOS_SUCCESS;
+    });
+}
+
+void PosPrinterControl::setFlagWhenIdle(bool flag) {
+    runCall(m_result, m_events, "FlagWhenIdle", [&]() -> Outcome {
+        if (!isOpen())
+            return OPOS_E_CLOSED;
+        m_flagWhenIdle = flag;
+        if (flag && !m_output.hasPending())
+            onQueueDrained();
+        return OPOS_SUCCESS;
+    });
+}
+
+void PosPrinterControl::setCharacterSet(qint32 characterSet) {
+    runCall(m_result, m_events, "CharacterSet", [&]() -> Outcome {
+        if (auto refused = deviceCheck())
+            return *refused;
+        if (!m_profile.characterSets.contains(characterSet))
+            return OPOS_E_ILLEGAL;
+        m_characterSet = characterSet;
+        m_translator->setCharacterSet(characterSet);
+        m_pendingSetup += EscPos::selectCharacterTable(m_profile.escTForCharacterSet.value(characterSet, 0));
+        return OPOS_SUCCESS;
+    });
+}
+
+// ---- properties --------------------------------------------------------------------------------
+
+qint32 PosPrinterControl::State() const {
+    if (!isOpen())
+        return OPOS_S_CLOSED;
+    if (m_output.isHalted())
+        return OPOS_S_ERROR;
+    return m_output.hasPending() ? OPOS_S_BUSY : OPOS_S_IDLE;
+}
+
+QString PosPrinterControl::ControlObjectDescription() const {
+    return QStringLiteral("Posling POS Printer control, OPOS 1.8");
+}
+
+QString PosPrinterControl::ServiceObjectDescription() const {
+    return isOpen() ? QStringLiteral("Posling ESC/POS POS Printer service") : QString();
+}
+
+QString PosPrinterControl::DeviceDescription() const {
+    return isOpen() ? QStringLiteral("%1 at %2").arg(m_profile.description, m_config->connection) : QString();
+}
+
+QString PosPrinterControl::DeviceName() const {
+    return isOpen() ? QStringLiteral("%1 (%2)").arg(m_config->name, m_profile.id) : QString();
+}
+
+qint32 PosPrinterControl::RecLineChars() const {
+    return isOpen() && !m_profile.fonts.isEmpty() ? m_profile.fonts.first().lineChars : 0;
+}
+
+QString PosPrinterControl::RecBarCodeRotationList() const {
+    return isOpen() ? QStringLiteral("0,R90,L90,180") : QString();
+}
+
+// ---- lifecycle ---------------------------------------------------------------------------------
+
+Outcome PosPrinterControl::openDevice(const QString& name) {
+    if (isOpen()) {
+        m_openResult = OPOS_OR_ALREADYOPEN;
+        return OPOS_E_ILLEGAL;
+    }
+    Resolution<PrinterConfig> resolution = resolvePrinter(DeviceRegistry::load(), name);
+    if (!resolution.config) {
+        qCWarning(lcDevice).noquote() << "Open" << name << "refused:" << resolution.reason;
+        m_openResult = resolution.code == OPOS_E_NOEXIST ? OPOS_OR_REGBADNAME : OPOS_ORS_CONFIG;
+        return resolution.code;
+    }
+    QString error;
+    std::shared_ptr<PrinterLink> link = PrinterLink::obtain(*resolution.config, &error);
+    if (!link) {
+        qCWarning(lcDevice).noquote() << "Open" << name << "refused:" << error;
+        m_openResult = OPOS_ORS_CONFIG;
+        return OPOS_E_NOSERVICE;
+    }
+    m_config = resolution.config;
+    m_profile = m_config->profile;
+    m_link = link;
+    m_output.setLink(link);
+    connect(m_link.get(), &PrinterLink::statusChanged, this, &PosPrinterControl::onStatusChanged);
+    m_characterSet = m_profile.defaultCharacterSet;
+    m_translator.emplace(m_profile, m_characterSet);
+    m_sideways.setLimits(m_profile.sidewaysMaxLines, m_profile.sidewaysMaxChars);
+    m_sideways.close();
+    m_openResult = OPOS_SUCCESS;
+    m_errorLevel = PTR_EL_NONE;
+    qCDebug(lcDevice) << "opened" << name << "at" << m_config->connection;
+    return OPOS_SUCCESS;
+}
+
+Outcome PosPrinterControl::claimDevice(qint32 timeout) {
+    if (!isOpen())
+        return OPOS_E_CLOSED;
+    if (m_claimed)
+        return OPOS_SUCCESS;
+    if (timeout < OPOS_FOREVER)
+        return OPOS_E_ILLEGAL;
+    const LinkTimings& t = m_link->timings();
+    const QDeadlineTimer deadline(timeout == OPOS_FOREVER ? t.foreverCapMs : timeout);
+    const auto pause = [&] {
+        waitUntil([] { return false; },
+                  static_cast<int>(qMin<qint64>(t.retryIntervalMs, deadline.remainingTime())));
+    };
+    for (;;) {
+        if (m_link->claimOwner() && m_link->claimOwner() != this) {
+            // Another control of this program holds it.
+            if (deadline.hasExpired())
+                return OPOS_E_TIMEOUT;
+            pause();
+            continue;
+        }
+        Answer<std::pair<Transport::OpenStatus, QString>> answer =
+            std::make_shared<std::optional<std::pair<Transport::OpenStatus, QString>>>();
+        m_link->attach(this, [answer](Transport::OpenStatus status, const QString& reason) {
+            *answer = std::make_pair(status, reason);
+        });
+        if (!waitUntil([&] { return answer->has_value(); }, t.openTimeoutMs + 1000)) {
+            m_link->detach(this);
+            return OPOS_E_NOHARDWARE;
+        }
+        const auto [status, reason] = **answer;
+        if (status == Transport::OpenStatus::Opened) {
+            m_link->setClaimOwner(this);
+            m_claimed = true;
+            return OPOS_SUCCESS;
+        }
+        if (status == Transport::OpenStatus::Failed) {
+            qCWarning(lcDevice).noquote() << "Claim: cannot open" << m_config->connection << "-" << reason;
+            return OPOS_E_NOHARDWARE;
+        }
+        qCDebug(lcDevice).noquote() << "Claim:" << m_config->connection << "is busy -" << reason;
+        if (deadline.hasExpired())
+            return OPOS_E_TIMEOUT;
+        pause();
+    }
+}
+
+Outcome PosPrinterControl::releaseDevice() {
+    if (!isOpen())
+        return OPOS_E_CLOSED;
+    if (!m_claimed)
+        return OPOS_E_ILLEGAL;
+    if (m_enabled)
+        disableDevice();
+    clearQueuedOutput();
+    m_link->detach(this);
+    m_claimed = false;
+    return OPOS_SUCCESS;
+}
+
+Outcome PosPrinterControl::closeDevice() {
+    if (!isOpen())
+        return OPOS_E_CLOSED;
+    if (m_claimed)
+        releaseDevice();
+    m_output.setLink(nullptr);
+    m_link->disconnect(this);
+    m_link->detach(this);
+    m_link.reset();
+    m_config.reset();
+    m_translator.reset();
+    m_sideways.close();
+    m_events.setFrozen(false);
+    m_async = false;
+    m_flagWhenIdle = false;
+    m_upsideDown = false;
+    m_pendingSetup.clear();
+    m_checkHealthText.clear();
+    m_coverOpen = m_recEmpty = m_recNearEnd = false;
+    m_errorStation = 0;
+    m_errorString.clear();
+    m_outputId = 0;
+    return OPOS_SUCCESS;
+}
+
+Outcome PosPrinterControl::enableDevice() {
+    if (!m_claimed)
+        return m_link->claimOwner() ? OPOS_E_CLAIMED : OPOS_E_NOTCLAIMED;
+    // Reset, select the code page, turn on automatic status back and ask once where things stand.
+    const QByteArray setup =
+        EscPos::initialize() +
+        EscPos::selectCharacterTable(m_profile.escTForCharacterSet.value(m_characterSet, 0)) +
+        EscPos::enableAutomaticStatus(kAutomaticStatusMask) + readyCheckBytes();
+    Answer<ExchangeOutcome> answer = std::make_shared<std::optional<ExchangeOutcome>>();
+    const quint64 id = m_link->exchange(setup, readyCheckQueries(), false,
+                                        [answer](const ExchangeOutcome& o) { *answer = o; });
+    if (!waitUntil([&] { return answer->has_value(); }, m_link->timings().replyTimeoutMs + 1000)) {
+        m_link->cancel(id);
+        return OPOS_E_NOHARDWARE;
+    }
+    const ReadyCheck check = evaluateReadyCheck(**answer);
+    if (check.code == OPOS_E_NOHARDWARE || check.code == OPOS_E_OFFLINE) {
+        qCWarning(lcDevice).noquote() << "enable:" << m_config->connection << check.text;
+        return check.code;
+    }
+    m_link->setAutomaticStatus(this, true);
+    m_translator->reset();
+    m_atLineStart = true;
+    m_upsideDown = false;
+    m_sideways.close();
+    m_pendingSetup.clear();
+    m_enabled = true;
+    m_events.setEnabled(true);
+    // A fault that is already there is reported at once; a printer in order raises nothing.
+    reportStatus(m_link->status(), true);
+    return OPOS_SUCCESS;
+}
+
+void PosPrinterControl::disableDevice() {
+    clearQueuedOutput();
+    m_link->setAutomaticStatus(this, false);
+    m_sideways.close();
+    m_enabled = false;
+    m_events.setEnabled(false);
+}
+
+void PosPrinterControl::clearQueuedOutput() {
+    m_retryTimer.stop();
+    m_output.clear();
+    m_events.dropErrors();
+}
+
+// ---- device methods ----------------------------------------------------------------------------
+
+std::optional<Outcome> PosPrinterControl::deviceCheck() const {
+    if (!isOpen())
+        return Outcome(OPOS_E_CLOSED);
+    if (!m_claimed)
+        return Outcome(m_link->claimOwner() ? OPOS_E_CLAIMED : OPOS_E_NOTCLAIMED);
+    if (!m_enabled)
+        return Outcome(OPOS_E_DISABLED);
+    return std::nullopt;
+}
+
+std::optional<Outcome> PosPrinterControl::busyCheck() const {
+    if (!m_async && m_output.hasPending())
+        return Outcome(OPOS_E_BUSY);
+    return std::nullopt;
+}
+
+Outcome PosPrinterControl::checkHealth(qint32 level) {
+    if (auto refused = deviceCheck())
+        return *refused;
+    static const char* const names[] = {"Internal", "External", "Interactive"};
+    if (level < OPOS_CH_INTERNAL || level > OPOS_CH_INTERACTIVE)
+        return OPOS_E_ILLEGAL;
+    if (auto busy = busyCheck())
+        return *busy;
+    // A status round trip; nothing is printed.
+    Answer<ExchangeOutcome> answer = std::make_shared<std::optional<ExchangeOutcome>>();
+    const quint64 id = m_link->exchange(readyCheckBytes(), readyCheckQueries(), false,
+                                        [answer](const ExchangeOutcome& o) { *answer = o; });
+    if (!waitUntil([&] { return answer->has_value(); }, m_link->timings().replyTimeoutMs + 1000))
+        m_link->cancel(id);
+    const ReadyCheck check = answer->has_value() ? evaluateReadyCheck(**answer) : evaluateReadyCheck({});
+    m_checkHealthText = QStringLiteral("%1 HCheck: %2").arg(QLatin1String(names[level - 1]), check.text);
+    return check.code == OPOS_E_NOHARDWARE ? OPOS_E_NOHARDWARE : OPOS_SUCCESS;
+}
+
+Outcome PosPrinterControl::printNormal(qint32 station, const QString& data) {
+    if (auto refused = deviceCheck())
+        return *refused;
+    if (station != PTR_S_RECEIPT)
+        return OPOS_E_ILLEGAL;
+    if (auto busy = busyCheck())
+        return *busy;
+    if (m_sideways.isOpen())
+        return m_sideways.append(data) ? OPOS_SUCCESS : OPOS_E_ILLEGAL;
+    const QByteArray bytes = m_translator->translate(data);
+    if (!data.isEmpty())
+        m_atLineStart = endsAtLineStart(data);
+    return submit(bytes);
+}
+
+Outcome PosPrinterControl::cutPaper(qint32 percentage) {
+    if (auto refused = deviceCheck())
+        return *refused;
+    if (!m_profile.hasCutter || percentage < 1 || percentage > PTR_CP_FULLCUT || m_sideways.isOpen())
+        return OPOS_E_ILLEGAL;
+    if (auto busy = busyCheck())
+        return *busy;
+    const bool full = percentage == PTR_CP_FULLCUT || !m_profile.hasPartialCut;
+    // GS V is taken only at the start of a line; function B feeds the last line past the cutter.
+    QByteArray bytes = m_atLineStart ? QByteArray() : EscPos::lineFeed();
+    bytes += EscPos::cut(full, 0);
+    m_atLineStart = true;
+    return submit(bytes);
+}
+
+Outcome PosPrinterControl::rotatePrint(qint32 station, qint32 rotation) {
+    if (auto refused = deviceCheck())
+        return *refused;
+    if (station != PTR_S_RECEIPT)
+        return OPOS_E_ILLEGAL;
+    switch (rotation) {
+    case PTR_RP_NORMAL: {
+        if (!m_sideways.isOpen() && !m_upsideDown)
+            return OPOS_SUCCESS;
+        if (auto busy = busyCheck())
+            return *busy;
+        if (m_sideways.isOpen()) {
+            const Outcome outcome = submit(sidewaysBlock());
+            if (outcome.code == OPOS_SUCCESS)
+                m_sideways.close(); // a block that did not print stays open for another try
+            return outcome;
+        }
+        const Outcome outcome = submit(EscPos::upsideDown(false));
+        if (outcome.code == OPOS_SUCCESS)
+            m_upsideDown = false;
+        return outcome;
+    }
+    case PTR_RP_LEFT90:
+    case PTR_RP_RIGHT90:
+        if (m_sideways.isOpen() || !CapRecLeft90())
+            return OPOS_E_ILLEGAL;
+        if (auto busy = busyCheck())
+            return *busy;
+        if (m_upsideDown) {
+            m_pendingSetup += EscPos::upsideDown(false);
+            m_upsideDown = false;
+        }
+        m_sideways.open(rotation);
+        return OPOS_SUCCESS;
+    case PTR_RP_ROTATE180: {
+        if (m_sideways.isOpen())
+            return OPOS_E_ILLEGAL;
+        if (m_upsideDown)
+            return OPOS_SUCCESS;
+        if (auto busy = busyCheck())
+            return *busy;
+        QByteArray bytes = m_atLineStart ? QByteArray() : EscPos::lineFeed();
+        bytes += EscPos::upsideDown(true);
+        const Outcome outcome = submit(bytes);
+        if (outcome.code == OPOS_SUCCESS) {
+            m_upsideDown = true;
+            m_atLineStart = true;
+        }
+        return outcome;
+    }
+    default:
+        return OPOS_E_ILLEGAL;
+    }
+}
+
+QByteArray PosPrinterControl::sidewaysBlock() {
+    const int cellWidth = m_profile.fonts.isEmpty() ? 12 : m_profile.fonts.first().cellWidth;
+    // The page runs along the paper as far as the longest line needs, across the full width.
+    const int along = qMax(1, m_sideways.longestLine()) * cellWidth;
+    QByteArray bytes = m_atLineStart ? QByteArray() : EscPos::lineFeed();
+    bytes += EscPos::pageMode();
+    bytes += EscPos::pageArea(0, 0, m_profile.lineWidthDots, along);
+    // ESC T 1 runs the text bottom to top (turned left); 3 top to bottom (turned right).
+    bytes += EscPos::pageDirection(m_sideways.rotation() == PTR_RP_LEFT90 ? 1 : 3);
+    bytes += m_translator->translate(m_sideways.text());
+    bytes += EscPos::printPage();
+    m_atLineStart = true;
+    return bytes;
+}
+
+Outcome PosPrinterControl::submit(const QByteArray& bytes) {
+    OutputRequest request;
+    const QByteArray setup = std::exchange(m_pendingSetup, {});
+    request.bytes = setup + bytes;
+    if (m_async) {
+        request.id = ++m_outputId;
+        request.synchronous = false;
+        m_output.enqueue(request);
+        return OPOS_SUCCESS;
+    }
+    request.id = --m_syncCounter;
+    m_syncId = request.id;
+    m_syncOutcome.reset();
+    m_output.enqueue(request);
+    // Each step of a request is bounded by the reply time-out; this only guards against a bug.
+    if (!waitUntil([this] { return m_syncOutcome.has_value(); },
+                   3 * m_link->timings().replyTimeoutMs + 1000)) {
+        qCWarning(lcDevice) << "synchronous output did not finish; dropped";
+        m_output.clear();
+        m_syncOutcome = Outcome(OPOS_E_TIMEOUT);
+    }
+    if (m_syncOutcome->code != OPOS_SUCCESS)
+        m_pendingSetup.prepend(setup);
+    return *m_syncOutcome;
+}
+
+// ---- status and events -------------------------------------------------------------------------
+
+void PosPrinterControl::onStatusChanged(const PrinterStatus& status) {
+    if (!m_enabled)
+        return;
+    reportStatus(status, false);
+    if (m_retryTimer.isActive() && !status.coverOpen && !status.paperEnd) {
+        m_retryTimer.stop();
+        retryNow();
+    }
+}
+
+void PosPrinterControl::reportStatus(const PrinterStatus& status, bool onlyFaults) {
+    const bool cover = m_profile.coverSensor && status.coverOpen;
+    const bool empty = m_profile.emptySensor && status.paperEnd;
+    const bool nearEnd = m_profile.nearEndSensor && status.paperNearEnd;
+    const auto paperCode = [](bool e, bool n) {
+        return e ? PTR_SUE_REC_EMPTY : n ? PTR_SUE_REC_NEAREMPTY : PTR_SUE_REC_PAPEROK;
+    };
+    const qint32 paperBefore = paperCode(m_recEmpty, m_recNearEnd);
+    const qint32 paperNow = paperCode(empty, nearEnd);
+    if (onlyFaults) {
+        if (cover)
+            postStatus(PTR_SUE_COVER_OPEN);
+        if (paperNow != PTR_SUE_REC_PAPEROK)
+            postStatus(paperNow);
+    } else {
+        if (cover != m_coverOpen)
+            postStatus(cover ? PTR_SUE_COVER_OPEN : PTR_SUE_COVER_OK);
+        if (paperNow != paperBefore)
+            postStatus(paperNow);
+    }
+    m_coverOpen = cover;
+    m_recEmpty = empty;
+    m_recNearEnd = nearEnd;
+}
+
+void PosPrinterControl::postStatus(qint32 code) {
+    m_events.post({PendingEvent::Kind::StatusUpdate, code, 0, 0});
+}
+
+void PosPrinterControl::onRequestCompleted(qint32 id, bool synchronous) {
+    if (synchronous) {
+        if (id == m_syncId)
+            m_syncOutcome = Outcome(OPOS_SUCCESS);
+        return;
+    }
+    m_events.post({PendingEvent::Kind::OutputComplete, id, 0, 0});
+}
+
+void PosPrinterControl::onRequestFailed(qint32 id, bool synchronous, qint32 code, qint32 extended) {
+    if (synchronous) {
+        if (id == m_syncId)
+            m_syncOutcome = Outcome(code, extended);
+        return;
+    }
+    m_errorLevel = code == OPOS_E_EXTENDED ? PTR_EL_RECOVERABLE : PTR_EL_FATAL;
+    m_errorStation = PTR_S_RECEIPT;
+    m_errorString = code == OPOS_E_EXTENDED
+                        ? (extended == OPOS_EPTR_COVER_OPEN ? QStringLiteral("Cover open")
+                                                            : QStringLiteral("Receipt paper empty"))
+                        : (code == OPOS_E_OFFLINE ? QStringLiteral("Printer offline")
+                                                  : QStringLiteral("Printer not responding"));
+    m_events.post({PendingEvent::Kind::Error, code, code == OPOS_E_EXTENDED ? extended : 0, OPOS_EL_OUTPUT});
+}
+
+void PosPrinterControl::onQueueDrained() {
+    if (!m_flagWhenIdle || !m_enabled || m_output.hasPending())
+        return;
+    m_flagWhenIdle = false;
+    postStatus(PTR_SUE_IDLE);
+}
+
+void PosPrinterControl::retryNow() {
+    if (m_enabled && m_output.isHalted())
+        m_output.resume();
+}
+
+void PosPrinterControl::deliver(const PendingEvent& event) {
+    QPointer<PosPrinterControl> alive(this);
+    switch (event.kind) {
+    case PendingEvent::Kind::StatusUpdate:
+        Q_EMIT StatusUpdateEvent(event.data);
+        return;
+    case PendingEvent::Kind::OutputComplete:
+        Q_EMIT OutputCompleteEvent(event.data);
+        return;
+    case PendingEvent::Kind::Error: {
+        // The handler reads the failure from the event and from ResultCode/ResultCodeExtended.
+        m_result.settle(Outcome(event.data, event.extended));
+        qint32 response = OPOS_ER_RETRY;
+        Q_EMIT ErrorEvent(event.data, event.extended, event.locus, &response);
+        if (!alive || !m_enabled || !m_output.isHalted())
+            return;
+        if (response == OPOS_ER_CLEAR) {
+            clearQueuedOutput();
+            onQueueDrained();
+            return;
+        }
+        // Retry when the printer reports the fault gone, or after a pause: an immediate retry
+        // would only fail again while the cover is still open.
+        m_retryTimer.start(m_link->timings().replyTimeoutMs);
+        return;
+    }
+    }
+}
+
+} // namespace device

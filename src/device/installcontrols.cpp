@@ -1,0 +1,33 @@
+#include "device/installcontrols.h"
+
+#include "device/control/cashdrawercontrol.h"
+#include "device/control/posprintercontrol.h"
+#include "device/devicelog.h"
+#include "device/transport/filetransport.h"
+#include "device/transport/serialtransport.h"
+#include "device/transport/tcptransport.h"
+#include "device/transport/transportfactory.h"
+#include "opos/controlfactory.h"
+
+void installDeviceControls() {
+    using namespace device;
+    TransportFactory::registerScheme(
+        QStringLiteral("tcp"), [](const QString& address, const QMap<QString, QString>&) {
+            return std::unique_ptr<Transport>(std::make_unique<TcpTransport>(address));
+        });
+    TransportFactory::registerScheme(
+        QStringLiteral("file"), [](const QString& address, const QMap<QString, QString>&) {
+            return std::unique_ptr<Transport>(std::make_unique<FileTransport>(address));
+        });
+    TransportFactory::registerScheme(
+        QStringLiteral("serial"), [](const QString& address, const QMap<QString, QString>& options) {
+            auto port = std::make_unique<SerialTransport>(address, options);
+            if (!port->settingsValid()) {
+                qCWarning(lcDevice).noquote() << "serial:" + address << "-" << port->settingsProblem();
+                return std::unique_ptr<Transport>();
+            }
+            return std::unique_ptr<Transport>(std::move(port));
+        });
+    opos::ControlFactory::setPosPrinterCreator([] { return std::make_unique<PosPrinterControl>(); });
+    opos::ControlFactory::setCashDrawerCreator([] { return std::make_unique<CashDrawerControl>(); });
+}

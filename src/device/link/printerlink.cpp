@@ -1,0 +1,282 @@
+#include "device/link/printerlink.h"
+
+#include "device/devicelog.h"
+#include "device/escpos/escposencoder.h"
+#include "device/transport/transportfactory.h"
+
+#include <QMap>
+
+namespace device {
+
+namespace {
+
+QMap<QString, std::weak_ptr<PrinterLink>>& pool() {
+    static QMap<QString, std::weak_ptr<PrinterLink>> links;
+    return links;
+}
+
+QString poolKey(const QString& connection) {
+    const qsizetype colon = connection.indexOf(u':');
+    return connection.left(colon).toLower() + connection.mid(colon);
+}
+
+} // namespace
+
+std::shared_ptr<PrinterLink> PrinterLink::obtain(const PrinterConfig& config, QString* error) {
+    const QString key = poolKey(config.connection);
+    if (std::shared_ptr<PrinterLink> link = pool().value(key).lock())
+        return link;
+    std::unique_ptr<Transport> transport =
+        TransportFactory::create(config.connection, config.linkOptions, error);
+    if (!transport)
+        return nullptr;
+    // Closed at once when the last control lets go (a device file must be free again), deleted
+    // from the event loop because the release may come from inside one of its own callbacks.
+    std::shared_ptr<PrinterLink> link(new PrinterLink(config, std::move(transport)), [](PrinterLink* l) {
+        l->shutdown();
+        l->deleteLater();
+    });
+    pool().insert(key, link);
+    return link;
+}
+
+PrinterLink::PrinterLink(const PrinterConfig& config, std::unique_ptr<Transport> transport)
+    : m_connection(config.connection), m_timings(config.timings), m_transport(std::move(transport)) {
+    m_openTimer.setSingleShot(true);
+    m_replyTimer.setSingleShot(true);
+    connect(&m_openTimer, &QTimer::timeout, this, [this] {
+        qCWarning(lcDevice) << m_connection << "did not open within" << m_timings.openTimeoutMs << "ms";
+        m_transport->close();
+        onOpenFinished(Transport::OpenStatus::Failed, QStringLiteral("no answer while opening"));
+    });
+    connect(&m_replyTimer, &QTimer::timeout, this, [this] {
+        qCWarning(lcDevice) << m_connection << "gave no status reply within" << m_timings.replyTimeoutMs
+                            << "ms";
+        finishCurrent(ExchangeOutcome::Result::TimedOut);
+    });
+    connect(m_transport.get(), &Transport::openFinished, this, &PrinterLink::onOpenFinished);
+    connect(m_transport.get(), &Transport::dataReceived, this, &PrinterLink::onData);
+    connect(m_transport.get(), &Transport::linkLost, this, &PrinterLink::onLinkLost);
+}
+
+PrinterLink::~PrinterLink() {
+    shutdown();
+}
+
+void PrinterLink::shutdown() {
+    if (!m_transport)
+        return;
+    failAll(ExchangeOutcome::Result::LinkDown);
+    m_openTimer.stop();
+    m_transport->disconnect(this);
+    m_transport->close();
+    m_users.clear();
+    m_openWaiters.clear();
+}
+
+bool PrinterLink::isOpen() const {
+    return m_transport && m_transport->isOpen() && !m_opening;
+}
+
+void PrinterLink::attach(const void* user, OpenCallback done) {
+    if (isOpen()) {
+        m_users.insert(user);
+        done(Transport::OpenStatus::Opened, {});
+        return;
+    }
+    m_openWaiters.append({user, std::move(done)});
+    if (m_opening)
+        return;
+    m_opening = true;
+    m_parser.reset();
+    m_openTimer.start(m_timings.openTimeoutMs);
+    qCDebug(lcDevice) << "opening" << m_transport->describe();
+    m_transport->open();
+}
+
+void PrinterLink::onOpenFinished(Transport::OpenStatus status, const QString& reason) {
+    if (!m_opening)
+        return;
+    m_opening = false;
+    m_openTimer.stop();
+    qCDebug(lcDevice) << m_connection << "open:" << status << reason;
+    const auto waiters = std::exchange(m_openWaiters, {});
+    for (const auto& [user, done] : waiters) {
+        if (status == Transport::OpenStatus::Opened)
+            m_users.insert(user);
+        done(status, reason);
+    }
+    if (status == Transport::OpenStatus::Opened)
+        schedulePump();
+    else if (waiters.isEmpty())
+        failAll(ExchangeOutcome::Result::LinkDown); // a reopen for queued exchanges failed
+}
+
+void PrinterLink::detach(const void* user) {
+    m_users.remove(user);
+    m_automaticUsers.remove(user);
+    for (qsizetype i = m_openWaiters.size() - 1; i >= 0; --i)
+        if (m_openWaiters.at(i).first == user)
+            m_openWaiters.removeAt(i);
+    if (m_claimOwner == user)
+        m_claimOwner = nullptr;
+    if (m_users.isEmpty() && m_openWaiters.isEmpty()) {
+        failAll(ExchangeOutcome::Result::LinkDown);
+        m_opening = false;
+        m_openTimer.stop();
+        if (m_transport->isOpen())
+            qCDebug(lcDevice) << "closing" << m_transport->describe();
+        m_transport->close();
+        m_status = {};
+    }
+}
+
+void PrinterLink::setAutomaticStatus(const void* user, bool on) {
+    const bool wasOn = !m_automaticUsers.isEmpty();
+    if (on)
+        m_automaticUsers.insert(user);
+    else
+        m_automaticUsers.remove(user);
+    if (wasOn && m_automaticUsers.isEmpty() && isOpen())
+        exchange(EscPos::enableAutomaticStatus(0), {}, false, [](const ExchangeOutcome&) {});
+}
+
+quint64 PrinterLink::exchange(const QByteArray& bytes, const QList<StatusQuery>& queries, bool abortOnFault,
+                              ExchangeCallback done) {
+    Exchange e;
+    e.id = m_nextId++;
+    e.bytes = bytes;
+    e.queries = queries;
+    e.replies = QList<int>(queries.size(), -1);
+    e.abortOnFault = abortOnFault;
+    e.done = std::move(done);
+    m_queue.push_back(std::move(e));
+    schedulePump();
+    return m_queue.back().id;
+}
+
+void PrinterLink::cancel(quint64 id) {
+    if (m_current && m_current->id == id) {
+        // Its replies may still come; let it run out, unheard.
+        m_current->done = nullptr;
+        return;
+    }
+    for (auto it = m_queue.begin(); it != m_queue.end(); ++it)
+        if (it->id == id) {
+            m_queue.erase(it);
+            return;
+        }
+}
+
+void PrinterLink::schedulePump() {
+    if (m_pumpScheduled)
+        return;
+    m_pumpScheduled = true;
+    QMetaObject::invokeMethod(this, &PrinterLink::pump, Qt::QueuedConnection);
+}
+
+void PrinterLink::pump() {
+    m_pumpScheduled = false;
+    if (m_current || m_queue.empty() || m_opening)
+        return;
+    if (!isOpen() && !m_users.isEmpty()) {
+        // The printer dropped the connection (a network printer closes idle ones): open it again
+        // for its users before the next exchange.
+        qCInfo(lcDevice) << "reopening" << m_transport->describe();
+        m_opening = true;
+        m_parser.reset();
+        m_openTimer.start(m_timings.openTimeoutMs);
+        m_transport->open();
+        return;
+    }
+    m_current = std::move(m_queue.front());
+    m_queue.pop_front();
+    if (!isOpen()) {
+        finishCurrent(ExchangeOutcome::Result::LinkDown);
+        return;
+    }
+    m_transport->write(m_current->bytes);
+    if (m_current->queries.isEmpty()) {
+        finishCurrent(ExchangeOutcome::Result::Answered);
+        return;
+    }
+    m_replyTimer.start(m_timings.replyTimeoutMs);
+}
+
+void PrinterLink::finishCurrent(ExchangeOutcome::Result result) {
+    m_replyTimer.stop();
+    if (!m_current)
+        return;
+    Exchange done = std::move(*m_current);
+    m_current.reset();
+    schedulePump();
+    if (!done.done)
+        return;
+    ExchangeOutcome outcome;
+    outcome.result = result;
+    for (int reply : done.replies)
+        outcome.replies.append(static_cast<quint8>(qMax(reply, 0)));
+    done.done(outcome);
+}
+
+void PrinterLink::failAll(ExchangeOutcome::Result result) {
+    std::deque<Exchange> pending = std::exchange(m_queue, {});
+    finishCurrent(result);
+    for (Exchange& e : pending) {
+        if (!e.done)
+            continue;
+        ExchangeOutcome outcome;
+        outcome.result = result;
+        e.done(outcome);
+    }
+}
+
+void PrinterLink::onData(const QByteArray& bytes) {
+    PrinterStatus next = m_status;
+    for (const StatusMessage& message : m_parser.feed(bytes)) {
+        const auto first = static_cast<quint8>(message.bytes.at(0));
+        if (message.kind == StatusMessage::Kind::Automatic) {
+            applyAutomatic(next, message.bytes);
+            continue;
+        }
+        const StatusQuery::Kind kind = message.kind == StatusMessage::Kind::RealTime
+                                           ? StatusQuery::Kind::RealTime
+                                           : StatusQuery::Kind::Transmit;
+        if (!m_current)
+            continue; // an answer nobody waits for (late, after a time-out)
+        for (qsizetype i = 0; i < m_current->queries.size(); ++i) {
+            const StatusQuery& query = m_current->queries.at(i);
+            if (query.kind != kind || m_current->replies.at(i) >= 0)
+                continue;
+            m_current->replies[i] = first;
+            if (kind == StatusQuery::Kind::RealTime)
+                applyRealTime(next, query.n, first);
+            else
+                applyTransmit(next, query.n, first);
+            break;
+        }
+    }
+    updateStatus(next);
+    if (!m_current)
+        return;
+    if (std::all_of(m_current->replies.cbegin(), m_current->replies.cend(), [](int r) { return r >= 0; }))
+        finishCurrent(ExchangeOutcome::Result::Answered);
+    else if (m_current->abortOnFault && (m_status.coverOpen || m_status.paperEnd))
+        finishCurrent(ExchangeOutcome::Result::Faulted);
+}
+
+void PrinterLink::updateStatus(const PrinterStatus& next) {
+    if (next == m_status)
+        return;
+    m_status = next;
+    Q_EMIT statusChanged(m_status);
+}
+
+void PrinterLink::onLinkLost(const QString& reason) {
+    qCWarning(lcDevice) << m_connection << "lost:" << reason;
+    m_transport->close();
+    failAll(ExchangeOutcome::Result::LinkDown);
+    Q_EMIT linkLost(reason);
+}
+
+} // namespace device

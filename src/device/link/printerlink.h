@@ -1,0 +1,122 @@
+#pragma once
+
+#include "device/link/printerstatus.h"
+#include "device/registry/deviceconfig.h"
+#include "device/transport/transport.h"
+
+#include <QObject>
+#include <QSet>
+#include <QTimer>
+
+#include <deque>
+#include <functional>
+#include <memory>
+
+namespace device {
+
+// A status request inside the bytes of an exchange, in the order the printer answers it.
+struct StatusQuery {
+    enum class Kind {
+        RealTime, // DLE EOT n: answered at once, even offline
+        Transmit  // GS r n: answered in order, after everything written before it
+    };
+    Kind kind = Kind::RealTime;
+    int n = 1;
+};
+
+struct ExchangeOutcome {
+    enum class Result {
+        Answered, // every query got its reply
+        TimedOut, // the printer stayed silent
+        Faulted,  // cover opened or paper ran out while waiting
+        LinkDown  // no connection
+    };
+    Result result = Result::Answered;
+    QList<quint8> replies; // in query order
+};
+
+// One connection to one printer, shared by every control that reaches it (the cash drawer hangs
+// on its printer's connection). It opens the transport for its first user and closes it after the
+// last, works through exchanges one at a time (write, then wait for the replies to the status
+// requests written), and keeps the printer's status current from replies and automatic status.
+class PrinterLink : public QObject {
+    Q_OBJECT
+public:
+    using OpenCallback = std::function<void(Transport::OpenStatus status, const QString& reason)>;
+    using ExchangeCallback = std::function<void(const ExchangeOutcome& outcome)>;
+
+    // The link of a connection, made on first use; nothing with the reason for a bad connection.
+    static std::shared_ptr<PrinterLink> obtain(const PrinterConfig& config, QString* error);
+    ~PrinterLink() override;
+
+    QString connection() const { return m_connection; }
+    const LinkTimings& timings() const { return m_timings; }
+
+    // Adds a user and opens the connection if it is not open; done gets the outcome, possibly
+    // before attach returns. A user that is refused is not attached.
+    void attach(const void* user, OpenCallback done);
+    void detach(const void* user);
+    bool isAttached(const void* user) const { return m_users.contains(user); }
+    bool isOpen() const;
+
+    // The printer control that holds the claim (exclusive use among the controls of this program).
+    const void* claimOwner() const { return m_claimOwner; }
+    void setClaimOwner(const void* owner) { m_claimOwner = owner; }
+
+    // Queues an exchange. done runs from the event loop, never inside this call.
+    quint64 exchange(const QByteArray& bytes, const QList<StatusQuery>& queries, bool abortOnFault,
+                     ExchangeCallback done);
+    void cancel(quint64 id); // its callback will not run
+
+    // Automatic status back is wanted while any user has it on: the user writes GS a itself when
+    // it turns it on (within its own exchange); the link turns it off after the last user.
+    void setAutomaticStatus(const void* user, bool on);
+
+    PrinterStatus status() const { return m_status; }
+
+Q_SIGNALS:
+    void statusChanged(const device::PrinterStatus& status);
+    void linkLost(const QString& reason);
+
+private:
+    struct Exchange {
+        quint64 id = 0;
+        QByteArray bytes;
+        QList<StatusQuery> queries;
+        QList<int> replies; // -1 until answered
+        bool abortOnFault = false;
+        ExchangeCallback done;
+    };
+
+    PrinterLink(const PrinterConfig& config, std::unique_ptr<Transport> transport);
+    void shutdown();
+    void onOpenFinished(Transport::OpenStatus status, const QString& reason);
+    void onData(const QByteArray& bytes);
+    void onLinkLost(const QString& reason);
+    void schedulePump();
+    void pump();
+    void finishCurrent(ExchangeOutcome::Result result);
+    void failAll(ExchangeOutcome::Result result);
+    void updateStatus(const PrinterStatus& next);
+
+    QString m_connection;
+    LinkTimings m_timings;
+    std::unique_ptr<Transport> m_transport;
+    bool m_opening = false;
+    QList<std::pair<const void*, OpenCallback>> m_openWaiters;
+    QTimer m_openTimer;
+    QSet<const void*> m_users;
+    QSet<const void*> m_automaticUsers;
+    const void* m_claimOwner = nullptr;
+
+    std::deque<Exchange> m_queue;
+    std::optional<Exchange> m_current;
+    QTimer m_replyTimer;
+    bool m_pumpScheduled = false;
+    quint64 m_nextId = 1;
+
+    StatusParser m_parser;
+    PrinterStatus m_status;
+};
+
+} // namespace device

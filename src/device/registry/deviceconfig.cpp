@@ -1,0 +1,134 @@
+#include "device/registry/deviceconfig.h"
+
+#include "device/transport/transportfactory.h"
+#include "opos/oposconstants.h"
+
+namespace device {
+
+namespace {
+
+bool isClass(const DeviceEntry& entry, const char* name) {
+    return entry.deviceClass().compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
+}
+
+template <typename Config> Resolution<Config> refuse(qint32 code, const QString& reason) {
+    Resolution<Config> r;
+    r.code = code;
+    r.reason = reason;
+    return r;
+}
+
+// A positive millisecond option; false with a reason when it is malformed.
+bool readPositive(const DeviceEntry& entry, const QString& key, int* target, QString* why, int minimum = 1) {
+    const std::optional<int> value = entry.intValue(key, *target);
+    if (!value || *value < minimum) {
+        *why = QStringLiteral("entry \"%1\": %2=\"%3\" is not a number of at least %4")
+                   .arg(entry.name, key, entry.value(key))
+                   .arg(minimum);
+        return false;
+    }
+    *target = *value;
+    return true;
+}
+
+std::optional<PrinterConfig> printerFrom(const DeviceRegistry& registry, const DeviceEntry& entry,
+                                         QString* why) {
+    PrinterConfig config;
+    config.name = entry.name;
+    config.connection = entry.value(QStringLiteral("connection")).trimmed();
+    if (config.connection.isEmpty()) {
+        *why = QStringLiteral("entry \"%1\" names no connection").arg(entry.name);
+        return std::nullopt;
+    }
+    const qsizetype colon = config.connection.indexOf(u':');
+    const QString scheme = colon > 0 ? config.connection.left(colon).toLower() : QString();
+    if (scheme.isEmpty() || !TransportFactory::hasScheme(scheme)) {
+        *why = QStringLiteral("entry \"%1\": connection \"%2\" has no known scheme")
+                   .arg(entry.name, config.connection);
+        return std::nullopt;
+    }
+    const QString profileId = entry.value(QStringLiteral("profile"), QStringLiteral("80mm")).trimmed();
+    const std::optional<PrinterProfile> profile = PrinterProfile::byId(profileId);
+    if (!profile) {
+        *why = QStringLiteral("entry \"%1\": unknown profile \"%2\" (known: %3)")
+                   .arg(entry.name, profileId, PrinterProfile::knownIds().join(QStringLiteral(", ")));
+        return std::nullopt;
+    }
+    config.profile = *profile;
+    LinkTimings& t = config.timings;
+    if (!readPositive(entry, QStringLiteral("timeout"), &t.replyTimeoutMs, why) ||
+        !readPositive(entry, QStringLiteral("open_timeout"), &t.openTimeoutMs, why) ||
+        !readPositive(entry, QStringLiteral("retry_interval"), &t.retryIntervalMs, why) ||
+        !readPositive(entry, QStringLiteral("forever_cap"), &t.foreverCapMs, why))
+        return std::nullopt;
+    config.linkOptions = registry.linkOptions(entry);
+    return config;
+}
+
+} // namespace
+
+Resolution<PrinterConfig> resolvePrinter(const DeviceRegistry& registry, const QString& name) {
+    using R = Resolution<PrinterConfig>;
+    if (!registry.problem().isEmpty())
+        return refuse<PrinterConfig>(opos::OPOS_E_NOEXIST, registry.problem());
+    const std::optional<DeviceEntry> entry = registry.find(name);
+    if (!entry)
+        return refuse<PrinterConfig>(opos::OPOS_E_NOEXIST,
+                                     QStringLiteral("no device \"%1\" in %2").arg(name, registry.source()));
+    if (!isClass(*entry, "POSPrinter"))
+        return refuse<PrinterConfig>(opos::OPOS_E_NOSERVICE,
+                                     QStringLiteral("entry \"%1\" is of class \"%2\", not POSPrinter")
+                                         .arg(entry->name, entry->deviceClass()));
+    R result;
+    result.config = printerFrom(registry, *entry, &result.reason);
+    result.code = result.config ? opos::OPOS_SUCCESS : opos::OPOS_E_NOSERVICE;
+    return result;
+}
+
+Resolution<DrawerConfig> resolveDrawer(const DeviceRegistry& registry, const QString& name) {
+    if (!registry.problem().isEmpty())
+        return refuse<DrawerConfig>(opos::OPOS_E_NOEXIST, registry.problem());
+    const std::optional<DeviceEntry> entry = registry.find(name);
+    if (!entry)
+        return refuse<DrawerConfig>(opos::OPOS_E_NOEXIST,
+                                    QStringLiteral("no device \"%1\" in %2").arg(name, registry.source()));
+    if (!isClass(*entry, "CashDrawer"))
+        return refuse<DrawerConfig>(opos::OPOS_E_NOSERVICE,
+                                    QStringLiteral("entry \"%1\" is of class \"%2\", not CashDrawer")
+                                        .arg(entry->name, entry->deviceClass()));
+    const QString printerName = entry->value(QStringLiteral("printer"));
+    const std::optional<DeviceEntry> printerEntry = registry.find(printerName);
+    if (!printerEntry || !isClass(*printerEntry, "POSPrinter"))
+        return refuse<DrawerConfig>(
+            opos::OPOS_E_NOSERVICE,
+            QStringLiteral("drawer \"%1\" hangs on \"%2\", which is no POSPrinter entry")
+                .arg(entry->name, printerName));
+    Resolution<DrawerConfig> result;
+    QString why;
+    const std::optional<PrinterConfig> printer = printerFrom(registry, *printerEntry, &why);
+    if (!printer)
+        return refuse<DrawerConfig>(opos::OPOS_E_NOSERVICE, why);
+    DrawerConfig config;
+    config.name = entry->name;
+    config.printer = *printer;
+    const std::optional<int> pin = entry->intValue(QStringLiteral("pin"), 2);
+    if (!pin || (*pin != 2 && *pin != 5))
+        return refuse<DrawerConfig>(opos::OPOS_E_NOSERVICE,
+                                    QStringLiteral("drawer \"%1\": pin must be 2 or 5").arg(entry->name));
+    config.pin = *pin;
+    if (!readPositive(*entry, QStringLiteral("pulse_on"), &config.pulseOnMs, &why, 2) ||
+        !readPositive(*entry, QStringLiteral("pulse_off"), &config.pulseOffMs, &why, 2))
+        return refuse<DrawerConfig>(opos::OPOS_E_NOSERVICE, why);
+    const QString level =
+        entry->value(QStringLiteral("open_level"), QStringLiteral("high")).trimmed().toLower();
+    if (level != QLatin1String("high") && level != QLatin1String("low"))
+        return refuse<DrawerConfig>(
+            opos::OPOS_E_NOSERVICE,
+            QStringLiteral("drawer \"%1\": open_level must be high or low").arg(entry->name));
+    config.openWhenHigh = level == QLatin1String("high");
+    result.config = config;
+    result.code = opos::OPOS_SUCCESS;
+    return result;
+}
+
+} // namespace device

@@ -1,0 +1,130 @@
+#include "device/registry/deviceregistry.h"
+
+#include "device/devicelog.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace device {
+
+namespace {
+
+constexpr auto kEnvDevices = "POSLING_DEVICES";
+
+DeviceEntry entry(const QString& name, std::initializer_list<std::pair<const char*, const char*>> pairs) {
+    DeviceEntry e;
+    e.name = name;
+    for (const auto& [key, value] : pairs)
+        e.options.insert(QString::fromLatin1(key), QString::fromLatin1(value));
+    return e;
+}
+
+// QSettings splits unquoted values at commas; the registry wants the text back.
+QString settingText(const QVariant& value) {
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(QLatin1Char(','));
+    return value.toString().trimmed();
+}
+
+} // namespace
+
+DeviceRegistry DeviceRegistry::builtIn() {
+    DeviceRegistry registry;
+    registry.m_source = QStringLiteral("built-in defaults");
+    registry.m_entries = {
+        entry(QStringLiteral("Z901"), {{"class", "POSPrinter"},
+                                       {"connection", "virtual:Z901"},
+                                       {"profile", "80mm"},
+                                       {"timeout", "3000"}}),
+        entry(QStringLiteral("Z901-1"), {{"class", "CashDrawer"},
+                                         {"printer", "Z901"},
+                                         {"pin", "2"},
+                                         {"pulse_on", "100"},
+                                         {"pulse_off", "500"},
+                                         {"open_level", "high"},
+                                         {"close_delay", "3000"}}),
+    };
+    return registry;
+}
+
+DeviceRegistry DeviceRegistry::fromFile(const QString& path) {
+    DeviceRegistry registry;
+    registry.m_source = path;
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        registry.m_problem = QStringLiteral("the devices file %1 does not exist").arg(path);
+        return registry;
+    }
+    if (!info.isFile() || !info.isReadable()) {
+        registry.m_problem = QStringLiteral("the devices file %1 cannot be read").arg(path);
+        return registry;
+    }
+    QSettings settings(path, QSettings::IniFormat);
+    if (settings.status() != QSettings::NoError) {
+        registry.m_problem = QStringLiteral("the devices file %1 is not a valid INI file").arg(path);
+        return registry;
+    }
+    for (const QString& group : settings.childGroups()) {
+        settings.beginGroup(group);
+        DeviceEntry e;
+        e.name = group;
+        for (const QString& key : settings.allKeys())
+            e.options.insert(key.trimmed().toLower(), settingText(settings.value(key)));
+        settings.endGroup();
+        registry.m_entries.append(e);
+    }
+    return registry;
+}
+
+QString DeviceRegistry::defaultUserFile() {
+    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (base.isEmpty())
+        base = QDir::homePath() + QStringLiteral("/.config");
+    return base + QStringLiteral("/posling/devices.ini");
+}
+
+DeviceRegistry DeviceRegistry::load() {
+    const QString named = qEnvironmentVariable(kEnvDevices);
+    DeviceRegistry registry;
+    if (!named.isEmpty())
+        registry = fromFile(named);
+    else if (QFileInfo::exists(defaultUserFile()))
+        registry = fromFile(defaultUserFile());
+    else
+        registry = builtIn();
+    qCDebug(lcDevice) << "device registry from" << registry.source();
+    return registry;
+}
+
+std::optional<DeviceEntry> DeviceRegistry::find(const QString& name) const {
+    if (name.trimmed().isEmpty())
+        return std::nullopt;
+    for (const DeviceEntry& e : m_entries)
+        if (e.name == name)
+            return e;
+    for (const DeviceEntry& e : m_entries)
+        if (e.name.compare(name, Qt::CaseInsensitive) == 0)
+            return e;
+    return std::nullopt;
+}
+
+QMap<QString, QString> DeviceRegistry::linkOptions(const DeviceEntry& printer) const {
+    QMap<QString, QString> options = printer.options;
+    for (const DeviceEntry& e : m_entries) {
+        if (e.deviceClass().compare(QLatin1String("CashDrawer"), Qt::CaseInsensitive) != 0)
+            continue;
+        if (e.value(QStringLiteral("printer")).compare(printer.name, Qt::CaseInsensitive) != 0)
+            continue;
+        for (auto it = e.options.cbegin(); it != e.options.cend(); ++it)
+            if (!options.contains(it.key()))
+                options.insert(it.key(), it.value());
+        options.insert(QStringLiteral("drawer"), e.name);
+        break;
+    }
+    options.insert(QStringLiteral("name"), printer.name);
+    return options;
+}
+
+} // namespace device

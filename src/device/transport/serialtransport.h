@@ -1,0 +1,33 @@
+#pragma once
+
+#include "device/transport/transport.h"
+
+#include <QMap>
+#include <QSerialPort>
+
+namespace device {
+
+// A printer on a serial port ("serial:/dev/ttyUSB0?baud=19200&flow=rtscts"). Settings come from
+// the query or from the registry entry (baud, data_bits, parity, stop_bits, flow); 9600 8N1 with
+// hardware flow control unless told otherwise.
+class SerialTransport : public Transport {
+    Q_OBJECT
+public:
+    SerialTransport(const QString& address, const QMap<QString, QString>& options, QObject* parent = nullptr);
+
+    void open() override;
+    void close() override;
+    bool isOpen() const override { return m_port.isOpen(); }
+    void write(const QByteArray& bytes) override;
+    QString describe() const override { return QStringLiteral("serial:") + m_path; }
+
+    bool settingsValid() const { return m_problem.isEmpty(); }
+    QString settingsProblem() const { return m_problem; }
+
+private:
+    QString m_path;
+    QString m_problem;
+    QSerialPort m_port;
+};
+
+} // namespace device

@@ -1,0 +1,316 @@
+#include "device/control/cashdrawercontrol.h"
+#include "device/control/posprintercontrol.h"
+#include "support/devicerig.h"
+#include "support/fakeprinter.h"
+
+#include <QTest>
+
+#include <functional>
+
+using namespace device;
+using namespace opos;
+
+namespace {
+
+enum Stage { Closed, Opened, Claimed, Enabled };
+
+using PrinterCall = std::function<qint32(PosPrinterControl&)>;
+using DrawerCall = std::function<qint32(CashDrawerControl&)>;
+
+void bring(PosPrinterControl& p, Stage stage) {
+    if (stage >= Opened)
+        QCOMPARE(p.Open(QStringLiteral("P")), OPOS_SUCCESS);
+    if (stage >= Claimed)
+        QCOMPARE(p.Claim(1000), OPOS_SUCCESS);
+    if (stage >= Enabled) {
+        p.setDeviceEnabled(true);
+        QCOMPARE(p.ResultCode(), OPOS_SUCCESS);
+    }
+}
+
+// The drawer is sharable: "Enabled" is reached without a claim.
+void bring(CashDrawerControl& d, Stage stage) {
+    if (stage >= Opened)
+        QCOMPARE(d.Open(QStringLiteral("D")), OPOS_SUCCESS);
+    if (stage == Claimed)
+        QCOMPARE(d.Claim(0), OPOS_SUCCESS);
+    if (stage == Enabled) {
+        d.setDeviceEnabled(true);
+        QCOMPARE(d.ResultCode(), OPOS_SUCCESS);
+    }
+}
+
+qint32 afterSet(PosPrinterControl& p, const std::function<void()>& set) {
+    set();
+    return p.ResultCode();
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(PrinterCall)
+Q_DECLARE_METATYPE(DrawerCall)
+
+class TestControlStates : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void printer_data() {
+        QTest::addColumn<PrinterCall>("call");
+        QTest::addColumn<QList<int>>("expected"); // closed, opened, claimed, enabled
+        const QString missing = QStringLiteral("/nonexistent/logo.bmp");
+        const auto row = [](const char* name, PrinterCall call, QList<int> expected) {
+            QTest::newRow(name) << call << expected;
+        };
+        row("Open", [](auto& p) { return p.Open(QStringLiteral("P")); },
+            {OPOS_SUCCESS, OPOS_E_ILLEGAL, OPOS_E_ILLEGAL, OPOS_E_ILLEGAL});
+        row("Claim", [](auto& p) { return p.Claim(0); },
+            {OPOS_E_CLOSED, OPOS_SUCCESS, OPOS_SUCCESS, OPOS_SUCCESS});
+        row("Claim -2", [](auto& p) { return p.Claim(-2); },
+            {OPOS_E_CLOSED, OPOS_E_ILLEGAL, OPOS_SUCCESS, OPOS_SUCCESS});
+        row("ReleaseDevice", [](auto& p) { return p.ReleaseDevice(); },
+            {OPOS_E_CLOSED, OPOS_E_ILLEGAL, OPOS_SUCCESS, OPOS_SUCCESS});
+        row("Close", [](auto& p) { return p.Close(); },
+            {OPOS_E_CLOSED, OPOS_SUCCESS, OPOS_SUCCESS, OPOS_SUCCESS});
+        row("enable", [](auto& p) { return afterSet(p, [&] { p.setDeviceEnabled(true); }); },
+            {OPOS_E_CLOSED, OPOS_E_NOTCLAIMED, OPOS_SUCCESS, OPOS_SUCCESS});
+        row("disable", [](auto& p) { return afterSet(p, [&] { p.setDeviceEnabled(false); }); },
+            {OPOS_E_CLOSED, OPOS_SUCCESS, OPOS_SUCCESS, OPOS_SUCCESS});
+        row("AsyncMode", [](auto& p) { return afterSet(p, [&] { p.setAsyncMode(true); }); },
+            {OPOS_E_CLOSED, OPOS_SUCCESS, OPOS_SUCCESS, OPOS_SUCCESS});
+        row("FreezeEvents", [](auto& p) { return afterSet(p, [&] { p.setFreezeEvents(true); }); },
+            {OPOS_E_CLOSED, OPOS_SUCCESS, OPOS_SUCCESS, OPOS_SUCCESS});
+        row("CharacterSet 858", [](auto& p) { return afterSet(p, [&] { p.setCharacterSet(858); }); },
+            {OPOS_E_CLOSED, OPOS_E_NOTCLAIMED, OPOS_E_DISABLED, OPOS_SUCCESS});
+        row("CharacterSet 1250", [](auto& p) { return afterSet(p, [&] { p.setCharacterSet(1250); }); },
+            {OPOS_E_CLOSED, OPOS_E_NOTCLAIMED, OPOS_E_DISABLED, OPOS_E_ILLEGAL});
+        row("ClearOutput", [](auto& p) { return p.ClearOutput(); },
+            {OPOS_E_CLOSED, OPOS_E_NOTCLAIMED, OPOS_SUCCESS, OPOS_SUCCESS});
+        for (int level = 1; level <= 3; ++level)
+            QTest::addRow("CheckHealth %d", level)
+                << PrinterCall([level](auto& p) { return p.CheckHealth(level); })
+                << QList<int>{OPOS_E_CLOSED, OPOS_E_NOTCLAIMED, OPOS_E_DISABLED, OPOS_SUCCESS};
+        row("CheckHealth 4", [](auto& p) { return p.CheckHealth(4); },
+            {OPOS_E_CLOSED, OPOS_E_NOTCLAIMED, OPOS_E_DISABLED, OPOS_E_ILLEGAL});
+        row("PrintNormal", [](auto& p) { return p.PrintNormal(PTR_S_RECEIPT, QStringLiteral("x\n")); },
+            {OPOS_E_CLOSED, OPOS_E_NOTCLAIMED, OPOS_E_DISABLED, OPOS_SUCCESS});
+        row("PrintNormal journal",
+            [](auto& p) { return p.PrintNormal(PTR_S_JOURNAL, QStringLiteral("x\n")); },
+            {OPOS_E_CLOSED, OPOS_E_NOTCLAIMED, OPOS_E_DISABLED, OPOS_E_ILLEGAL});
+        row("RotatePrint normal", [](auto& p) { return p.RotatePrint(PTR_S_RECEIPT, PTR_RP_NORMAL); },
+            {OPOS_E_CLOSED, OPOS_E_NOTCLAIMED, OPOS_E_DISABLED, OPOS_SUCCESS});
+        row("RotatePrint left", [](auto& p) { return p.RotatePrint(PTR_S_RECEIPT, PTR_RP_LEFT90); },
+            {OPOS_E_CLOSED, OPOS_E_NOTCLAIMED, OPOS_E_DISABLED, OPOS_SUCCESS});
+        row("RotatePrint 2", [](auto& p) { return p.RotatePrint(PTR_S_RECEIPT, 2); },
+            {OPOS_E_CLOSED, OPOS_E_NOTCLAIMED, OPOS_E_DISABLED, OPOS_E_ILLEGAL});
+        row("RotatePrint slip", [](auto& p) { return p.RotatePrint(PTR_S_SLIP, PTR_RP_LEFT90); },
+            {OPOS_E_CLOSED, OPOS_E_NOTCLAIMED, OPOS_E_DISABLED, OPOS_E_ILLEGAL});
+        row("CutPaper 100", [](auto& p) { return p.CutPaper(100); },
+            {OPOS_E_CLOSED, OPOS_E_NOTCLAIMED, OPOS_E_DISABLED, OPOS_SUCCESS});
+        row("CutPaper 50", [](auto& p) { return p.CutPaper(50); },
+            {OPOS_E_CLOSED, OPOS_E_NOTCLAIMED, OPOS_E_DISABLED, OPOS_SUCCESS});
+        row("CutPaper 0", [](auto& p) { return p.CutPaper(0); },
+            {OPOS_E_CLOSED, OPOS_E_NOTCLAIMED, OPOS_E_DISABLED, OPOS_E_ILLEGAL});
+        row("CutPaper 101", [](auto& p) { return p.CutPaper(101); },
+            {OPOS_E_CLOSED, OPOS_E_NOTCLAIMED, OPOS_E_DISABLED, OPOS_E_ILLEGAL});
+        row("PrintBarCode no height",
+            [](auto& p) {
+                return p.PrintBarCode(PTR_S_RECEIPT, QStringLiteral("123"), PTR_BCS_Code39, 0, 200,
+                                      PTR_BC_CENTER, PTR_BC_TEXT_BELOW);
+            },
+            {OPOS_E_CLOSED, OPOS_E_NOTCLAIMED, OPOS_E_DISABLED, OPOS_E_ILLEGAL});
+        row("PrintBarCode symbology",
+            [](auto& p) {
+                return p.PrintBarCode(PTR_S_RECEIPT, QStringLiteral("123"), 99, 80, 200, PTR_BC_CENTER,
+                                      PTR_BC_TEXT_BELOW);
+            },
+            {OPOS_E_CLOSED, OPOS_E_NOTCLAIMED, OPOS_E_DISABLED, OPOS_E_ILLEGAL});
+        row("SetBitmap 21",
+            [missing](auto& p) {
+                return p.SetBitmap(21, PTR_S_RECEIPT, missing, PTR_BM_ASIS, PTR_BM_CENTER);
+            },
+            {OPOS_E_CLOSED, OPOS_E_NOTCLAIMED, OPOS_E_DISABLED, OPOS_E_ILLEGAL});
+        row("SetBitmap missing file",
+            [missing](auto& p) { return p.SetBitmap(1, PTR_S_RECEIPT, missing, PTR_BM_ASIS, PTR_BM_CENTER); },
+            {OPOS_E_CLOSED, OPOS_E_NOTCLAIMED, OPOS_E_DISABLED, OPOS_E_NOEXIST});
+        row("PrintBitmap width 0",
+            [missing](auto& p) { return p.PrintBitmap(PTR_S_RECEIPT, missing, 0, PTR_BM_LEFT); },
+            {OPOS_E_CLOSED, OPOS_E_NOTCLAIMED, OPOS_E_DISABLED, OPOS_E_ILLEGAL});
+    }
+
+    void printer() {
+        QFETCH(PrinterCall, call);
+        QFETCH(QList<int>, expected);
+        DeviceRig rig;
+        for (int stage = Closed; stage <= Enabled; ++stage) {
+            PosPrinterControl p;
+            bring(p, Stage(stage));
+            const qint32 code = call(p);
+            QVERIFY2(code == expected.at(stage),
+                     qPrintable(QStringLiteral("stage %1: got %2").arg(stage).arg(code)));
+            QCOMPARE(p.ResultCode(), code);
+            QCOMPARE(p.ResultCodeExtended(), 0);
+        }
+    }
+
+    void drawer_data() {
+        QTest::addColumn<DrawerCall>("call");
+        QTest::addColumn<QList<int>>("expected"); // closed, opened, claimed, enabled (no claim)
+        const auto row = [](const char* name, DrawerCall call, QList<int> expected) {
+            QTest::newRow(name) << call << expected;
+        };
+        row("Open", [](auto& d) { return d.Open(QStringLiteral("D")); },
+            {OPOS_SUCCESS, OPOS_E_ILLEGAL, OPOS_E_ILLEGAL, OPOS_E_ILLEGAL});
+        row("Close", [](auto& d) { return d.Close(); },
+            {OPOS_E_CLOSED, OPOS_SUCCESS, OPOS_SUCCESS, OPOS_SUCCESS});
+        row("Claim", [](auto& d) { return d.Claim(0); },
+            {OPOS_E_CLOSED, OPOS_SUCCESS, OPOS_SUCCESS, OPOS_SUCCESS});
+        row("ReleaseDevice", [](auto& d) { return d.ReleaseDevice(); },
+            {OPOS_E_CLOSED, OPOS_E_ILLEGAL, OPOS_SUCCESS, OPOS_E_ILLEGAL});
+        row("enable",
+            [](auto& d) {
+                d.setDeviceEnabled(true);
+                return d.ResultCode();
+            },
+            {OPOS_E_CLOSED, OPOS_SUCCESS, OPOS_SUCCESS, OPOS_SUCCESS});
+        row("disable",
+            [](auto& d) {
+                d.setDeviceEnabled(false);
+                return d.ResultCode();
+            },
+            {OPOS_E_CLOSED, OPOS_SUCCESS, OPOS_SUCCESS, OPOS_SUCCESS});
+        row("OpenDrawer", [](auto& d) { return d.OpenDrawer(); },
+            {OPOS_E_CLOSED, OPOS_E_DISABLED, OPOS_E_DISABLED, OPOS_SUCCESS});
+        row("FreezeEvents",
+            [](auto& d) {
+                d.setFreezeEvents(true);
+                return d.ResultCode();
+            },
+            {OPOS_E_CLOSED, OPOS_SUCCESS, OPOS_SUCCESS, OPOS_SUCCESS});
+    }
+
+    void drawer() {
+        QFETCH(DrawerCall, call);
+        QFETCH(QList<int>, expected);
+        DeviceRig rig;
+        for (int stage = Closed; stage <= Enabled; ++stage) {
+            CashDrawerControl d;
+            bring(d, Stage(stage));
+            const qint32 code = call(d);
+            QVERIFY2(code == expected.at(stage),
+                     qPrintable(QStringLiteral("stage %1: got %2").arg(stage).arg(code)));
+            QCOMPARE(d.ResultCode(), code);
+        }
+    }
+
+    void stateProperty() {
+        DeviceRig rig;
+        PosPrinterControl p;
+        QCOMPARE(p.State(), OPOS_S_CLOSED);
+        bring(p, Enabled);
+        QCOMPARE(p.State(), OPOS_S_IDLE);
+        QCOMPARE(p.Close(), OPOS_SUCCESS);
+        QCOMPARE(p.State(), OPOS_S_CLOSED);
+        QVERIFY(!p.DeviceEnabled());
+        QVERIFY(!p.Claimed());
+        QCOMPARE(p.Close(), OPOS_E_CLOSED);
+    }
+
+    // Exclusive use between two printer controls of this program; the drawer never takes the claim.
+    void printerClaimIsExclusive() {
+        DeviceRig rig;
+        CashDrawerControl drawer;
+        bring(drawer, Enabled);
+        PosPrinterControl first;
+        PosPrinterControl second;
+        bring(first, Claimed);
+        QVERIFY(second.Open(QStringLiteral("P")) == OPOS_SUCCESS);
+        QCOMPARE(second.Claim(30), OPOS_E_TIMEOUT);
+        second.setDeviceEnabled(true);
+        QCOMPARE(second.ResultCode(), OPOS_E_CLAIMED);
+        QCOMPARE(second.PrintNormal(PTR_S_RECEIPT, QStringLiteral("x")), OPOS_E_CLAIMED);
+        QCOMPARE(first.ReleaseDevice(), OPOS_SUCCESS);
+        QCOMPARE(second.Claim(0), OPOS_SUCCESS);
+        // The drawer kept the connection through all of it.
+        QCOMPARE(drawer.OpenDrawer(), OPOS_SUCCESS);
+    }
+
+    void busyConnectionIsRetriedUntilTheTimeout() {
+        DeviceRig rig;
+        PosPrinterControl p;
+        bring(p, Opened);
+        MemoryTransport* t = FakePrinter::of(QStringLiteral("P"))->transport();
+        t->setOpenAnswer(Transport::OpenStatus::Busy, QStringLiteral("held elsewhere"));
+        QCOMPARE(p.Claim(0), OPOS_E_TIMEOUT);
+        QCOMPARE(t->openAttempts(), 1);
+        QCOMPARE(p.Claim(60), OPOS_E_TIMEOUT);
+        QVERIFY(t->openAttempts() > 2);
+        t->setOpenAnswer(Transport::OpenStatus::Failed, QStringLiteral("no such device"));
+        QCOMPARE(p.Claim(1000), OPOS_E_NOHARDWARE);
+        t->setOpenAnswer(Transport::OpenStatus::Opened);
+        QCOMPARE(p.Claim(OPOS_FOREVER), OPOS_SUCCESS);
+    }
+
+    void drawerClaimKeepsOtherDrawerControlsOut() {
+        DeviceRig rig;
+        CashDrawerControl holder;
+        CashDrawerControl other;
+        bring(holder, Claimed);
+        bring(other, Enabled);
+        QCOMPARE(other.OpenDrawer(), OPOS_E_CLAIMED);
+        QCOMPARE(other.Claim(20), OPOS_E_TIMEOUT);
+        QCOMPARE(holder.ReleaseDevice(), OPOS_SUCCESS);
+        QCOMPARE(other.OpenDrawer(), OPOS_SUCCESS);
+    }
+
+    void silentPrinterFailsEnableWithoutHanging() {
+        DeviceRig rig;
+        PosPrinterControl p;
+        bring(p, Claimed);
+        FakePrinter::of(QStringLiteral("P"))->setSilent(true);
+        p.setDeviceEnabled(true);
+        QCOMPARE(p.ResultCode(), OPOS_E_NOHARDWARE);
+        QVERIFY(!p.DeviceEnabled());
+        FakePrinter::of(QStringLiteral("P"))->setSilent(false);
+        FakePrinter::of(QStringLiteral("P"))->setOffline(true);
+        p.setDeviceEnabled(true);
+        QCOMPARE(p.ResultCode(), OPOS_E_OFFLINE);
+    }
+
+    void propertiesOfAClosedControl() {
+        PosPrinterControl p;
+        QCOMPARE(p.ControlObjectVersion(), 1008010);
+        QVERIFY(!p.ControlObjectDescription().isEmpty());
+        QCOMPARE(p.ServiceObjectVersion(), 0);
+        QCOMPARE(p.ServiceObjectDescription(), QString());
+        QCOMPARE(p.CharacterSet(), 0);
+        QCOMPARE(p.CharacterSetList(), QString());
+        QCOMPARE(p.RecLineWidth(), 0);
+        QVERIFY(!p.CapRecPresent());
+        QCOMPARE(p.ResultCode(), OPOS_SUCCESS); // reading changes nothing
+    }
+
+    void propertiesFromTheProfile() {
+        DeviceRig rig;
+        PosPrinterControl p;
+        bring(p, Opened);
+        QCOMPARE(p.ServiceObjectVersion() / 1000, 1008);
+        QCOMPARE(p.DeviceDescription(), QStringLiteral("80 mm thermal receipt printer, 203 dpi at memory:P"));
+        QCOMPARE(p.CharacterSet(), 437);
+        QCOMPARE(p.CharacterSetList(), QStringLiteral("437,850,852,858,866,998,1252"));
+        QCOMPARE(p.RecLineChars(), 48);
+        QCOMPARE(p.RecLineCharsList(), QStringLiteral("48,64"));
+        QCOMPARE(p.RecLineHeight(), 24);
+        QCOMPARE(p.RecLineSpacing(), 30);
+        QCOMPARE(p.RecLineWidth(), 576);
+        QCOMPARE(p.RecSidewaysMaxLines(), 19);
+        QCOMPARE(p.RecSidewaysMaxChars(), 100);
+        QCOMPARE(p.RecLinesToPaperCut(), 5);
+        QCOMPARE(p.MapMode(), PTR_MM_DOTS);
+        QVERIFY(p.CapRecPapercut());
+        QVERIFY(p.CapCoverSensor());
+        QVERIFY(!p.CapRecStamp());
+        QCOMPARE(p.ErrorLevel(), PTR_EL_NONE);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestControlStates)
+#include "tst_controlstates.moc"
