@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+namespace virt {
+
+struct LinearBarcode {
+    QImage bars; // black on transparent, module x moduleWidth dots wide, height dots high
+    QString hri; // the human-readable text under or above the bars
+};
+
+struct QrSettings {
+    int model = 50;      // 49 model 1, 50 model 2, 51 micro
+    int moduleSize = 3;  // dots
+    int errorLevel = 48; // 48 L .. 51 H
+};
+
+struct Pdf417Settings {
+    int columns = 0;     // 0: auto
+    int rows = 0;        // 0: auto
+    int moduleWidth = 3; // dots
+    int rowHeight = 3;   // times the module width
+    int errorLevel = -1; // 0..8, -1: auto
+    bool truncated = false;
+};
+
+// Draws bar codes and 2D symbols with libzint, one module = the dots the commands set, so a reader
+// decodes exactly what the host sent. Each call returns a null image with a reason on bad data.
+namespace BarcodeRenderer {
+// m: GS k type in either form (0..6 or 65..73); data as received (Code 128 with its { escapes).
+LinearBarcode linear(int m, const QByteArray& data, int moduleWidth, int height, QString* error);
+QImage qr(const QByteArray& data, const QrSettings& settings, QString* error);
+QImage pdf417(const QByteArray& data, const Pdf417Settings& settings, QString* error);
+QImage maxicode(const QByteArray& data, int mode, QString* error);
+// Code 128 data with ESC/POS { escapes as the plain characters it stands for.
+QByteArray code128Content(const QByteArray& data, QString* error);
+} // namespace BarcodeRenderer
+
+} // namespace virt

@@ -1,0 +1,60 @@
+#include "capturefolder.h"
+
+#include <QDir>
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(lcCapture, "posling.virtual.capture")
+
+namespace virt {
+
+CaptureFolder::CaptureFolder(const QString& path, QObject* parent) : QObject(parent), m_path(path) {}
+
+bool CaptureFolder::prepare() {
+    if (m_prepared)
+        return m_problem.isEmpty();
+    m_prepared = true;
+    if (!QDir().mkpath(m_path)) {
+        fail(QStringLiteral("capture folder %1 cannot be created").arg(m_path));
+        return false;
+    }
+    // A new printer run starts a new wire record.
+    m_wire.setFileName(QDir(m_path).filePath(QStringLiteral("wire.bin")));
+    if (!m_wire.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+        fail(QStringLiteral("capture folder %1 cannot be written: %2").arg(m_path, m_wire.errorString()));
+        return false;
+    }
+    return true;
+}
+
+void CaptureFolder::fail(const QString& message) {
+    if (!m_problem.isEmpty())
+        return;
+    m_problem = message;
+    qCWarning(lcCapture).noquote() << message;
+    Q_EMIT failed(message);
+}
+
+void CaptureFolder::appendWire(const QByteArray& bytes) {
+    if (!isActive() || bytes.isEmpty() || !prepare() || !m_wire.isOpen())
+        return;
+    if (m_wire.write(bytes) != bytes.size()) {
+        fail(QStringLiteral("capture file %1 cannot be written: %2")
+                 .arg(m_wire.fileName(), m_wire.errorString()));
+        m_wire.close();
+    }
+}
+
+QString CaptureFolder::saveReceipt(const QImage& image) {
+    if (!isActive() || !prepare())
+        return QString();
+    const QString file =
+        QDir(m_path).filePath(QStringLiteral("receipt-%1.png").arg(m_next, 4, 10, QLatin1Char('0')));
+    ++m_next;
+    if (!image.save(file, "PNG")) {
+        fail(QStringLiteral("capture file %1 cannot be written").arg(file));
+        return QString();
+    }
+    return file;
+}
+
+} // namespace virt

@@ -1,0 +1,350 @@
+#include "commandtable.h"
+
+#include <array>
+
+namespace virt {
+
+namespace {
+
+int u8(QByteArrayView frame, int i) {
+    return static_cast<quint8>(frame[i]);
+}
+int u16(QByteArrayView frame, int i) {
+    return u8(frame, i) | (u8(frame, i + 1) << 8);
+}
+
+// A size that is zero or beyond kMaxCommandData refuses the frame.
+int withData(int header, qint64 data) {
+    if (data < 0 || data > kMaxCommandData)
+        return kRefuse;
+    return header + static_cast<int>(data);
+}
+
+// NUL-terminated list of at most `limit` bytes after the prefix (ESC D, GS k function A).
+int nulTerminated(QByteArrayView frame, int start, int limit) {
+    if (frame.size() > start && frame.back() == '\0')
+        return static_cast<int>(frame.size());
+    if (frame.size() - start >= limit)
+        return kRefuse;
+    return kNeedMore;
+}
+
+int tabStopsRule(const CommandSpec&, QByteArrayView frame) {
+    return nulTerminated(frame, 2, 33);
+}
+
+// ESC * m nL nH: n columns of 1 (8-dot) or 3 (24-dot) bytes.
+int bitImageRule(const CommandSpec&, QByteArrayView frame) {
+    if (frame.size() < 5)
+        return 5;
+    const int m = u8(frame, 2);
+    const int bytesPerColumn = (m == 32 || m == 33) ? 3 : (m <= 1 ? 1 : -1);
+    const int columns = u16(frame, 3);
+    if (bytesPerColumn < 0 || columns > 4096)
+        return kRefuse;
+    return 5 + columns * bytesPerColumn;
+}
+
+// ESC & y c1 c2 [x d1..d(y*x)] for each character c1..c2.
+int userCharactersRule(const CommandSpec&, QByteArrayView frame) {
+    if (frame.size() < 5)
+        return 5;
+    const int y = u8(frame, 2), c1 = u8(frame, 3), c2 = u8(frame, 4);
+    if (y < 1 || y > 3 || c1 < 32 || c2 > 126 || c1 > c2)
+        return kRefuse;
+    int pos = 5;
+    for (int c = c1; c <= c2; ++c) {
+        if (frame.size() <= pos)
+            return pos + 1;
+        const int x = u8(frame, pos);
+        if (x > 12)
+            return kRefuse;
+        pos += 1 + y * x;
+    }
+    return pos;
+}
+
+// ESC c n m: only 3, 4 and 5 exist.
+int panelRule(const CommandSpec&, QByteArrayView frame) {
+    if (frame.size() < 3)
+        return 3;
+    const int n = u8(frame, 2);
+    return (n >= '3' && n <= '5') ? 4 : kRefuse;
+}
+
+// GS ( x pL pH data
+int gsParenRule(const CommandSpec&, QByteArrayView frame) {
+    if (frame.size() < 5)
+        return 5;
+    return withData(5, u16(frame, 3));
+}
+
+// GS 8 L p1 p2 p3 p4 data
+int gsEightRule(const CommandSpec&, QByteArrayView frame) {
+    if (frame.size() < 3)
+        return 3;
+    if (frame[2] != 'L')
+        return kRefuse;
+    if (frame.size() < 7)
+        return 7;
+    const qint64 size = qint64(u16(frame, 3)) | (qint64(u16(frame, 5)) << 16);
+    return withData(7, size);
+}
+
+// GS * x y: x*y*8 bytes.
+int downloadImageRule(const CommandSpec&, QByteArrayView frame) {
+    if (frame.size() < 4)
+        return 4;
+    const int x = u8(frame, 2), y = u8(frame, 3);
+    if (x == 0 || y == 0 || x * y > 1536)
+        return kRefuse;
+    return 4 + x * y * 8;
+}
+
+// GS V m [n]
+int cutRule(const CommandSpec&, QByteArrayView frame) {
+    if (frame.size() < 3)
+        return 3;
+    switch (u8(frame, 2)) {
+    case 0:
+    case 1:
+    case 48:
+    case 49:
+        return 3;
+    case 65:
+    case 66:
+    case 97:
+    case 98:
+    case 103:
+    case 104:
+        return 4;
+    default:
+        return kRefuse;
+    }
+}
+
+// GS k m: function A (m 0..6) is NUL-terminated, function B (m 65..79) carries its length.
+int barcodeRule(const CommandSpec&, QByteArrayView frame) {
+    if (frame.size() < 3)
+        return 3;
+    const int m = u8(frame, 2);
+    if (m <= 6)
+        return nulTerminated(frame, 3, 256);
+    if (m >= 65 && m <= 79) {
+        if (frame.size() < 4)
+            return 4;
+        const int n = u8(frame, 3);
+        return n == 0 ? kRefuse : 4 + n;
+    }
+    return kRefuse;
+}
+
+// GS v 0 m xL xH yL yH data: x bytes per row, y rows.
+int rasterRule(const CommandSpec&, QByteArrayView frame) {
+    if (frame.size() < 3)
+        return 3;
+    if (u8(frame, 2) != '0' && u8(frame, 2) != 0)
+        return kRefuse;
+    if (frame.size() < 8)
+        return 8;
+    const int m = u8(frame, 3);
+    if (!(m <= 3 || (m >= 48 && m <= 51)))
+        return kRefuse;
+    const int x = u16(frame, 4), y = u16(frame, 6);
+    if (x == 0 || y == 0 || x > 512 || y > 8192)
+        return kRefuse;
+    return withData(8, qint64(x) * y);
+}
+
+// DLE DC4 fn ...: fn 1 pulse (m t), fn 2 power-off (2 bytes), fn 7 buzzer (3), fn 8 clear buffers (7).
+int realtimeCommandRule(const CommandSpec&, QByteArrayView frame) {
+    if (frame.size() < 3)
+        return 3;
+    switch (u8(frame, 2)) {
+    case 1:
+    case 2:
+        return 5;
+    case 7:
+        return 6;
+    case 8:
+        return 10;
+    default:
+        return kRefuse;
+    }
+}
+
+// DLE EOT n and DLE ENQ n: n 1..4 (7 and 8 for DLE EOT are extended requests we do not know).
+int realtimeStatusRule(const CommandSpec&, QByteArrayView frame) {
+    if (frame.size() < 3)
+        return 3;
+    const int n = u8(frame, 2);
+    return (n >= 1 && n <= 4) ? 3 : kRefuse;
+}
+
+int macroRule(const CommandSpec&, QByteArrayView) {
+    return 5;
+}
+
+#define FIXED(id, mn, meaning, args)                                                                         \
+    CommandSpec {                                                                                            \
+        Cmd::id, mn, meaning, 2, args, nullptr                                                               \
+    }
+#define RULE(id, mn, meaning, rule)                                                                          \
+    CommandSpec {                                                                                            \
+        Cmd::id, mn, meaning, 2, 0, rule                                                                     \
+    }
+
+const CommandSpec kSingles[] = {
+    {Cmd::LineFeed, "LF", "print and feed one line", 1, 0, nullptr},
+    {Cmd::CarriageReturn, "CR", "carriage return (ignored)", 1, 0, nullptr},
+    {Cmd::Tab, "HT", "horizontal tab", 1, 0, nullptr},
+    {Cmd::FormFeed, "FF", "print page", 1, 0, nullptr},
+    {Cmd::Cancel, "CAN", "cancel page data", 1, 0, nullptr},
+};
+
+const CommandSpec kEsc[] = {
+    FIXED(RightSpacing, "ESC SP", "right character spacing", 1),
+    FIXED(PrintMode, "ESC !", "print mode", 1),
+    FIXED(AbsolutePosition, "ESC $", "absolute position", 2),
+    FIXED(UserCharacterSet, "ESC %", "user-defined characters on/off", 1),
+    RULE(DefineUserCharacters, "ESC &", "define user characters", userCharactersRule),
+    RULE(BitImage, "ESC *", "bit image", bitImageRule),
+    FIXED(Underline, "ESC -", "underline", 1),
+    FIXED(DefaultLineSpacing, "ESC 2", "default line spacing", 0),
+    FIXED(LineSpacing, "ESC 3", "line spacing", 1),
+    FIXED(SelectPeripheral, "ESC =", "select peripheral", 1),
+    FIXED(CancelUserCharacter, "ESC ?", "cancel user character", 1),
+    FIXED(Initialise, "ESC @", "initialise", 0),
+    RULE(TabStops, "ESC D", "tab stops", tabStopsRule),
+    FIXED(Emphasis, "ESC E", "emphasis", 1),
+    FIXED(DoubleStrike, "ESC G", "double strike", 1),
+    FIXED(FeedDots, "ESC J", "print and feed dots", 1),
+    FIXED(PageMode, "ESC L", "page mode", 0),
+    FIXED(Font, "ESC M", "font", 1),
+    FIXED(InternationalSet, "ESC R", "international character set", 1),
+    FIXED(StandardMode, "ESC S", "standard mode", 0),
+    FIXED(PageDirection, "ESC T", "page direction", 1),
+    FIXED(Rotate90, "ESC V", "rotate 90 degrees clockwise", 1),
+    FIXED(PageArea, "ESC W", "page area", 8),
+    FIXED(RelativePosition, "ESC \\", "relative position", 2),
+    FIXED(Justify, "ESC a", "justification", 1),
+    RULE(PanelSensors, "ESC c", "panel and paper sensors", panelRule),
+    FIXED(FeedLines, "ESC d", "print and feed lines", 1),
+    FIXED(ReverseFeed, "ESC e", "reverse feed", 1),
+    FIXED(DrawerKick, "ESC p", "drawer kick", 3),
+    FIXED(CodeTable, "ESC t", "code table", 1),
+    FIXED(UpsideDown, "ESC {", "upside-down", 1),
+    FIXED(PrintPage, "ESC FF", "print page, stay in page mode", 0),
+};
+const quint8 kEscBytes[] = {' ', '!', '$', '%', '&', '*', '-', '2',  '3', '=', '?', '@', 'D', 'E', 'G', 'J',
+                            'L', 'M', 'R', 'S', 'T', 'V', 'W', '\\', 'a', 'c', 'd', 'e', 'p', 't', '{', 0x0C};
+
+const CommandSpec kGs[] = {
+    FIXED(CharacterSize, "GS !", "character size", 1),
+    FIXED(PageVerticalPosition, "GS $", "page vertical position", 2),
+    RULE(GraphicsFunction, "GS (", "function", gsParenRule),
+    RULE(DownloadBitImage, "GS *", "define downloaded image", downloadImageRule),
+    FIXED(PrintDownloadedImage, "GS /", "print downloaded image", 1),
+    RULE(GraphicsFunctionLong, "GS 8", "graphics (long)", gsEightRule),
+    FIXED(MacroDefinition, "GS :", "macro definition", 0),
+    FIXED(ReverseMode, "GS B", "reverse printing", 1),
+    FIXED(HriPosition, "GS H", "HRI position", 1),
+    FIXED(PrinterId, "GS I", "printer ID", 1),
+    FIXED(LeftMargin, "GS L", "left margin", 2),
+    FIXED(MotionUnits, "GS P", "motion units", 2),
+    RULE(Cut, "GS V", "cut", cutRule),
+    FIXED(PrintAreaWidth, "GS W", "print area width", 2),
+    FIXED(PageRelativeVertical, "GS \\", "page relative vertical position", 2),
+    RULE(MacroExecute, "GS ^", "execute macro", macroRule),
+    FIXED(AutomaticStatus, "GS a", "automatic status back", 1),
+    FIXED(Smoothing, "GS b", "smoothing", 1),
+    FIXED(HriFont, "GS f", "HRI font", 1),
+    FIXED(BarHeight, "GS h", "bar height", 1),
+    RULE(Barcode, "GS k", "barcode", barcodeRule),
+    FIXED(TransmitStatus, "GS r", "transmit status", 1),
+    RULE(RasterImage, "GS v", "raster image", rasterRule),
+    FIXED(ModuleWidth, "GS w", "module width", 1),
+};
+const quint8 kGsBytes[] = {'!', '$', '(',  '*', '/', '8', ':', 'B', 'H', 'I', 'L', 'P',
+                           'V', 'W', '\\', '^', 'a', 'b', 'f', 'h', 'k', 'r', 'v', 'w'};
+
+const CommandSpec kDle[] = {
+    RULE(RealtimeStatus, "DLE EOT", "real-time status", realtimeStatusRule),
+    RULE(RealtimeRequest, "DLE ENQ", "real-time request", realtimeStatusRule),
+    RULE(RealtimeCommand, "DLE DC4", "real-time command", realtimeCommandRule),
+};
+const quint8 kDleBytes[] = {0x04, 0x05, 0x14};
+
+const CommandSpec kFs[] = {
+    FIXED(KanjiMode, "FS !", "kanji print mode", 1),     FIXED(KanjiOn, "FS &", "kanji mode on", 0),
+    FIXED(KanjiUnderline, "FS -", "kanji underline", 1), FIXED(KanjiOff, "FS .", "kanji mode off", 0),
+    FIXED(PrintNvImage, "FS p", "print NV image", 2),
+};
+const quint8 kFsBytes[] = {'!', '&', '-', '.', 'p'};
+
+#undef FIXED
+#undef RULE
+
+using PairTable = std::array<const CommandSpec*, 256>;
+
+template <size_t N> PairTable makeTable(const CommandSpec (&specs)[N], const quint8 (&bytes)[N]) {
+    PairTable table{};
+    for (size_t i = 0; i < N; ++i)
+        table[bytes[i]] = &specs[i];
+    return table;
+}
+
+const PairTable& tableFor(quint8 prefix) {
+    static const PairTable esc = makeTable(kEsc, kEscBytes);
+    static const PairTable gs = makeTable(kGs, kGsBytes);
+    static const PairTable dle = makeTable(kDle, kDleBytes);
+    static const PairTable fs = makeTable(kFs, kFsBytes);
+    static const PairTable none{};
+    switch (prefix) {
+    case 0x1B:
+        return esc;
+    case 0x1D:
+        return gs;
+    case 0x10:
+        return dle;
+    case 0x1C:
+        return fs;
+    default:
+        return none;
+    }
+}
+
+} // namespace
+
+const CommandSpec* CommandTable::single(quint8 byte) {
+    switch (byte) {
+    case 0x0A:
+        return &kSingles[0];
+    case 0x0D:
+        return &kSingles[1];
+    case 0x09:
+        return &kSingles[2];
+    case 0x0C:
+        return &kSingles[3];
+    case 0x18:
+        return &kSingles[4];
+    default:
+        return nullptr;
+    }
+}
+
+bool CommandTable::isPrefix(quint8 byte) {
+    return byte == 0x1B || byte == 0x1D || byte == 0x10 || byte == 0x1C;
+}
+
+const CommandSpec* CommandTable::pair(quint8 prefix, quint8 second) {
+    return tableFor(prefix)[second];
+}
+
+int CommandTable::required(const CommandSpec& spec, QByteArrayView frame) {
+    if (spec.rule)
+        return spec.rule(spec, frame);
+    return spec.prefixLength + spec.fixedArguments;
+}
+
+} // namespace virt

@@ -1,0 +1,89 @@
+#include "escposinterpreter.h"
+
+namespace virt {
+
+void EscPosInterpreter::feed(quint8 byte) {
+    if (m_spec) {
+        m_frame.append(char(byte));
+        check();
+        return;
+    }
+    if (m_frame.isEmpty()) {
+        if (const CommandSpec* spec = CommandTable::single(byte)) {
+            m_spec = spec;
+            m_frame.append(char(byte));
+            check();
+        } else if (CommandTable::isPrefix(byte)) {
+            m_frame.append(char(byte));
+        } else if (byte >= 0x20) {
+            m_sink->printable(byte);
+        } else {
+            ++m_unknown;
+            skip(QByteArray(1, char(byte)), "unknown control byte");
+        }
+        return;
+    }
+    // Second byte of ESC, GS, DLE or FS.
+    const quint8 prefix = static_cast<quint8>(m_frame[0]);
+    if (const CommandSpec* spec = CommandTable::pair(prefix, byte)) {
+        m_spec = spec;
+        m_frame.append(char(byte));
+        check();
+        return;
+    }
+    ++m_unknown;
+    if (byte < 0x20) {
+        // A control byte cannot be an argument of an unknown command: it starts something new.
+        skip(m_frame, "unknown command");
+        m_frame.clear();
+        feed(byte);
+        return;
+    }
+    m_frame.append(char(byte));
+    skip(m_frame, "unknown command");
+    m_frame.clear();
+}
+
+void EscPosInterpreter::check() {
+    const int needed = CommandTable::required(*m_spec, m_frame);
+    if (needed == kRefuse) {
+        ++m_refused;
+        const QByteArray frame = m_frame;
+        m_frame.clear();
+        m_spec = nullptr;
+        skip(frame, "refused header");
+        return;
+    }
+    if (needed > 0 && m_frame.size() >= needed) {
+        const CommandSpec* spec = m_spec;
+        const QByteArray frame = m_frame;
+        m_frame.clear();
+        m_spec = nullptr;
+        m_sink->command(*spec, frame);
+        return;
+    }
+    // Data blocks are declared up front: reserve once instead of growing byte by byte.
+    if (needed > 0 && m_frame.capacity() < needed)
+        m_frame.reserve(needed);
+}
+
+void EscPosInterpreter::skip(const QByteArray& bytes, const char* why) {
+    m_sink->skipped(bytes, why);
+}
+
+void EscPosInterpreter::finish() {
+    if (m_frame.isEmpty())
+        return;
+    ++m_truncated;
+    const QByteArray frame = m_frame;
+    reset();
+    skip(frame, "truncated command");
+}
+
+void EscPosInterpreter::reset() {
+    m_frame.clear();
+    m_frame.squeeze();
+    m_spec = nullptr;
+}
+
+} // namespace virt

@@ -1,0 +1,4 @@
+#pragma once
+
+// Registers the "virtual:NAME" transport scheme: one shared in-process printer per name.
+void installVirtualPrinter();

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "virtual/paperroll.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace virt {
+
+// The paper roll as it comes out: cut receipts, cut marks between them, the receipt being printed
+// at the bottom. One dot is `zoom` pixels.
+class PaperView : public QWidget {
+    Q_OBJECT
+public:
+    explicit PaperView(PaperRoll* paper, QWidget* parent = nullptr);
+
+    double zoom() const { return m_zoom; }
+    void setZoom(double zoom);
+    QSize sizeHint() const override;
+
+Q_SIGNALS:
+    void grown();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    int contentHeight() const;
+
+    QPointer<PaperRoll> m_paper;
+    double m_zoom = 1.0;
+};
+
+} // namespace virt

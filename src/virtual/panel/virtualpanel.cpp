@@ -1,0 +1,199 @@
+#include "virtualpanel.h"
+
+#include "paperview.h"
+#include "virtual/virtualprinter.h"
+
+#include <QButtonGroup>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListView>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QSplitter>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace virt {
+
+namespace {
+
+template <typename W> W* named(W* widget, const QString& objectName, const QString& accessibleName) {
+    widget->setObjectName(objectName);
+    widget->setAccessibleName(accessibleName);
+    return widget;
+}
+
+} // namespace
+
+VirtualPanel::VirtualPanel(VirtualPrinter* printer, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_printer(printer) {
+    setObjectName(QStringLiteral("VirtualPrinterPanel"));
+    setWindowTitle(tr("Virtual printer %1").arg(printer->name()));
+    buildUi();
+    connectAll();
+    showSensors();
+    if (!printer->problem().isEmpty())
+        showProblem(printer->problem());
+    resize(1000, 720);
+}
+
+void VirtualPanel::buildUi() {
+    m_paperView = new PaperView(m_printer->paper());
+    m_paperScroll = named(new QScrollArea, QStringLiteral("paperScroll"), tr("Paper roll"));
+    m_paperScroll->setWidget(m_paperView);
+    m_paperScroll->setAlignment(Qt::AlignHCenter);
+    m_paperScroll->setBackgroundRole(QPalette::Dark);
+
+    m_zoomOut = named(new QPushButton(tr("Zoom &out")), QStringLiteral("zoomOut"), tr("Zoom out"));
+    m_zoomIn = named(new QPushButton(tr("Zoom &in")), QStringLiteral("zoomIn"), tr("Zoom in"));
+    auto* zoomRow = new QHBoxLayout;
+    zoomRow->addWidget(m_zoomOut);
+    zoomRow->addWidget(m_zoomIn);
+    zoomRow->addStretch();
+    auto* paperColumn = new QVBoxLayout;
+    paperColumn->addLayout(zoomRow);
+    paperColumn->addWidget(m_paperScroll, 1);
+
+    m_cover = named(new QPushButton(tr("Open &cover")), QStringLiteral("cover"), tr("Open cover"));
+
+    auto* paperBox = new QGroupBox(tr("Paper"));
+    m_paperOk = named(new QRadioButton(tr("o&k")), QStringLiteral("paperOk"), tr("Paper ok"));
+    m_paperNear =
+        named(new QRadioButton(tr("&near end")), QStringLiteral("paperNearEnd"), tr("Paper near end"));
+    m_paperOut = named(new QRadioButton(tr("o&ut")), QStringLiteral("paperOut"), tr("Paper out"));
+    auto* paperGroup = new QButtonGroup(this);
+    auto* paperLayout = new QVBoxLayout(paperBox);
+    for (QRadioButton* button : {m_paperOk, m_paperNear, m_paperOut}) {
+        paperGroup->addButton(button);
+        paperLayout->addWidget(button);
+    }
+
+    auto* lineBox = new QGroupBox(tr("Line"));
+    m_online = named(new QRadioButton(tr("On&line")), QStringLiteral("online"), tr("Online"));
+    m_offline = named(new QRadioButton(tr("O&ffline")), QStringLiteral("offline"), tr("Offline"));
+    auto* lineGroup = new QButtonGroup(this);
+    auto* lineLayout = new QVBoxLayout(lineBox);
+    for (QRadioButton* button : {m_online, m_offline}) {
+        lineGroup->addButton(button);
+        lineLayout->addWidget(button);
+    }
+
+    auto* drawerBox = new QGroupBox(tr("Drawer"));
+    m_drawerState = named(new QLabel, QStringLiteral("drawerState"), tr("Drawer state"));
+    m_closeDrawer =
+        named(new QPushButton(tr("Close &drawer")), QStringLiteral("closeDrawer"), tr("Close drawer"));
+    auto* drawerLayout = new QVBoxLayout(drawerBox);
+    drawerLayout->addWidget(m_drawerState);
+    drawerLayout->addWidget(m_closeDrawer);
+
+    m_clearPaper =
+        named(new QPushButton(tr("Clear p&aper")), QStringLiteral("clearPaper"), tr("Clear paper"));
+    m_problem = named(new QLabel, QStringLiteral("problem"), tr("Problem"));
+    m_problem->setWordWrap(true);
+    m_problem->setStyleSheet(QStringLiteral("color: #a00000"));
+    m_problem->hide();
+
+    auto* controls = new QVBoxLayout;
+    controls->addWidget(m_cover);
+    controls->addWidget(paperBox);
+    controls->addWidget(lineBox);
+    controls->addWidget(drawerBox);
+    controls->addWidget(m_clearPaper);
+    controls->addWidget(m_problem);
+    controls->addStretch();
+
+    auto* top = new QWidget;
+    auto* topLayout = new QHBoxLayout(top);
+    topLayout->setContentsMargins(0, 0, 0, 0);
+    topLayout->addLayout(paperColumn, 1);
+    topLayout->addLayout(controls);
+
+    m_wire = named(new QListView, QStringLiteral("wireMonitor"), tr("Wire monitor"));
+    m_wire->setModel(m_printer->wireLog());
+    m_wire->setUniformItemSizes(true);
+    m_wire->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_wire->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    auto* splitter = new QSplitter(Qt::Vertical);
+    splitter->addWidget(top);
+    splitter->addWidget(m_wire);
+    splitter->setStretchFactor(0, 3);
+    splitter->setStretchFactor(1, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(splitter);
+
+    m_repaint = new QTimer(this);
+    m_repaint->setSingleShot(true);
+    m_repaint->setInterval(30);
+}
+
+void VirtualPanel::connectAll() {
+    VirtualPrinter* printer = m_printer;
+    connect(m_zoomIn, &QPushButton::clicked, this,
+            [this] { m_paperView->setZoom(m_paperView->zoom() * 1.25); });
+    connect(m_zoomOut, &QPushButton::clicked, this,
+            [this] { m_paperView->setZoom(m_paperView->zoom() / 1.25); });
+    auto* zoomInKey = new QShortcut(QKeySequence::ZoomIn, this);
+    connect(zoomInKey, &QShortcut::activated, m_zoomIn, &QPushButton::click);
+    auto* zoomOutKey = new QShortcut(QKeySequence::ZoomOut, this);
+    connect(zoomOutKey, &QShortcut::activated, m_zoomOut, &QPushButton::click);
+
+    connect(m_cover, &QPushButton::clicked, printer,
+            [printer] { printer->setCoverOpen(!printer->sensors().coverOpen); });
+    connect(m_paperOk, &QRadioButton::clicked, printer, [printer] { printer->setPaper(PaperLevel::Ok); });
+    connect(m_paperNear, &QRadioButton::clicked, printer,
+            [printer] { printer->setPaper(PaperLevel::NearEnd); });
+    connect(m_paperOut, &QRadioButton::clicked, printer, [printer] { printer->setPaper(PaperLevel::Out); });
+    connect(m_online, &QRadioButton::clicked, printer, [printer] { printer->setOnline(true); });
+    connect(m_offline, &QRadioButton::clicked, printer, [printer] { printer->setOnline(false); });
+    connect(m_closeDrawer, &QPushButton::clicked, printer->drawer(), &VirtualDrawer::close);
+    connect(m_clearPaper, &QPushButton::clicked, printer->paper(), &PaperRoll::clear);
+
+    connect(printer, &VirtualPrinter::sensorsChanged, this, &VirtualPanel::showSensors);
+    connect(printer->drawer(), &VirtualDrawer::changed, this, &VirtualPanel::showSensors);
+    connect(printer, &VirtualPrinter::problemFound, this, &VirtualPanel::showProblem);
+    connect(printer->paper(), &PaperRoll::changed, m_repaint, qOverload<>(&QTimer::start));
+    connect(m_repaint, &QTimer::timeout, this, &VirtualPanel::paperChanged);
+    connect(printer->wireLog(), &QAbstractItemModel::rowsInserted, m_wire, &QListView::scrollToBottom);
+}
+
+void VirtualPanel::showSensors() {
+    if (!m_printer)
+        return;
+    const SensorState state = m_printer->sensors();
+    const QString coverText = state.coverOpen ? tr("Close &cover") : tr("Open &cover");
+    m_cover->setText(coverText);
+    m_cover->setAccessibleName(state.coverOpen ? tr("Close cover") : tr("Open cover"));
+    m_paperOk->setChecked(state.paper == PaperLevel::Ok);
+    m_paperNear->setChecked(state.paper == PaperLevel::NearEnd);
+    m_paperOut->setChecked(state.paper == PaperLevel::Out);
+    m_online->setChecked(m_printer->isOnline());
+    m_offline->setChecked(!m_printer->isOnline());
+    const bool open = m_printer->drawer()->isOpen();
+    m_drawerState->setText(open ? tr("Drawer open") : tr("Drawer closed"));
+    m_closeDrawer->setEnabled(open);
+}
+
+void VirtualPanel::showProblem(const QString& message) {
+    m_problem->setText(message);
+    m_problem->show();
+}
+
+void VirtualPanel::paperChanged() {
+    m_paperView->resize(m_paperView->sizeHint());
+    m_paperView->update();
+    // Layout settles first; then follow the newest line.
+    QTimer::singleShot(0, this, &VirtualPanel::scrollToNewest);
+}
+
+void VirtualPanel::scrollToNewest() {
+    QScrollBar* bar = m_paperScroll->verticalScrollBar();
+    bar->setValue(bar->maximum());
+}
+
+} // namespace virt

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "glyphrenderer.h"
+
+#include <QImage>
+#include <QList>
+#include <QObject>
+
+namespace virt {
+
+enum class CutKind { Full, Partial, Torn };
+
+// One printed text line, kept beside the dots so the paper can be checked as text.
+struct PrintedLine {
+    QString text;
+    int top = 0;
+    int height = 0;
+    int left = 0;
+    int width = 0;
+    TextStyle style; // the first character's style
+};
+
+struct Receipt {
+    int number = 0; // 1, 2, ... since the printer started
+    QImage image;   // white paper, black dots, one pixel per dot
+    QList<PrintedLine> lines;
+    CutKind cut = CutKind::Full;
+};
+
+// The roll: the receipt being printed grows downwards until a cut closes it. The roll keeps a
+// bounded history of cut receipts; a receipt longer than kMaxReceiptDots is torn off by itself.
+class PaperRoll : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kMaxReceiptDots = 8192;
+    static constexpr int kKeptHistoryDots = 200000;
+
+    explicit PaperRoll(int widthDots, QObject* parent = nullptr);
+
+    int width() const { return m_width; }
+    // Where the next line starts, in dots from the top of the current receipt.
+    int position() const { return m_position; }
+    bool isBlank() const { return m_position == 0 && m_inkBottom == 0 && m_lines.isEmpty(); }
+
+    // Puts dots on the current receipt (black pixels of ink; transparent or white leaves paper).
+    void draw(const QImage& ink, int x, int y);
+    // Makes room for `height` dots at the position, tearing off a receipt that would grow too long.
+    void reserve(int height);
+    void feed(int dots);
+    void addLine(const PrintedLine& line) { m_lines.append(line); }
+
+    Receipt cut(CutKind kind);
+    QImage currentImage() const;
+    const QList<PrintedLine>& currentLines() const { return m_lines; }
+    const QList<Receipt>& receipts() const { return m_receipts; }
+    int receiptsCut() const { return m_cutCount; }
+    void clear();
+
+Q_SIGNALS:
+    void changed();
+    void receiptClosed(const virt::Receipt& receipt);
+
+private:
+    void ensureHeight(int height);
+
+    int m_width;
+    QImage m_canvas;
+    int m_position = 0;
+    int m_inkBottom = 0;
+    QList<PrintedLine> m_lines;
+    QList<Receipt> m_receipts;
+    int m_cutCount = 0;
+    qint64 m_keptDots = 0;
+};
+
+} // namespace virt

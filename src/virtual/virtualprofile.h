@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+#include <optional>
+
+namespace virt {
+
+struct CellSize {
+    int width;
+    int height;
+};
+
+// What the virtual mechanism is: paper width, fonts, line spacing and the ESC t numbering.
+struct VirtualProfile {
+    QString id;        // "80mm", "58mm"
+    QString modelName; // GS I 67
+    int widthDots = 576;
+    CellSize fontA{12, 24};
+    CellSize fontB{9, 17};
+    int lineSpacing = 30; // ESC 2
+    int defaultCodePage = 437;
+    QMap<int, int> codePageForEscT; // ESC t n -> code page
+
+    static std::optional<VirtualProfile> byId(const QString& id);
+    static VirtualProfile defaultProfile() { return *byId(QStringLiteral("80mm")); }
+};
+
+} // namespace virt

@@ -1,0 +1,46 @@
+#include "virtualtransport.h"
+
+#include "escpossession.h"
+#include "virtualprinterhub.h"
+
+namespace virt {
+
+VirtualTransport::VirtualTransport(const QString& name, const QMap<QString, QString>& options,
+                                   QObject* parent)
+    : device::Transport(parent), m_name(name), m_options(options) {}
+
+VirtualTransport::~VirtualTransport() {
+    close();
+}
+
+void VirtualTransport::open() {
+    if (!m_session) {
+        m_printer = VirtualPrinterHub::instance()->printer(m_name, m_options);
+        QPointer<VirtualTransport> self(this);
+        m_session = m_printer->attach([self](const QByteArray& bytes) {
+            if (self)
+                Q_EMIT self->dataReceived(bytes);
+        });
+        VirtualPrinterHub::instance()->noteOpened(m_printer);
+    }
+    QMetaObject::invokeMethod(
+        this, [this] { Q_EMIT openFinished(OpenStatus::Opened, QString()); }, Qt::QueuedConnection);
+}
+
+void VirtualTransport::close() {
+    if (m_printer && m_session)
+        m_printer->detach(m_session);
+    m_session = nullptr;
+}
+
+void VirtualTransport::write(const QByteArray& bytes) {
+    if (!m_session || !m_printer) {
+        QMetaObject::invokeMethod(
+            this, [this] { Q_EMIT linkLost(QStringLiteral("%1 is not open").arg(describe())); },
+            Qt::QueuedConnection);
+        return;
+    }
+    m_printer->receive(m_session, bytes);
+}
+
+} // namespace virt

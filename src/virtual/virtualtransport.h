@@ -1,0 +1,35 @@
+#pragma once
+
+#include "device/transport/transport.h"
+#include "escpossession.h"
+#include "virtualprinter.h"
+
+#include <QMap>
+#include <QPointer>
+
+namespace virt {
+
+// A link to an in-process virtual printer ("virtual:NAME"). Replies arrive from the event loop,
+// never inside write().
+class VirtualTransport : public device::Transport {
+    Q_OBJECT
+public:
+    VirtualTransport(const QString& name, const QMap<QString, QString>& options, QObject* parent = nullptr);
+    ~VirtualTransport() override;
+
+    void open() override;
+    void close() override;
+    bool isOpen() const override { return m_session != nullptr; }
+    void write(const QByteArray& bytes) override;
+    QString describe() const override { return QStringLiteral("virtual:%1").arg(m_name); }
+
+    VirtualPrinter* printer() const { return m_printer; }
+
+private:
+    QString m_name;
+    QMap<QString, QString> m_options;
+    QPointer<VirtualPrinter> m_printer;
+    QPointer<EscPosSession> m_session;
+};
+
+} // namespace virt

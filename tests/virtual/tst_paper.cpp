@@ -1,0 +1,484 @@
+#include "support/printerharness.h"
+
+#include <QPainter>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace virt;
+
+class TestPaper : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void modes_data();
+    void modes();
+    void feedsMoveThePaper_data();
+    void feedsMoveThePaper();
+    void crLfFeedsOnce();
+    void cutsCloseReceipts();
+    void longLinesWrap();
+    void textLineHasItsDarkRows();
+    void justificationAndDoubleWidth();
+    void codePagesDecode_data();
+    void codePagesDecode();
+    void stoppedPrinterKeepsDataOffThePaper_data();
+    void stoppedPrinterKeepsDataOffThePaper();
+    void rasterIsPixelExact();
+    void rasterScalesAndClips();
+    void barcodesReadBack_data();
+    void barcodesReadBack();
+    void barcodeModuleAndHeight();
+    void twoDimensionalSymbols_data();
+    void twoDimensionalSymbols();
+    void pageModeRotatesText_data();
+    void pageModeRotatesText();
+    void pageModeDiscardedByEscS();
+    void renderingIsDeterministic();
+    void randomBytesKeepThePrinterBounded();
+
+private:
+    static QString zbar(const QImage& image);
+};
+
+void TestPaper::modes_data() {
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("value");
+    QTest::newRow("ESC ! bits: font B") << QByteArray::fromHex("1b2101") << "fontB" << 1;
+    QTest::newRow("ESC ! bits: double height") << QByteArray::fromHex("1b2110") << "heightMul" << 2;
+    QTest::newRow("ESC ! bits: double width") << QByteArray::fromHex("1b2120") << "widthMul" << 2;
+    QTest::newRow("ESC ! bits: emphasis") << QByteArray::fromHex("1b2108") << "bold" << 1;
+    QTest::newRow("ESC ! bits: underline") << QByteArray::fromHex("1b2180") << "underline" << 1;
+    QTest::newRow("GS ! 11") << QByteArray::fromHex("1d2111") << "widthMul" << 2;
+    QTest::newRow("GS ! 37: height 8") << QByteArray::fromHex("1d2137") << "heightMul" << 8;
+    QTest::newRow("GS ! 88 is out of range and ignored") << QByteArray::fromHex("1d2188") << "widthMul" << 1;
+    QTest::newRow("ESC E 1") << QByteArray::fromHex("1b4501") << "bold" << 1;
+    QTest::newRow("ESC G 1 looks bold too") << QByteArray::fromHex("1b4701") << "bold" << 1;
+    QTest::newRow("ESC - '2'") << QByteArray::fromHex("1b2d32") << "underline" << 2;
+    QTest::newRow("ESC - 3 is no mode") << QByteArray::fromHex("1b2d03") << "underline" << 0;
+    QTest::newRow("ESC M '1'") << QByteArray::fromHex("1b4d31") << "fontB" << 1;
+    QTest::newRow("GS B 1") << QByteArray::fromHex("1d4201") << "reverse" << 1;
+    QTest::newRow("ESC a '1'") << QByteArray::fromHex("1b6131") << "justification" << 1;
+    QTest::newRow("ESC a 2") << QByteArray::fromHex("1b6102") << "justification" << 2;
+    QTest::newRow("ESC 3 18h") << QByteArray::fromHex("1b3318") << "lineSpacing" << 24;
+    QTest::newRow("ESC 3 then ESC 2") << QByteArray::fromHex("1b33181b32") << "lineSpacing" << 30;
+    QTest::newRow("ESC t 19 is PC858") << QByteArray::fromHex("1b7413") << "codePage" << 858;
+    QTest::newRow("ESC t 16 is Windows-1252") << QByteArray::fromHex("1b7410") << "codePage" << 1252;
+    QTest::newRow("ESC t 99 is unknown and kept") << QByteArray::fromHex("1b7463") << "codePage" << 437;
+    QTest::newRow("GS h / GS w / GS H") << QByteArray::fromHex("1d68501d77021d4832") << "barHeight" << 80;
+    QTest::newRow("GS w 2") << QByteArray::fromHex("1d7702") << "moduleWidth" << 2;
+    QTest::newRow("GS H '2'") << QByteArray::fromHex("1d4832") << "hriPosition" << 2;
+    QTest::newRow("ESC @ resets") << QByteArray::fromHex("1b21381d21111b61011b4001") << "widthMul" << 1;
+    QTest::newRow("ESC L enters page mode") << QByteArray::fromHex("1b4c") << "pageMode" << 1;
+    QTest::newRow("FF leaves page mode") << QByteArray::fromHex("1b4c0c") << "pageMode" << 0;
+    QTest::newRow("ESC @ leaves page mode") << QByteArray::fromHex("1b4c1b40") << "pageMode" << 0;
+    QTest::newRow("GS a 0F") << QByteArray::fromHex("1d610f") << "asb" << 15;
+}
+
+void TestPaper::modes() {
+    QFETCH(QByteArray, input);
+    QFETCH(QString, field);
+    QFETCH(int, value);
+    PrinterHarness h;
+    h.send(input);
+    const PrintModes& m = h.session->modes();
+    const QMap<QString, int> fields{{"fontB", m.style.fontB},
+                                    {"heightMul", m.style.heightMul},
+                                    {"widthMul", m.style.widthMul},
+                                    {"bold", m.effectiveStyle().bold},
+                                    {"underline", m.style.underline},
+                                    {"reverse", m.style.reverse},
+                                    {"justification", m.justification},
+                                    {"lineSpacing", m.lineSpacing},
+                                    {"codePage", m.codePage},
+                                    {"barHeight", m.barHeight},
+                                    {"moduleWidth", m.moduleWidth},
+                                    {"hriPosition", m.hriPosition},
+                                    {"pageMode", h.session->inPageMode()},
+                                    {"asb", h.session->automaticStatusMask()}};
+    QVERIFY(fields.contains(field));
+    QCOMPARE(fields.value(field), value);
+}
+
+void TestPaper::feedsMoveThePaper_data() {
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<int>("position");
+    QTest::newRow("LF on an empty line feeds the line spacing") << QByteArray::fromHex("0a") << 30;
+    QTest::newRow("text LF: a 24-dot line within 30") << QByteArray::fromHex("410a") << 30;
+    QTest::newRow("double height is taller than the spacing") << QByteArray::fromHex("1d2101410a") << 48;
+    QTest::newRow("ESC 3 40 then LF") << QByteArray::fromHex("1b33280a") << 40;
+    QTest::newRow("ESC d 3") << QByteArray::fromHex("1b6403") << 90;
+    QTest::newRow("ESC d 2 after text") << QByteArray::fromHex("411b6402") << 60;
+    QTest::newRow("ESC J 100") << QByteArray::fromHex("1b4a64") << 100;
+    QTest::newRow("ESC J 0 after text prints without feeding") << QByteArray::fromHex("411b4a00") << 0;
+    QTest::newRow("raster advances by its height") << QByteArray::fromHex("1d76300001000500ffffffffff") << 5;
+}
+
+void TestPaper::feedsMoveThePaper() {
+    QFETCH(QByteArray, input);
+    QFETCH(int, position);
+    PrinterHarness h;
+    h.send(input);
+    QCOMPARE(h.printer->paper()->position(), position);
+}
+
+void TestPaper::crLfFeedsOnce() {
+    PrinterHarness h;
+    h.send("ONE\r\nTWO\r\n");
+    QCOMPARE(h.printer->paper()->position(), 60);
+    const auto& lines = h.printer->paper()->currentLines();
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines[0].text, QStringLiteral("ONE"));
+    QCOMPARE(lines[1].top, 30);
+}
+
+void TestPaper::cutsCloseReceipts() {
+    PrinterHarness h;
+    QSignalSpy closed(h.printer->paper(), &PaperRoll::receiptClosed);
+    h.send(QByteArray("FIRST\n") + QByteArray::fromHex("1d564200") + "SECOND\n" +
+           QByteArray::fromHex("1d5631") + "THIRD\n" + QByteArray::fromHex("1d5600"));
+    QCOMPARE(closed.count(), 3);
+    const auto& receipts = h.printer->paper()->receipts();
+    QCOMPARE(receipts.size(), 3);
+    QCOMPARE(receipts[0].lines.value(0).text, QStringLiteral("FIRST"));
+    QCOMPARE(receipts[0].cut, CutKind::Partial);
+    QCOMPARE(receipts[1].cut, CutKind::Partial);
+    QCOMPARE(receipts[2].cut, CutKind::Full);
+    QCOMPARE(receipts[2].number, 3);
+    QCOMPARE(receipts[0].image.width(), 576);
+    QVERIFY(h.printer->paper()->isBlank()); // nothing after the last cut
+    // Function B feeds n units before the cut.
+    h.send(QByteArray("X\n") + QByteArray::fromHex("1d564132"));
+    QCOMPARE(h.printer->paper()->receipts().last().image.height(), 30 + 50);
+}
+
+void TestPaper::longLinesWrap() {
+    PrinterHarness h(QStringLiteral("58mm"));
+    h.send(QByteArray(40, 'W') + "\n"); // 32 columns of font A on 58 mm
+    const auto& lines = h.printer->paper()->currentLines();
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines[0].text.size(), 32);
+    QCOMPARE(lines[1].text.size(), 8);
+    h.send(QByteArray::fromHex("1b2101") + QByteArray(42, 'w') + "\n"); // 42 columns of font B
+    QCOMPARE(h.printer->paper()->currentLines().size(), 3);
+}
+
+void TestPaper::textLineHasItsDarkRows() {
+    PrinterHarness h;
+    h.send("HELLO\n");
+    const QImage image = h.current();
+    QCOMPARE(image.size(), QSize(576, 30));
+    const QRect ink = inkBounds(image);
+    // Capitals stand on the baseline inside the 12x24 cells: five cells wide, no dot below row 24.
+    QVERIFY(ink.left() >= 0 && ink.right() < 5 * 12);
+    QVERIFY2(ink.top() >= 1 && ink.bottom() < 24,
+             qPrintable(QStringLiteral("%1..%2").arg(ink.top()).arg(ink.bottom())));
+    QVERIFY(ink.height() >= 14); // a capital of font A is about two thirds of the cell
+    // Underline two dots: the cell's last two rows are dark across the text.
+    PrinterHarness u;
+    u.send(QByteArray::fromHex("1b2d02") + "AB\n");
+    const QImage under = u.current();
+    for (int x = 0; x < 24; ++x) {
+        QCOMPARE(qGray(under.pixel(x, 22)), 0);
+        QCOMPARE(qGray(under.pixel(x, 23)), 0);
+    }
+    QCOMPARE(qGray(under.pixel(24, 23)), 255);
+    // Reverse: the cell is black where the glyph is not.
+    PrinterHarness r;
+    r.send(QByteArray::fromHex("1d4201") + " \n");
+    QCOMPARE(inkBounds(r.current()), QRect(0, 0, 12, 24));
+}
+
+void TestPaper::justificationAndDoubleWidth() {
+    PrinterHarness h;
+    h.send(QByteArray::fromHex("1b6101") + "AB\n" + QByteArray::fromHex("1b6102") + "AB\n" +
+           QByteArray::fromHex("1b61001d2110") + "AB\n");
+    const auto& lines = h.printer->paper()->currentLines();
+    QCOMPARE(lines[0].left, (576 - 24) / 2);
+    QCOMPARE(lines[1].left, 576 - 24);
+    QCOMPARE(lines[2].width, 48);
+    QCOMPARE(lines[2].style.widthMul, 2);
+}
+
+void TestPaper::codePagesDecode_data() {
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("PC437 default") << QByteArray::fromHex("8182") << QStringLiteral("üé");
+    QTest::newRow("PC858 euro") << QByteArray::fromHex("1b7413d5") << QStringLiteral("€");
+    QTest::newRow("WPC1252 euro") << QByteArray::fromHex("1b741080e9") << QStringLiteral("€é");
+    QTest::newRow("back to PC437") << QByteArray::fromHex("1b7410"
+                                                          "1b7400"
+                                                          "e1")
+                                   << QStringLiteral("ß");
+}
+
+void TestPaper::codePagesDecode() {
+    QFETCH(QByteArray, input);
+    QFETCH(QString, text);
+    PrinterHarness h;
+    h.send(input + "\n");
+    QCOMPARE(h.printer->paper()->currentLines().value(0).text, text);
+}
+
+void TestPaper::stoppedPrinterKeepsDataOffThePaper_data() {
+    QTest::addColumn<bool>("coverOpen");
+    QTest::addColumn<int>("paper");
+    QTest::newRow("cover open") << true << int(PaperLevel::Ok);
+    QTest::newRow("paper out") << false << int(PaperLevel::Out);
+}
+
+void TestPaper::stoppedPrinterKeepsDataOffThePaper() {
+    QFETCH(bool, coverOpen);
+    QFETCH(int, paper);
+    PrinterHarness h;
+    h.send("BEFORE\n");
+    h.printer->setCoverOpen(coverOpen);
+    h.printer->setPaper(PaperLevel(paper));
+    h.send(QByteArray("LOST\n") + QByteArray::fromHex("1b64051d564200"));
+    QCOMPARE(h.printer->paper()->receiptsCut(), 0);
+    h.printer->setCoverOpen(false);
+    h.printer->setPaper(PaperLevel::Ok);
+    h.send("AFTER\n");
+    QStringList texts;
+    for (const PrintedLine& line : h.printer->paper()->currentLines())
+        texts.append(line.text);
+    QCOMPARE(texts, QStringList({QStringLiteral("BEFORE"), QStringLiteral("AFTER")}));
+    QCOMPARE(h.printer->paper()->position(), 60);
+}
+
+void TestPaper::rasterIsPixelExact() {
+    // 64x64 checkerboard of 8-dot squares, as in the command reference.
+    QByteArray data;
+    for (int row = 0; row < 64; ++row)
+        for (int byte = 0; byte < 8; ++byte)
+            data.append(char(((row / 8 + byte) % 2 == 0) ? 0xFF : 0x00));
+    PrinterHarness h;
+    h.send(QByteArray::fromHex("1d7630000800400"
+                               "0") +
+           data);
+    const QImage image = h.current();
+    QCOMPARE(image.size(), QSize(576, 64));
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 576; ++x) {
+            const bool black = x < 64 && ((y / 8 + x / 8) % 2 == 0);
+            if ((qGray(image.pixel(x, y)) < 128) != black)
+                QFAIL(qPrintable(QStringLiteral("dot %1,%2").arg(x).arg(y)));
+        }
+}
+
+void TestPaper::rasterScalesAndClips() {
+    PrinterHarness h;
+    // One byte 0x80 (one dot), quadruple mode: 2x2 dots; centred.
+    h.send(QByteArray::fromHex("1b61011d763033010001008"
+                               "0"));
+    QCOMPARE(inkBounds(h.current()), QRect((576 - 16) / 2, 0, 2, 2));
+    // 80 bytes = 640 dots on 576-dot paper: clipped, not wrapped or refused.
+    PrinterHarness w;
+    w.send(QByteArray::fromHex("1d7630005000010"
+                               "0") +
+           QByteArray(80, char(0xFF)));
+    QCOMPARE(inkBounds(w.current()), QRect(0, 0, 576, 1));
+}
+
+QString TestPaper::zbar(const QImage& image) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("code.png"));
+    // Quiet zones all round, as on paper.
+    QImage padded(image.width() + 80, image.height() + 80, QImage::Format_RGB32);
+    padded.fill(Qt::white);
+    QPainter(&padded).drawImage(40, 40, image);
+    padded.save(file);
+    QProcess zbarimg;
+    zbarimg.start(QStringLiteral("zbarimg"), {QStringLiteral("--raw"), QStringLiteral("-q"), file});
+    if (!zbarimg.waitForFinished(20000)) {
+        zbarimg.kill();
+        return QStringLiteral("<timeout>");
+    }
+    return QString::fromLatin1(zbarimg.readAllStandardOutput()).trimmed();
+}
+
+void TestPaper::barcodesReadBack_data() {
+    QTest::addColumn<QByteArray>("command");
+    QTest::addColumn<QString>("decoded");
+    QTest::newRow("UPC-A, check digit added") << QByteArray::fromHex("1d6b41"
+                                                                     "0b") +
+                                                     "03600029145"
+                                              << "0036000291452"; // the reader reports UPC as EAN-13
+    QTest::newRow("UPC-E") << QByteArray::fromHex("1d6b42"
+                                                  "08") +
+                                  "01234565"
+                           << "0012345000065"; // expanded
+    QTest::newRow("EAN-13 function A")
+        << QByteArray::fromHex("1d6b02") + "400638133393" + QByteArray(1, '\0') << "4006381333931";
+    QTest::newRow("EAN-8") << QByteArray::fromHex("1d6b44"
+                                                  "07") +
+                                  "9638507"
+                           << "96385074";
+    QTest::newRow("Code 39, asterisks ours") << QByteArray::fromHex("1d6b45"
+                                                                    "08") +
+                                                    "*CODE39*"
+                                             << "CODE39";
+    QTest::newRow("ITF") << QByteArray::fromHex("1d6b46"
+                                                "06") +
+                                "123456"
+                         << "123456";
+    QTest::newRow("Codabar") << QByteArray::fromHex("1d6b47"
+                                                    "06") +
+                                    "A1234B"
+                             << "A1234B";
+    QTest::newRow("Code 93") << QByteArray::fromHex("1d6b48"
+                                                    "06") +
+                                    "CODE93"
+                             << "CODE93";
+    QTest::newRow("Code 128 set B") << QByteArray::fromHex("1d6b490b7b4248656c6c6f2d313233") << "Hello-123";
+    QTest::newRow("Code 128 set C pairs are binary")
+        << QByteArray::fromHex("1d6b49067b430c22384e") << "12345678";
+    QTest::newRow("Code 128 B then C")
+        << QByteArray::fromHex("1d6b490b7b42414243207b430c2238") << "ABC 123456";
+}
+
+void TestPaper::barcodesReadBack() {
+    QFETCH(QByteArray, command);
+    QFETCH(QString, decoded);
+    if (QStandardPaths::findExecutable(QStringLiteral("zbarimg")).isEmpty())
+        QSKIP("zbarimg is not installed");
+    PrinterHarness h;
+    h.send(QByteArray::fromHex("1d68501d7702") + command);
+    const QImage image = h.current();
+    QVERIFY2(!image.isNull(), "nothing printed");
+    QString out = zbar(image);
+    out = out.section(QLatin1Char('\n'), 0, 0);
+    QCOMPARE(out, decoded);
+}
+
+void TestPaper::barcodeModuleAndHeight() {
+    PrinterHarness h;
+    // EAN-13 is 95 modules: at GS w 3 it is 285 dots wide, GS h 100 high, no HRI.
+    h.send(QByteArray::fromHex("1d68641d77031d6b43"
+                               "0c") +
+           "400638133393");
+    QCOMPARE(inkBounds(h.current()).size(), QSize(285, 100));
+    QCOMPARE(h.printer->paper()->position(), 100);
+    // HRI below adds a line of font A under the bars.
+    PrinterHarness t;
+    t.send(QByteArray::fromHex("1d68641d77031d48021d6b43"
+                               "0c") +
+           "400638133393");
+    QVERIFY(t.printer->paper()->position() > 100 + 20);
+}
+
+void TestPaper::twoDimensionalSymbols_data() {
+    QTest::addColumn<QByteArray>("commands");
+    QTest::addColumn<QString>("decoded");
+    QTest::newRow("QR, peer bytes for \"hi\"")
+        << QByteArray::fromHex("1d286b0400314132001d286b03003143061d286b03003145311d286b0500315030"
+                               "6869"
+                               "1d286b0300315130")
+        << "hi";
+    QTest::newRow("PDF417") << QByteArray::fromHex("1d286b03003043031d286b0a003050305044463431372121"
+                                                   "1d286b0300305130")
+                            << ""; // the reader has no PDF417
+    QTest::newRow("MaxiCode mode 4 (drawn, not read back)") << QByteArray::fromHex("1d286b0300324134"
+                                                                                   "1d286b080032503031323334"
+                                                                                   "35"
+                                                                                   "1d286b0300325130")
+                                                            << "";
+}
+
+void TestPaper::twoDimensionalSymbols() {
+    QFETCH(QByteArray, commands);
+    QFETCH(QString, decoded);
+    PrinterHarness h;
+    h.send(commands);
+    const QImage image = h.current();
+    QVERIFY2(!image.isNull() && !inkBounds(image).isEmpty(), "nothing printed");
+    if (decoded.isEmpty())
+        return; // drawn; symbol contents are the library's
+    if (QStandardPaths::findExecutable(QStringLiteral("zbarimg")).isEmpty())
+        QSKIP("zbarimg is not installed");
+    QCOMPARE(zbar(image).section(QLatin1Char('\n'), 0, 0), decoded);
+}
+
+void TestPaper::pageModeRotatesText_data() {
+    QTest::addColumn<int>("direction");
+    QTest::addColumn<int>("quarterTurns"); // clockwise
+    QTest::newRow("ESC T 0") << 0 << 0;
+    QTest::newRow("ESC T 1: counter-clockwise") << 1 << 3;
+    QTest::newRow("ESC T 2: upside down") << 2 << 2;
+    QTest::newRow("ESC T 3: clockwise") << 3 << 1;
+}
+
+void TestPaper::pageModeRotatesText() {
+    QFETCH(int, direction);
+    QFETCH(int, quarterTurns);
+    // Reference: the same text in standard mode.
+    PrinterHarness reference;
+    reference.send("LEFT90\n");
+    const QImage straight = reference.current();
+    const QImage text = straight.copy(inkBounds(straight));
+
+    PrinterHarness h;
+    QByteArray job = QByteArray::fromHex("1b4c"
+                                         "1b570000000040029001"); // 576 x 400
+    job += QByteArray::fromHex("1b54") + char(direction) + "LEFT90\n" + QByteArray::fromHex("0c");
+    h.send(job);
+    QVERIFY(!h.session->inPageMode());
+    const QImage page = h.current();
+    QCOMPARE(page.size(), QSize(576, 400));
+    const QImage printed = page.copy(inkBounds(page));
+    const QImage expected = text.transformed(QTransform().rotate(90 * quarterTurns));
+    QCOMPARE(printed.size(), expected.size());
+    QCOMPARE(printed.convertToFormat(QImage::Format_Mono), expected.convertToFormat(QImage::Format_Mono));
+    // Where the text starts: lower left for ESC T 1, upper right for ESC T 3.
+    const QRect where = inkBounds(page);
+    const QString at =
+        QStringLiteral("%1,%2 %3x%4").arg(where.x()).arg(where.y()).arg(where.width()).arg(where.height());
+    if (direction == 1)
+        QVERIFY2(where.left() < 30 && where.bottom() > 380, qPrintable(at));
+    if (direction == 3)
+        QVERIFY2(where.right() > 546 && where.top() < 20, qPrintable(at));
+}
+
+void TestPaper::pageModeDiscardedByEscS() {
+    PrinterHarness h;
+    h.send(QByteArray::fromHex("1b4c") + "GONE\n" + QByteArray::fromHex("1b53") + "KEPT\n");
+    const auto& lines = h.printer->paper()->currentLines();
+    QCOMPARE(lines.size(), 1);
+    QCOMPARE(lines[0].text, QStringLiteral("KEPT"));
+}
+
+void TestPaper::renderingIsDeterministic() {
+    PrinterHarness a, b;
+    const QByteArray job =
+        QByteArray::fromHex("1b45011d2111") + "Total 12.50\n" + QByteArray::fromHex("1b4000") + "ok\n";
+    a.send(job);
+    b.send(job);
+    QCOMPARE(a.current(), b.current());
+}
+
+void TestPaper::randomBytesKeepThePrinterBounded() {
+    for (quint32 seed = 1; seed <= 4; ++seed) {
+        QRandomGenerator random(seed);
+        PrinterHarness h;
+        for (int i = 0; i < 20000; ++i) {
+            const quint32 r = random.bounded(10);
+            const char byte = r == 0 ? 0x1B : r == 1 ? 0x1D : r == 2 ? 0x0A : char(random.bounded(256));
+            h.send(QByteArray(1, byte));
+            QVERIFY(h.printer->paper()->position() <= PaperRoll::kMaxReceiptDots);
+        }
+        h.session->finish();
+        qint64 kept = 0;
+        for (const Receipt& receipt : h.printer->paper()->receipts())
+            kept += receipt.image.height();
+        QVERIFY(kept <= PaperRoll::kKeptHistoryDots + PaperRoll::kMaxReceiptDots);
+        QVERIFY(h.printer->wireLog()->rowCount() <= WireLog::kMaxRows);
+        for (const WireLog::Entry& entry : h.printer->wireLog()->entries())
+            QVERIFY(entry.bytes.size() <= WireLog::kShownBytes);
+        h.takeReplies();
+    }
+}
+
+QTEST_MAIN(TestPaper)
+#include "tst_paper.moc"
