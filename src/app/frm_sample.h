@@ -16,6 +16,10 @@ public:
     explicit frm_Sample(QWidget* parent = nullptr);
     ~frm_Sample() override;
 
+    // For FormInstance: the window counts as loaded until its shutdown step has finished.
+    bool isUnloaded() const { return m_unloaded; }
+    void Unload() { close(); }
+
     // Shared state (see the logging convention below).
     qint32 Counter = 0;
     QString MyErrDesc;
@@ -52,12 +56,16 @@ public Q_SLOTS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void Form_Load();
     void Form_Unload();
     void connectHandlers();
+    void applyLook();
+    void placeStatusList();
 
     Ui::frm_Sample* ui;
+    bool m_unloading = false;
     bool m_unloaded = false;
 };

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QStringList>
+
+// The program's command line: --help, --version and --devices FILE.
+class CommandLine {
+public:
+    CommandLine();
+
+    QCommandLineParser& parser() { return m_parser; }
+
+    // True when the arguments ask only for help or the version, which need no display.
+    static bool asksForInformationOnly(const QStringList& arguments);
+
+    // Makes the parsed settings visible to the parts that read them: the device file goes into the
+    // environment, where the device registry looks for it, before any control is created.
+    void apply() const;
+
+private:
+    QCommandLineParser m_parser;
+    QCommandLineOption m_devices;
+};
+
+// Application name and version, as --version prints them.
+void setApplicationIdentity();

@@ -1,0 +1,158 @@
+#pragma once
+
+#include "opos/cashdrawer.h"
+#include "opos/posprinter.h"
+
+#include <QPointer>
+#include <QStringList>
+
+#include <memory>
+
+// What the fakes were asked to do, in order ("printer.Close", "drawer.Close"); it outlives the
+// controls, which their windows destroy on unload.
+using CallLog = std::shared_ptr<QStringList>;
+
+// A POS printer control that records the calls that change something and answers 0; its state
+// and extended code are set by the test.
+class FakePosPrinter : public opos::PosPrinter {
+    Q_OBJECT
+public:
+    explicit FakePosPrinter(CallLog log) : m_log(std::move(log)) {}
+
+    qint32 state = 1;
+    qint32 resultCodeExtended = 0;
+
+    qint32 Open(const QString& name) override { return record(QStringLiteral("Open ") + name, 2); }
+    qint32 Claim(qint32) override { return record(QStringLiteral("Claim")); }
+    qint32 ReleaseDevice() override { return record(QStringLiteral("ReleaseDevice")); }
+    qint32 Close() override { return record(QStringLiteral("Close"), 1); }
+    qint32 CheckHealth(qint32) override { return record(QStringLiteral("CheckHealth")); }
+    qint32 PrintNormal(qint32, const QString&) override { return record(QStringLiteral("PrintNormal")); }
+    qint32 RotatePrint(qint32, qint32) override { return record(QStringLiteral("RotatePrint")); }
+    qint32 CutPaper(qint32) override { return record(QStringLiteral("CutPaper")); }
+    qint32 PrintBarCode(qint32, const QString&, qint32, qint32, qint32, qint32, qint32) override {
+        return record(QStringLiteral("PrintBarCode"));
+    }
+    qint32 SetBitmap(qint32, qint32, const QString&, qint32, qint32) override {
+        return record(QStringLiteral("SetBitmap"));
+    }
+    qint32 PrintBitmap(qint32, const QString&, qint32, qint32) override {
+        return record(QStringLiteral("PrintBitmap"));
+    }
+    void setDeviceEnabled(bool) override { record(QStringLiteral("setDeviceEnabled")); }
+    void setAsyncMode(bool) override { record(QStringLiteral("setAsyncMode")); }
+
+    qint32 ResultCode() const override { return 0; }
+    qint32 ResultCodeExtended() const override { return resultCodeExtended; }
+    qint32 State() const override { return state; }
+    QString CheckHealthText() const override { return {}; }
+    QString ControlObjectDescription() const override { return {}; }
+    qint32 ControlObjectVersion() const override { return 0; }
+    QString ServiceObjectDescription() const override { return {}; }
+    qint32 ServiceObjectVersion() const override { return 0; }
+    QString DeviceDescription() const override { return {}; }
+    QString DeviceName() const override { return {}; }
+    bool FreezeEvents() const override { return false; }
+    qint32 OutputID() const override { return 0; }
+    bool AsyncMode() const override { return false; }
+    qint32 CapCharacterSet() const override { return 0; }
+    bool CapConcurrentJrnRec() const override { return false; }
+    bool CapConcurrentJrnSlp() const override { return false; }
+    bool CapConcurrentRecSlp() const override { return false; }
+    bool CapCoverSensor() const override { return false; }
+    bool CapTransaction() const override { return false; }
+    bool CapRecPresent() const override { return false; }
+    bool CapRec2Color() const override { return false; }
+    bool CapRecBarCode() const override { return false; }
+    bool CapRecBitmap() const override { return false; }
+    bool CapRecBold() const override { return false; }
+    bool CapRecDhigh() const override { return false; }
+    bool CapRecDwide() const override { return false; }
+    bool CapRecDwideDhigh() const override { return false; }
+    bool CapRecEmptySensor() const override { return false; }
+    bool CapRecItalic() const override { return false; }
+    bool CapRecLeft90() const override { return false; }
+    bool CapRecNearEndSensor() const override { return false; }
+    bool CapRecPapercut() const override { return false; }
+    bool CapRecRight90() const override { return false; }
+    bool CapRecRotate180() const override { return false; }
+    bool CapRecStamp() const override { return false; }
+    bool CapRecUnderline() const override { return false; }
+    qint32 CharacterSet() const override { return 0; }
+    QString CharacterSetList() const override { return {}; }
+    bool CoverOpen() const override { return false; }
+    qint32 ErrorLevel() const override { return 0; }
+    qint32 ErrorStation() const override { return 0; }
+    QString ErrorString() const override { return {}; }
+    bool FlagWhenIdle() const override { return false; }
+    QString FontTypefaceList() const override { return {}; }
+    bool RecLetterQuality() const override { return false; }
+    qint32 RecLineChars() const override { return 0; }
+    QString RecLineCharsList() const override { return {}; }
+    qint32 RecLineHeight() const override { return 0; }
+    qint32 RecLineSpacing() const override { return 0; }
+    qint32 RecLineWidth() const override { return 0; }
+    bool RecEmpty() const override { return false; }
+    bool RecNearEnd() const override { return false; }
+    qint32 RecSidewaysMaxChars() const override { return 0; }
+    qint32 RecSidewaysMaxLines() const override { return 0; }
+    QString RecBarCodeRotationList() const override { return {}; }
+    qint32 RecLinesToPaperCut() const override { return 0; }
+    qint32 RotateSpecial() const override { return 0; }
+    qint32 MapMode() const override { return 0; }
+
+private:
+    // Open and Close move the state the way a real control does; the rest leave it alone.
+    qint32 record(const QString& call, qint32 newState = 0) {
+        m_log->append(QStringLiteral("printer.") + call);
+        if (newState)
+            state = newState;
+        return 0;
+    }
+
+    CallLog m_log;
+};
+
+class FakeCashDrawer : public opos::CashDrawer {
+    Q_OBJECT
+public:
+    explicit FakeCashDrawer(CallLog log) : m_log(std::move(log)) {}
+
+    qint32 state = 1;
+
+    qint32 Open(const QString& name) override {
+        m_log->append(QStringLiteral("drawer.Open ") + name);
+        state = 2;
+        return 0;
+    }
+    qint32 Close() override {
+        m_log->append(QStringLiteral("drawer.Close"));
+        state = 1;
+        return 0;
+    }
+    qint32 OpenDrawer() override {
+        m_log->append(QStringLiteral("drawer.OpenDrawer"));
+        return 0;
+    }
+    void setDeviceEnabled(bool) override { m_log->append(QStringLiteral("drawer.setDeviceEnabled")); }
+    qint32 ResultCode() const override { return 0; }
+    qint32 State() const override { return state; }
+
+private:
+    CallLog m_log;
+};
+
+// Installs creators that hand out fakes sharing one log, and remembers the newest of each.
+class FakeControls {
+public:
+    FakeControls();
+    ~FakeControls();
+
+    CallLog log = std::make_shared<QStringList>();
+    FakePosPrinter* printer() const { return m_printer; }
+    FakeCashDrawer* drawer() const { return m_drawer; }
+
+private:
+    QPointer<FakePosPrinter> m_printer;
+    QPointer<FakeCashDrawer> m_drawer;
+};
