@@ -3,6 +3,7 @@
 #include "app/frm_sample.h"
 #include "device/installcontrols.h"
 #include "virtual/installvirtual.h"
+#include "virtual/panel/installpanel.h"
 
 #include <QApplication>
 
@@ -35,6 +36,7 @@ int main(int argc, char* argv[]) {
 
     // Controls are made when their windows load; the device file is known by now.
     installVirtualPrinter();
+    installVirtualPanel();
     installDeviceControls();
 
     // The run ends with the main window, even if a window of some other part is still open.

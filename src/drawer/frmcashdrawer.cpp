@@ -1,23 +1,91 @@
 #include "frmcashdrawer.h"
+#include "ui_frmcashdrawer.h"
 
+#include "app/frm_sample.h"
 #include "opos/controlfactory.h"
 #include "opos/oposconstants.h"
 
-frmCashDrawer::frmCashDrawer(QWidget* parent) : Form(parent) {
+namespace {
+
+frm_Sample& mainWindow() {
+    return FormInstance<frm_Sample>::get();
+}
+
+} // namespace
+
+frmCashDrawer::frmCashDrawer(QWidget* parent) : Form(parent), ui(new Ui::frmCashDrawer) {
+    ui->setupUi(this);
     OPOSCashDrawer1 = opos::ControlFactory::createCashDrawer().release();
     if (OPOSCashDrawer1)
         OPOSCashDrawer1->setParent(this);
+    ui->cmdCloseForm->setFocus();
+    connectHandlers();
 }
 
-frmCashDrawer::~frmCashDrawer() = default;
+frmCashDrawer::~frmCashDrawer() {
+    delete ui;
+}
+
+void frmCashDrawer::connectHandlers() {
+    connect(ui->cmdOpenSOCashDrawer1, &QPushButton::clicked, this,
+            &frmCashDrawer::cmdOpenSOCashDrawer1_Click);
+    connect(ui->cmdCashDrawer1Enable, &QPushButton::clicked, this,
+            &frmCashDrawer::cmdCashDrawer1Enable_Click);
+    connect(ui->cmdCashDrawer1Kick, &QPushButton::clicked, this, &frmCashDrawer::cmdCashDrawer1Kick_Click);
+    connect(ui->cmdCashDrawer1Disable, &QPushButton::clicked, this,
+            &frmCashDrawer::cmdCashDrawer1Disable_Click);
+    connect(ui->cmdCashDrawer1Close, &QPushButton::clicked, this, &frmCashDrawer::cmdCashDrawer1Close_Click);
+    connect(ui->cmdCloseForm, &QPushButton::clicked, this, &frmCashDrawer::cmdCloseForm_Click);
+    if (OPOSCashDrawer1)
+        connect(OPOSCashDrawer1, &opos::CashDrawer::StatusUpdateEvent, this,
+                &frmCashDrawer::OPOSCashDrawer1_StatusUpdateEvent);
+}
 
 void frmCashDrawer::Display() {
+    setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
     activateWindow();
 }
 
+void frmCashDrawer::cmdOpenSOCashDrawer1_Click() {
+    mainWindow().LogResult(OPOSCashDrawer1->Open(QStringLiteral("Z901-1")),
+                           QStringLiteral(":  Result of CashDrawer1.Open:  "));
+}
+
+void frmCashDrawer::cmdCashDrawer1Enable_Click() {
+    OPOSCashDrawer1->setDeviceEnabled(true);
+    mainWindow().LogResult(OPOSCashDrawer1->ResultCode(),
+                           QStringLiteral(":  Result of CashDrawer1.Enable:  "));
+}
+
+void frmCashDrawer::cmdCashDrawer1Kick_Click() {
+    mainWindow().LogResult(OPOSCashDrawer1->OpenDrawer(),
+                           QStringLiteral(":  Result of CashDrawer1.OpenDrawer:  "));
+}
+
+void frmCashDrawer::cmdCashDrawer1Disable_Click() {
+    OPOSCashDrawer1->setDeviceEnabled(false);
+    mainWindow().LogResult(OPOSCashDrawer1->ResultCode(),
+                           QStringLiteral(":  Result of CashDrawer1.Disable:  "));
+}
+
+void frmCashDrawer::cmdCashDrawer1Close_Click() {
+    mainWindow().LogResult(OPOSCashDrawer1->Close(), QStringLiteral(":  Result of CashDrawer1.Close:  "));
+}
+
+void frmCashDrawer::cmdCloseForm_Click() {
+    Unload();
+}
+
 void frmCashDrawer::Form_Unload() {
     if (OPOSCashDrawer1 && OPOSCashDrawer1->State() != opos::OPOS_S_CLOSED)
         OPOSCashDrawer1->Close();
+}
+
+void frmCashDrawer::OPOSCashDrawer1_StatusUpdateEvent(qint32 Data) {
+    const QString text = Data == opos::CASH_SUE_DRAWERCLOSED ? QStringLiteral("Drawer 1 is Closed")
+                                                             : QStringLiteral("Drawer 1 is Open");
+    mainWindow().AddStatusLine(QStringLiteral("-StatusUpdateEvent: ") + QString::number(Data) +
+                               QStringLiteral(" : ") + text);
 }

@@ -3,7 +3,12 @@
 #include "app/form.h"
 #include "opos/cashdrawer.h"
 
-// The cash drawer window: owns the application's only cash drawer control.
+namespace Ui {
+class frmCashDrawer;
+}
+
+// The cash drawer window: owns the application's only cash drawer control. Every button makes
+// one call on the control and logs its answer as one status line.
 class frmCashDrawer : public Form {
     Q_OBJECT
 public:
@@ -12,8 +17,23 @@ public:
 
     opos::CashDrawer* OPOSCashDrawer1 = nullptr;
 
+    // Shows the window modeless, or brings the one that is open forward.
     void Display();
+
+public Q_SLOTS:
+    void cmdOpenSOCashDrawer1_Click();
+    void cmdCashDrawer1Enable_Click();
+    void cmdCashDrawer1Kick_Click();
+    void cmdCashDrawer1Disable_Click();
+    void cmdCashDrawer1Close_Click();
+    void cmdCloseForm_Click();
+    void OPOSCashDrawer1_StatusUpdateEvent(qint32 Data);
 
 protected:
     void Form_Unload() override;
+
+private:
+    void connectHandlers();
+
+    Ui::frmCashDrawer* ui;
 };

@@ -1,26 +1,228 @@
 #include "frmprinter.h"
+#include "ui_frmprinter.h"
 
+#include "propertyreport.h"
+
+#include "app/frm_sample.h"
 #include "opos/controlfactory.h"
 #include "opos/oposconstants.h"
+#include "opos/resulttexts.h"
+#include "opos/typednumber.h"
 
-frmPrinter::frmPrinter(QWidget* parent) : Form(parent) { Form_Load(); }
+namespace {
 
-frmPrinter::~frmPrinter() = default;
+const QString DeviceName = QStringLiteral("Z901");
+const QString CrLf = QStringLiteral("\r\n");
+const QString PrintNormalLabel = QStringLiteral(":  Result of Printer.PrintNormal:  ");
+const QString RotateLabel = QStringLiteral(":  Result of Printer.RotatePrint:  ");
+const QString ClaimLabel = QStringLiteral(":  Result of Printer.Claim:  ");
+
+frm_Sample& mainWindow() {
+    return FormInstance<frm_Sample>::get();
+}
+
+// Captions keep their boxes: where the font runs wider than the box allows, the size steps down
+// until the whole caption shows.
+void fitCaption(QWidget* widget, qreal pointSize) {
+    QFont font = widget->font();
+    font.setPointSizeF(pointSize);
+    widget->setFont(font);
+    while (font.pointSizeF() > 6 && widget->sizeHint().width() > widget->width()) {
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+        widget->setFont(font);
+    }
+}
+
+} // namespace
+
+frmPrinter::frmPrinter(QWidget* parent) : Form(parent), ui(new Ui::frmPrinter) {
+    ui->setupUi(this);
+    fitCaption(ui->Label2, 13.5);
+    for (QWidget* caption : std::initializer_list<QWidget*>{ui->Label1, ui->Label4, ui->chkSyncMode})
+        fitCaption(caption, caption->font().pointSizeF());
+    Form_Load();
+    connectHandlers();
+}
+
+frmPrinter::~frmPrinter() {
+    delete ui;
+}
 
 void frmPrinter::Form_Load() {
     MyStation = opos::PTR_S_RECEIPT;
     OPOSPOSPrinter1 = opos::ControlFactory::createPosPrinter().release();
     if (OPOSPOSPrinter1)
         OPOSPOSPrinter1->setParent(this);
+    ui->cmdRotateNormal->setFocus();
+}
+
+void frmPrinter::connectHandlers() {
+    connect(ui->cmdOpenPrinter, &QPushButton::clicked, this, &frmPrinter::cmdOpenPrinter_Click);
+    connect(ui->cmdClaimPrinter, &QPushButton::clicked, this, &frmPrinter::cmdClaimPrinter_Click);
+    connect(ui->cmdEnablePrinter, &QPushButton::clicked, this, &frmPrinter::cmdEnablePrinter_Click);
+    connect(ui->cmdDisablePrinter, &QPushButton::clicked, this, &frmPrinter::cmdDisablePrinter_Click);
+    connect(ui->cmdReleasePrinter, &QPushButton::clicked, this, &frmPrinter::cmdReleasePrinter_Click);
+    connect(ui->cmdClosePrinter, &QPushButton::clicked, this, &frmPrinter::cmdClosePrinter_Click);
+    connect(ui->chkSyncMode, &QCheckBox::clicked, this, &frmPrinter::chkSyncMode_Click);
+    connect(ui->Command1, &QPushButton::clicked, this, &frmPrinter::Command1_Click);
+    connect(ui->cmdCloseForm, &QPushButton::clicked, this, &frmPrinter::cmdCloseForm_Click);
+    connect(ui->cmdPrintNormal, &QPushButton::clicked, this, &frmPrinter::cmdPrintNormal_Click);
+    connect(ui->cmdCutPaper, &QPushButton::clicked, this, &frmPrinter::cmdCutPaper_Click);
+    connect(ui->cmdLineFeed, &QPushButton::clicked, this, &frmPrinter::cmdLineFeed_Click);
+    connect(ui->cmdRotateLeft90, &QPushButton::clicked, this, &frmPrinter::cmdRotateLeft90_Click);
+    connect(ui->cmdRotateNormal, &QPushButton::clicked, this, &frmPrinter::cmdRotateNormal_Click);
+    connect(ui->cmdPrintProperties, &QPushButton::clicked, this, &frmPrinter::cmdPrintProperties_Click);
+    if (OPOSPOSPrinter1) {
+        connect(OPOSPOSPrinter1, &opos::PosPrinter::ErrorEvent, this,
+                &frmPrinter::OPOSPOSPrinter1_ErrorEvent);
+        connect(OPOSPOSPrinter1, &opos::PosPrinter::StatusUpdateEvent, this,
+                &frmPrinter::OPOSPOSPrinter1_StatusUpdateEvent);
+        connect(OPOSPOSPrinter1, &opos::PosPrinter::OutputCompleteEvent, this,
+                &frmPrinter::OPOSPOSPrinter1_OutputCompleteEvent);
+    }
 }
 
 void frmPrinter::Display() {
+    setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
     activateWindow();
 }
 
+// Lifecycle.
+
+void frmPrinter::cmdOpenPrinter_Click() {
+    mainWindow().LogResult(OPOSPOSPrinter1->Open(DeviceName), QStringLiteral(":  Result of Printer.Open:  "));
+}
+
+void frmPrinter::cmdClaimPrinter_Click() {
+    // The control takes a 32-bit time-out; text that is no such number is refused here rather
+    // than handed on as some arbitrary value.
+    const QString text = ui->txtTimeOut->text();
+    const std::optional<qint32> timeout = opos::parseTypedNumber(text);
+    if (!timeout) {
+        mainWindow().AddStatusLine(
+            ClaimLabel + QStringLiteral("Time-out must be a whole number of milliseconds: \"%1\"").arg(text));
+        return;
+    }
+    mainWindow().LogResult(OPOSPOSPrinter1->Claim(*timeout), ClaimLabel);
+}
+
+void frmPrinter::cmdEnablePrinter_Click() {
+    OPOSPOSPrinter1->setDeviceEnabled(true);
+    mainWindow().LogResult(OPOSPOSPrinter1->ResultCode(), QStringLiteral(":  Result of Printer.Enable:  "));
+}
+
+void frmPrinter::cmdDisablePrinter_Click() {
+    OPOSPOSPrinter1->setDeviceEnabled(false);
+    mainWindow().LogResult(OPOSPOSPrinter1->ResultCode(), QStringLiteral(":  Result of Printer.Disable:  "));
+}
+
+void frmPrinter::cmdReleasePrinter_Click() {
+    mainWindow().LogResult(OPOSPOSPrinter1->ReleaseDevice(),
+                           QStringLiteral(":  Result of Printer.ReleaseDevice:  "));
+}
+
+void frmPrinter::cmdClosePrinter_Click() {
+    mainWindow().LogResult(OPOSPOSPrinter1->Close(), QStringLiteral(":  Result of Printer.Close:  "));
+}
+
+void frmPrinter::chkSyncMode_Click() {
+    frm_Sample& main = mainWindow();
+    const bool async = ui->chkSyncMode->isChecked();
+    OPOSPOSPrinter1->setAsyncMode(async);
+    main.result = async ? QStringLiteral("AsyncMode = TRUE") : QStringLiteral("AsyncMode = FALSE");
+    qint32 code = OPOSPOSPrinter1->ResultCode();
+    main.WhatError(code);
+    main.AddStatusLine(QStringLiteral(":  ") + main.result + QStringLiteral(" :  ") + main.MyErrDesc);
+}
+
+void frmPrinter::Command1_Click() {
+    // Shows the bar code window once that window exists.
+}
+
+void frmPrinter::cmdCloseForm_Click() {
+    closeDevice();
+    unloadBarCodeWindow();
+    Unload();
+}
+
 void frmPrinter::Form_Unload() {
+    closeDevice();
+    unloadBarCodeWindow();
+}
+
+void frmPrinter::closeDevice() {
     if (OPOSPOSPrinter1 && OPOSPOSPrinter1->State() != opos::OPOS_S_CLOSED)
         OPOSPOSPrinter1->Close();
+}
+
+void frmPrinter::unloadBarCodeWindow() {
+    // The bar code window unloads here once it exists.
+}
+
+// Printing.
+
+void frmPrinter::cmdPrintNormal_Click() {
+    const QString data = mainWindow().Parse(ui->txtTextToPrint->text());
+    mainWindow().LogResult(OPOSPOSPrinter1->PrintNormal(MyStation, data), PrintNormalLabel);
+}
+
+void frmPrinter::cmdCutPaper_Click() {
+    mainWindow().LogResult(OPOSPOSPrinter1->CutPaper(opos::PTR_CP_FULLCUT),
+                           QStringLiteral(":  Result of Printer.Cut Paper:  "));
+}
+
+void frmPrinter::cmdLineFeed_Click() {
+    const QString feed = QChar(27) + QStringLiteral("|10lF");
+    mainWindow().LogResult(OPOSPOSPrinter1->PrintNormal(MyStation, feed),
+                           QStringLiteral(": 10 Line Feeds - "));
+}
+
+void frmPrinter::cmdRotateLeft90_Click() {
+    mainWindow().LogResult(OPOSPOSPrinter1->RotatePrint(MyStation, opos::PTR_RP_LEFT90), RotateLabel);
+}
+
+void frmPrinter::cmdRotateNormal_Click() {
+    mainWindow().LogResult(OPOSPOSPrinter1->RotatePrint(MyStation, opos::PTR_RP_NORMAL), RotateLabel);
+}
+
+void frmPrinter::PrintLine(const QString& MyStr) {
+    mainWindow().LogResult(OPOSPOSPrinter1->PrintNormal(opos::PTR_S_RECEIPT, MyStr + CrLf), PrintNormalLabel);
+}
+
+void frmPrinter::cmdPrintProperties_Click() {
+    PropertyReport::run(*OPOSPOSPrinter1, [this](const QString& line) { PrintLine(line); });
+}
+
+// Events.
+
+void frmPrinter::OPOSPOSPrinter1_ErrorEvent(qint32 ResultCode, qint32 ResultCodeExtended, qint32 ErrorLocus,
+                                            qint32* pErrorResponse) {
+    frm_Sample& main = mainWindow();
+    // The response is reported as the control proposed it and left unchanged.
+    const qint32 response = pErrorResponse ? *pErrorResponse : 0;
+    main.MyErrLoc = opos::errorLocusText(ErrorLocus);
+    main.MyResponse = opos::errorResponseText(response);
+    main.MyExtErrDesc.clear();
+    main.WhatError(ResultCode);
+    const QString extended = main.MyExtErrDesc.isEmpty() ? QString()
+                                                         : QString::number(ResultCodeExtended) +
+                                                               QStringLiteral(": ") + main.MyExtErrDesc;
+    main.AddStatusLine(QStringLiteral(":  ErrorEvent: ") + QString::number(ResultCode) +
+                       QStringLiteral(": ") + main.MyErrDesc + QStringLiteral(": ") + extended +
+                       QStringLiteral("; ") + QString::number(ErrorLocus) + QStringLiteral(": ") +
+                       main.MyErrLoc + QStringLiteral("; ") + QString::number(response) +
+                       QStringLiteral(": ") + main.MyResponse);
+}
+
+void frmPrinter::OPOSPOSPrinter1_StatusUpdateEvent(qint32 Data) {
+    frm_Sample& main = mainWindow();
+    main.WhatSUE(Data);
+    main.AddStatusLine(QStringLiteral("-StatusUpdateEvent: ") + QString::number(Data) + QStringLiteral(": ") +
+                       main.MySUEDesc);
+}
+
+void frmPrinter::OPOSPOSPrinter1_OutputCompleteEvent(qint32 OutputID) {
+    mainWindow().AddStatusLine(QStringLiteral(": Output Event Complete. ID: ") + QString::number(OutputID));
 }

@@ -1,0 +1,204 @@
+#include "app/form.h"
+#include "app/frm_sample.h"
+#include "app/statuslist.h"
+#include "device/installcontrols.h"
+#include "drawer/frmcashdrawer.h"
+#include "printer/frmprinter.h"
+#include "virtual/installvirtual.h"
+#include "virtual/virtualprinterhub.h"
+
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+frm_Sample& mainWindow() {
+    return FormInstance<frm_Sample>::get();
+}
+
+QStringList linesSince(int from) {
+    QStringList lines;
+    for (int i = from; i < mainWindow().lstStatusResults->ListCount(); ++i)
+        lines << mainWindow().lstStatusResults->List(i);
+    return lines;
+}
+
+// The status texts of the lines from `from` on, without their numbers and literals.
+QStringList resultsSince(int from) {
+    QStringList results;
+    for (const QString& line : linesSince(from))
+        results << line.section(QStringLiteral(":  "), -1);
+    return results;
+}
+
+void click(QWidget& window, const char* name) {
+    window.findChild<QAbstractButton*>(QLatin1String(name))->click();
+}
+
+virt::VirtualPrinter* virtualPrinter() {
+    return virt::VirtualPrinterHub::instance()->find(QStringLiteral("Z901"));
+}
+
+QStringList printedText(virt::VirtualPrinter& printer) {
+    QStringList text;
+    for (const virt::Receipt& receipt : printer.paper()->receipts())
+        for (const virt::PrintedLine& line : receipt.lines)
+            text << line.text;
+    for (const virt::PrintedLine& line : printer.paper()->currentLines())
+        text << line.text;
+    return text;
+}
+
+} // namespace
+
+// The windows driving our controls and the in-process virtual printer of the built-in registry.
+class TestDeviceWindows : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void cleanup();
+
+    void printerLifecycleAndPrinting();
+    void propertyReportOnAnEnabledPrinter();
+    void propertyReportOnAClosedPrinter();
+    void paperOutReachesTheStatusList();
+    void drawerOpensAndReportsBothWays();
+    void shutdownClosesBothDevicesSilently();
+
+private:
+    QTemporaryDir config;
+    frmPrinter& openEnabledPrinter();
+};
+
+void TestDeviceWindows::initTestCase() {
+    QVERIFY(config.isValid());
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8()); // no user devices file: built-in registry
+    qunsetenv("POSLING_DEVICES");
+    installDeviceControls();
+    installVirtualPrinter();
+    mainWindow();
+}
+
+void TestDeviceWindows::cleanup() {
+    FormInstance<frmPrinter>::unload();
+    FormInstance<frmCashDrawer>::unload();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+frmPrinter& TestDeviceWindows::openEnabledPrinter() {
+    frmPrinter& window = FormInstance<frmPrinter>::get();
+    window.Display();
+    const int before = mainWindow().Counter;
+    click(window, "cmdOpenPrinter");
+    click(window, "cmdClaimPrinter");
+    click(window, "cmdEnablePrinter");
+    [&] { QCOMPARE(resultsSince(before), QStringList(3, QStringLiteral("OPOS_SUCCESS"))); }();
+    return window;
+}
+
+void TestDeviceWindows::printerLifecycleAndPrinting() {
+    frmPrinter& window = openEnabledPrinter();
+    const int before = mainWindow().Counter;
+    window.findChild<QLineEdit*>(QStringLiteral("txtTextToPrint"))
+        ->setText(QStringLiteral("Posling \\41\\42\\0a"));
+    click(window, "cmdPrintNormal");
+    click(window, "cmdLineFeed");
+    click(window, "cmdCutPaper");
+    click(window, "cmdDisablePrinter");
+    click(window, "cmdReleasePrinter");
+    click(window, "cmdClosePrinter");
+    QCOMPARE(linesSince(before),
+             (QStringList{QString::number(before) + ":  Result of Printer.PrintNormal:  OPOS_SUCCESS",
+                          QString::number(before + 1) + ": 10 Line Feeds - OPOS_SUCCESS",
+                          QString::number(before + 2) + ":  Result of Printer.Cut Paper:  OPOS_SUCCESS",
+                          QString::number(before + 3) + ":  Result of Printer.Disable:  OPOS_SUCCESS",
+                          QString::number(before + 4) + ":  Result of Printer.ReleaseDevice:  OPOS_SUCCESS",
+                          QString::number(before + 5) + ":  Result of Printer.Close:  OPOS_SUCCESS"}));
+    QVERIFY(virtualPrinter());
+    QVERIFY(printedText(*virtualPrinter()).contains(QStringLiteral("Posling AB")));
+    QCOMPARE(window.OPOSPOSPrinter1->State(), 1);
+}
+
+void TestDeviceWindows::propertyReportOnAnEnabledPrinter() {
+    frmPrinter& window = openEnabledPrinter();
+    const int before = mainWindow().Counter;
+    click(window, "cmdPrintProperties");
+    QCOMPARE(resultsSince(before), QStringList(138, QStringLiteral("OPOS_SUCCESS")));
+    const QStringList printed = printedText(*virtualPrinter());
+    QVERIFY(printed.contains(QStringLiteral("Common/State Properties")));
+    // Each value stands on the line below its label.
+    const qsizetype state = printed.lastIndexOf(QStringLiteral("--State:   "));
+    QVERIFY(state >= 0);
+    QCOMPARE(printed.value(state + 1), QStringLiteral("2"));
+    const qsizetype async = printed.lastIndexOf(QStringLiteral("--AsyncMode:   "));
+    QCOMPARE(printed.value(async + 1), QStringLiteral("False"));
+    QCOMPARE(printed.count(QStringLiteral("End of Test")), 2);
+}
+
+void TestDeviceWindows::propertyReportOnAClosedPrinter() {
+    frmPrinter& window = FormInstance<frmPrinter>::get();
+    const int before = mainWindow().Counter;
+    click(window, "cmdPrintProperties");
+    QCOMPARE(resultsSince(before), QStringList(138, QStringLiteral("OPOS_E_CLOSED")));
+}
+
+void TestDeviceWindows::paperOutReachesTheStatusList() {
+    frmPrinter& window = openEnabledPrinter();
+    const int before = mainWindow().Counter;
+    virtualPrinter()->setPaper(virt::PaperLevel::Out);
+    QTRY_VERIFY(
+        linesSince(before).contains(QString::number(before) + "-StatusUpdateEvent: 24: PTR_SUE_REC_EMPTY"));
+
+    const int printed = mainWindow().Counter;
+    click(window, "cmdPrintNormal");
+    QCOMPARE(linesSince(printed).value(0), QString::number(printed) +
+                                               ":  Result of Printer.PrintNormal:  "
+                                               "OPOS_E_EXTENDED:  OPOS_EPTR_REC_EMPTY");
+
+    virtualPrinter()->setPaper(virt::PaperLevel::Ok);
+    QTRY_VERIFY(
+        !linesSince(printed).filter(QStringLiteral("-StatusUpdateEvent: 26: PTR_SUE_REC_PAPEROK")).isEmpty());
+}
+
+void TestDeviceWindows::drawerOpensAndReportsBothWays() {
+    frmCashDrawer& window = FormInstance<frmCashDrawer>::get();
+    window.Display();
+    const int before = mainWindow().Counter;
+    click(window, "cmdOpenSOCashDrawer1");
+    click(window, "cmdCashDrawer1Enable");
+    click(window, "cmdCashDrawer1Kick");
+    QCOMPARE(
+        linesSince(before).mid(0, 3),
+        (QStringList{QString::number(before) + ":  Result of CashDrawer1.Open:  OPOS_SUCCESS",
+                     QString::number(before + 1) + ":  Result of CashDrawer1.Enable:  OPOS_SUCCESS",
+                     QString::number(before + 2) + ":  Result of CashDrawer1.OpenDrawer:  OPOS_SUCCESS"}));
+    QTRY_VERIFY(
+        !linesSince(before).filter(QStringLiteral("-StatusUpdateEvent: 1 : Drawer 1 is Open")).isEmpty());
+    virtualPrinter()->drawer()->close();
+    QTRY_VERIFY(
+        !linesSince(before).filter(QStringLiteral("-StatusUpdateEvent: 0 : Drawer 1 is Closed")).isEmpty());
+}
+
+void TestDeviceWindows::shutdownClosesBothDevicesSilently() {
+    QPointer<opos::PosPrinter> printer = openEnabledPrinter().OPOSPOSPrinter1;
+    frmCashDrawer& drawerWindow = FormInstance<frmCashDrawer>::get();
+    drawerWindow.Display();
+    click(drawerWindow, "cmdOpenSOCashDrawer1");
+    QPointer<opos::CashDrawer> drawer = drawerWindow.OPOSCashDrawer1;
+    QCOMPARE(drawer->State(), 2);
+
+    frm_Sample& main = mainWindow(); // exiting unloads it: reaching it anew would load another
+    const int lines = main.lstStatusResults->ListCount();
+    QCOMPARE(printer->State(), 2);
+    main.cmdExit_Click();
+    QCOMPARE(main.lstStatusResults->ListCount(), lines);
+    QCOMPARE(printer ? printer->State() : 1, 1);
+    QCOMPARE(drawer ? drawer->State() : 1, 1);
+    QVERIFY(!FormInstance<frmPrinter>::isLoaded());
+    QVERIFY(!FormInstance<frmCashDrawer>::isLoaded());
+}
+
+QTEST_MAIN(TestDeviceWindows)
+#include "tst_devicewindows.moc"
