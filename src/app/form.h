@@ -33,8 +33,7 @@ private:
 
 // The single instance of a window, created on first use. Reaching it while it is not loaded loads
 // it without showing it (the main window's shutdown and WhatError rely on this).
-template <typename Window>
-class FormInstance {
+template <typename Window> class FormInstance {
 public:
     static Window& get() {
         if (!isLoaded())

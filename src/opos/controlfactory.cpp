@@ -24,8 +24,12 @@ std::unique_ptr<CashDrawer> ControlFactory::createCashDrawer() {
     return cashDrawerCreator() ? cashDrawerCreator()() : nullptr;
 }
 
-void ControlFactory::setPosPrinterCreator(PosPrinterCreator creator) { posPrinterCreator() = std::move(creator); }
+void ControlFactory::setPosPrinterCreator(PosPrinterCreator creator) {
+    posPrinterCreator() = std::move(creator);
+}
 
-void ControlFactory::setCashDrawerCreator(CashDrawerCreator creator) { cashDrawerCreator() = std::move(creator); }
+void ControlFactory::setCashDrawerCreator(CashDrawerCreator creator) {
+    cashDrawerCreator() = std::move(creator);
+}
 
 } // namespace opos

@@ -15,7 +15,9 @@ int hexDigit(QChar c) {
     return -1;
 }
 
-bool isIgnoredBlank(QChar c) { return c == u' ' || c == u'\t' || c == u'\n'; }
+bool isIgnoredBlank(QChar c) {
+    return c == u' ' || c == u'\t' || c == u'\n';
+}
 
 // Value of an escape's two characters: blanks, tabs and line feeds are removed first, then the
 // hexadecimal digits from the start are read up to the first non-digit.

@@ -10,9 +10,9 @@ const QString unknownError = QStringLiteral("Unknown Error");
 
 QString resultCodeText(qint32 code) {
     static const char* const names[] = {
-        "OPOS_E_CLOSED",    "OPOS_E_CLAIMED", "OPOS_E_NOTCLAIMED", "OPOS_E_NOSERVICE", "OPOS_E_DISABLED",
-        "OPOS_E_ILLEGAL",   "OPOS_E_NOHARDWARE", "OPOS_E_OFFLINE",  "OPOS_E_NOEXIST",   "OPOS_E_EXISTS",
-        "OPOS_E_FAILURE",   "OPOS_E_TIMEOUT", "OPOS_E_BUSY"};
+        "OPOS_E_CLOSED",  "OPOS_E_CLAIMED",    "OPOS_E_NOTCLAIMED", "OPOS_E_NOSERVICE", "OPOS_E_DISABLED",
+        "OPOS_E_ILLEGAL", "OPOS_E_NOHARDWARE", "OPOS_E_OFFLINE",    "OPOS_E_NOEXIST",   "OPOS_E_EXISTS",
+        "OPOS_E_FAILURE", "OPOS_E_TIMEOUT",    "OPOS_E_BUSY"};
     if (code == 0)
         return QStringLiteral("OPOS_SUCCESS");
     if (code >= 101 && code <= 113)

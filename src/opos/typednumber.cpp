@@ -6,8 +6,12 @@ namespace opos {
 
 namespace {
 
-bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
-bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
+bool isDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
+bool isBlank(QChar c) {
+    return c == u' ' || c == u'\t';
+}
 
 } // namespace
 
@@ -60,7 +64,8 @@ std::optional<qint32> parseTypedNumber(const QString& text) {
     if (!anyDigit || i != s.size() || tooBig)
         return std::nullopt;
 
-    const bool roundUp = firstFractionDigit > 5 || (firstFractionDigit == 5 && (restNonZero || whole % 2 == 1));
+    const bool roundUp =
+        firstFractionDigit > 5 || (firstFractionDigit == 5 && (restNonZero || whole % 2 == 1));
     if (roundUp)
         ++whole;
     const qint64 value = negative ? -whole : whole;

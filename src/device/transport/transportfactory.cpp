@@ -17,14 +17,17 @@ void TransportFactory::registerScheme(const QString& scheme, Creator creator) {
     creators().insert(scheme.toLower(), std::move(creator));
 }
 
-bool TransportFactory::hasScheme(const QString& scheme) { return creators().contains(scheme.toLower()); }
+bool TransportFactory::hasScheme(const QString& scheme) {
+    return creators().contains(scheme.toLower());
+}
 
 std::unique_ptr<Transport> TransportFactory::create(const QString& connection,
                                                     const QMap<QString, QString>& options, QString* error) {
     const qsizetype colon = connection.indexOf(u':');
     if (colon <= 0) {
         if (error)
-            *error = QStringLiteral("connection \"%1\" has no scheme (virtual:, tcp://, file:, serial:)").arg(connection);
+            *error = QStringLiteral("connection \"%1\" has no scheme (virtual:, tcp://, file:, serial:)")
+                         .arg(connection);
         return nullptr;
     }
     const QString scheme = connection.left(colon).trimmed().toLower();
@@ -34,7 +37,8 @@ std::unique_ptr<Transport> TransportFactory::create(const QString& connection,
     const auto it = creators().constFind(scheme);
     if (it == creators().constEnd()) {
         if (error)
-            *error = QStringLiteral("connection \"%1\" uses the unknown scheme \"%2\"").arg(connection, scheme);
+            *error =
+                QStringLiteral("connection \"%1\" uses the unknown scheme \"%2\"").arg(connection, scheme);
         return nullptr;
     }
     if (address.isEmpty()) {

@@ -16,8 +16,8 @@ class TransportFactory {
 public:
     // address: the text after "scheme:" with a leading "//" removed ("host:9100", "/dev/usb/lp0");
     // options: the registry entry's settings, for transports that need more (baud rate, profile, ...).
-    using Creator =
-        std::function<std::unique_ptr<Transport>(const QString& address, const QMap<QString, QString>& options)>;
+    using Creator = std::function<std::unique_ptr<Transport>(const QString& address,
+                                                             const QMap<QString, QString>& options)>;
 
     static void registerScheme(const QString& scheme, Creator creator);
     static bool hasScheme(const QString& scheme);
