@@ -30,15 +30,6 @@ constexpr QSize clientSize(617, 316);
 constexpr QRect statusListPlace(8, 120, 601, 184);
 const QColor statusListText(0, 0, 128);
 
-// The title keeps its box: where the font family runs wider than the box allows at the wanted
-// size, the size steps down until the whole text shows.
-void fitTextToWidth(QLabel* label, qreal pointSize) {
-    setPointSize(label, pointSize);
-    while (label->font().pointSizeF() > 8 &&
-           label->fontMetrics().horizontalAdvance(label->text()) > label->width())
-        setPointSize(label, label->font().pointSizeF() - 0.5);
-}
-
 } // namespace
 
 frm_Sample::frm_Sample(QWidget* parent) : QMainWindow(parent), ui(new Ui::frm_Sample) {
@@ -58,7 +49,7 @@ frm_Sample::~frm_Sample() {
 }
 
 void frm_Sample::applyLook() {
-    fitTextToWidth(ui->Label1, 24);
+    fitToWidth(ui->Label1, 24);
     for (QWidget* button : {ui->cmdLoadPrinter, ui->cmdLoadCashDrawer, ui->cmdExit})
         setPointSize(button, 9.75, true);
 

@@ -4,6 +4,7 @@
 #include "propertyreport.h"
 
 #include "app/frm_sample.h"
+#include "app/look.h"
 #include "opos/controlfactory.h"
 #include "opos/oposconstants.h"
 #include "opos/resulttexts.h"
@@ -21,25 +22,13 @@ frm_Sample& mainWindow() {
     return FormInstance<frm_Sample>::get();
 }
 
-// Captions keep their boxes: where the font runs wider than the box allows, the size steps down
-// until the whole caption shows.
-void fitCaption(QWidget* widget, qreal pointSize) {
-    QFont font = widget->font();
-    font.setPointSizeF(pointSize);
-    widget->setFont(font);
-    while (font.pointSizeF() > 6 && widget->sizeHint().width() > widget->width()) {
-        font.setPointSizeF(font.pointSizeF() - 0.5);
-        widget->setFont(font);
-    }
-}
-
 } // namespace
 
 frmPrinter::frmPrinter(QWidget* parent) : Form(parent), ui(new Ui::frmPrinter) {
     ui->setupUi(this);
-    fitCaption(ui->Label2, 13.5);
+    fitToWidth(ui->Label2, 13.5);
     for (QWidget* caption : std::initializer_list<QWidget*>{ui->Label1, ui->Label4, ui->chkSyncMode})
-        fitCaption(caption, caption->font().pointSizeF());
+        fitToWidth(caption, caption->font().pointSizeF(), caption->font().bold());
     Form_Load();
     connectHandlers();
 }
