@@ -13,6 +13,10 @@ private Q_SLOTS:
     void supportedPages();
     void alternatingPagesGiveStableResults();
     void longTextWithGapsKeepsEveryCharacter();
+    void decode_data();
+    void decode();
+    void decodedBytesEncodeBack_data();
+    void decodedBytesEncodeBack();
 };
 
 void TestCodePage::encode_data() {
@@ -90,6 +94,63 @@ void TestCodePage::longTextWithGapsKeepsEveryCharacter() {
         expected += QByteArray::fromHex("823f0a");
     }
     QCOMPARE(CodePageConverter::encode(text, 437), expected);
+}
+
+void TestCodePage::decode_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("codePage");
+    QTest::addColumn<QString>("expected");
+    auto row = [](const char* name, const char* hex, int page, const QString& text) {
+        QTest::newRow(name) << QByteArray::fromHex(hex) << page << text;
+    };
+    const QString undefined = QString(QChar(char16_t(CodePageConverter::Undefined)));
+    row("80 in 437 is C cedilla", "80", 437, QStringLiteral("Ç"));
+    row("FF in 437 is no-break space", "ff", 437, QString(QChar(0xA0)));
+    row("D5 in 850 is dotless i", "d5", 850, QStringLiteral("ı"));
+    row("D5 in 858 is the euro", "d5", 858, QStringLiteral("€"));
+    row("88 in 852 is Polish l", "88", 852, QStringLiteral("ł"));
+    row("80 in 866 is Cyrillic A", "80", 866, QStringLiteral("А"));
+    row("Cyrillic word in 866", "8fe0a8a2a5e2", 866, QStringLiteral("Привет"));
+    row("80 in 1252 is the euro", "80", 1252, QStringLiteral("€"));
+    row("E9 in 1252 is e acute", "e9", 1252, QStringLiteral("é"));
+    row("81 in 1252 is undefined", "81", 1252, undefined);
+    row("9D in 1252 is undefined", "9d", 1252, undefined);
+    row("upper half undefined in 998", "4180", 998, QStringLiteral("A") + undefined);
+    row("unsupported page reads as ASCII", "41e9", 999, QStringLiteral("A") + undefined);
+    row("empty", "", 437, QString());
+    // Control bytes and ASCII read as themselves whatever the page.
+    for (int page : {437, 850, 852, 858, 866, 1252, 998})
+        QTest::addRow("ASCII and controls in %d", page)
+            << QByteArray::fromHex("1b740041207e7f0d0a") << page << QStringLiteral("\x1bt\0A ~\x7f\r\n");
+}
+
+void TestCodePage::decode() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, codePage);
+    QFETCH(QString, expected);
+    QCOMPARE(CodePageConverter::decode(bytes, codePage), expected);
+}
+
+void TestCodePage::decodedBytesEncodeBack_data() {
+    QTest::addColumn<int>("codePage");
+    for (int page : {437, 850, 852, 858, 866, 1252})
+        QTest::addRow("%d", page) << page;
+}
+
+void TestCodePage::decodedBytesEncodeBack() {
+    // Both directions come from the same converter: every defined byte must survive the round trip.
+    QFETCH(int, codePage);
+    int defined = 0;
+    for (int byte = 0; byte < 256; ++byte) {
+        const char32_t c = CodePageConverter::decodeByte(quint8(byte), codePage);
+        if (c == CodePageConverter::Undefined)
+            continue;
+        ++defined;
+        const char32_t units[] = {c};
+        const QString text = QString::fromUcs4(units, 1);
+        QCOMPARE(CodePageConverter::encode(text, codePage).toHex(), QByteArray(1, char(byte)).toHex());
+    }
+    QCOMPARE_GE(defined, 251); // 1252 leaves five codes undefined, the DOS pages none
 }
 
 QTEST_APPLESS_MAIN(TestCodePage)

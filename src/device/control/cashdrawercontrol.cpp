@@ -1,5 +1,7 @@
 #include "device/control/cashdrawercontrol.h"
 
+#include "device/control/controllink.h"
+#include "device/control/controlrules.h"
 #include "device/control/syncwait.h"
 #include "device/escpos/escposencoder.h"
 #include "device/registry/deviceregistry.h"
@@ -48,15 +50,9 @@ qint32 CashDrawerControl::OpenDrawer() {
 }
 
 void CashDrawerControl::setDeviceEnabled(bool enabled) {
-    runCall(m_result, m_events, "CashDrawer.DeviceEnabled", [&]() -> Outcome {
-        if (!isOpen())
-            return OPOS_E_CLOSED;
-        if (enabled == m_enabled)
-            return OPOS_SUCCESS;
-        if (enabled)
-            return enableDevice();
-        disableDevice();
-        return OPOS_SUCCESS;
+    runCall(m_result, m_events, "CashDrawer.DeviceEnabled", [&] {
+        return switchEnabled(
+            isOpen(), m_enabled, enabled, [&] { return enableDevice(); }, [&] { disableDevice(); });
     });
 }
 
@@ -109,15 +105,12 @@ Outcome CashDrawerControl::openDevice(const QString& name) {
         return OPOS_E_ILLEGAL;
     Resolution<DrawerConfig> resolution = resolveDrawer(DeviceRegistry::load(), name);
     if (!resolution.config) {
-        qCWarning(lcDevice).noquote() << "Open" << name << "refused:" << resolution.reason;
+        logOpenRefused(name, resolution.reason);
         return resolution.code;
     }
-    QString error;
-    std::shared_ptr<PrinterLink> link = PrinterLink::obtain(resolution.config->printer, &error);
-    if (!link) {
-        qCWarning(lcDevice).noquote() << "Open" << name << "refused:" << error;
+    std::shared_ptr<PrinterLink> link = obtainLink(resolution.config->printer, name);
+    if (!link)
         return OPOS_E_NOSERVICE;
-    }
     m_config = resolution.config;
     m_link = link;
     connect(m_link.get(), &PrinterLink::statusChanged, this, &CashDrawerControl::onStatusChanged);
@@ -132,9 +125,7 @@ Outcome CashDrawerControl::closeDevice() {
     if (m_claimed)
         drawerClaims().remove(claimKey(m_config->name));
     m_claimed = false;
-    m_link->disconnect(this);
-    m_link->detach(this);
-    m_link.reset();
+    releaseLink(m_link, this);
     m_config.reset();
     m_events.setFrozen(false);
     m_drawerOpened = false;
@@ -142,14 +133,10 @@ Outcome CashDrawerControl::closeDevice() {
 }
 
 Outcome CashDrawerControl::claimDevice(qint32 timeout) {
-    if (!isOpen())
-        return OPOS_E_CLOSED;
-    if (m_claimed)
-        return OPOS_SUCCESS;
-    if (timeout < OPOS_FOREVER)
-        return OPOS_E_ILLEGAL;
+    if (auto answer = claimAnsweredAtOnce(isOpen(), m_claimed, timeout))
+        return *answer;
     const QString key = claimKey(m_config->name);
-    const int budget = timeout == OPOS_FOREVER ? m_config->printer.timings.foreverCapMs : timeout;
+    const int budget = claimWaitMs(timeout, m_config->printer.timings.foreverCapMs);
     if (!waitUntil([&] { return !drawerClaims().contains(key); }, budget))
         return OPOS_E_TIMEOUT;
     drawerClaims().insert(key, this);
@@ -157,33 +144,18 @@ Outcome CashDrawerControl::claimDevice(qint32 timeout) {
     return OPOS_SUCCESS;
 }
 
-std::optional<ExchangeOutcome> CashDrawerControl::exchangeAndWait(const QByteArray& bytes,
-                                                                  const QList<StatusQuery>& queries) {
-    auto answer = std::make_shared<std::optional<ExchangeOutcome>>();
-    const quint64 id =
-        m_link->exchange(bytes, queries, false, [answer](const ExchangeOutcome& o) { *answer = o; });
-    if (!waitUntil([&] { return answer->has_value(); }, m_link->timings().replyTimeoutMs + 1000))
-        m_link->cancel(id);
-    return *answer;
-}
-
 Outcome CashDrawerControl::enableDevice() {
     // The drawer needs the printer's connection, not its claim.
-    auto opened = std::make_shared<std::optional<std::pair<Transport::OpenStatus, QString>>>();
-    m_link->attach(this,
-                   [opened](Transport::OpenStatus s, const QString& r) { *opened = std::make_pair(s, r); });
-    if (!waitUntil([&] { return opened->has_value(); }, m_link->timings().openTimeoutMs + 1000)) {
-        m_link->detach(this);
+    const std::optional<OpenAnswer> opened = attachAndWait(*m_link, this);
+    if (!opened)
         return OPOS_E_NOHARDWARE;
+    if (opened->status != Transport::OpenStatus::Opened) {
+        qCWarning(lcDevice).noquote() << "drawer enable:" << m_config->printer.connection << opened->reason;
+        return opened->status == Transport::OpenStatus::Busy ? OPOS_E_CLAIMED : OPOS_E_NOHARDWARE;
     }
-    if ((*opened)->first != Transport::OpenStatus::Opened) {
-        qCWarning(lcDevice).noquote()
-            << "drawer enable:" << m_config->printer.connection << (*opened)->second;
-        return (*opened)->first == Transport::OpenStatus::Busy ? OPOS_E_CLAIMED : OPOS_E_NOHARDWARE;
-    }
-    const std::optional<ExchangeOutcome> answer =
-        exchangeAndWait(EscPos::enableAutomaticStatus(kAutomaticStatusMask) + EscPos::realtimeStatus(1),
-                        {{StatusQuery::Kind::RealTime, 1}});
+    const std::optional<ExchangeOutcome> answer = exchangeAndWait(
+        *m_link, EscPos::enableAutomaticStatus(kAutomaticStatusMask) + EscPos::realtimeStatus(1),
+        {{StatusQuery::Kind::RealTime, 1}});
     if (!answer || answer->result != ExchangeOutcome::Result::Answered) {
         m_link->detach(this);
         return OPOS_E_NOHARDWARE;
@@ -212,7 +184,7 @@ Outcome CashDrawerControl::openDrawer() {
         return OPOS_E_DISABLED;
     // A printer that is offline (cover open, paper out) would keep the kick in its buffer.
     const std::optional<ExchangeOutcome> ready =
-        exchangeAndWait(EscPos::realtimeStatus(1) + EscPos::realtimeStatus(2),
+        exchangeAndWait(*m_link, EscPos::realtimeStatus(1) + EscPos::realtimeStatus(2),
                         {{StatusQuery::Kind::RealTime, 1}, {StatusQuery::Kind::RealTime, 2}});
     if (!ready || ready->result != ExchangeOutcome::Result::Answered)
         return OPOS_E_NOHARDWARE;
@@ -220,7 +192,8 @@ Outcome CashDrawerControl::openDrawer() {
         return OPOS_E_OFFLINE;
     // GS r 2 comes back after the kick has been carried out and tells the drawer's state.
     const std::optional<ExchangeOutcome> kicked =
-        exchangeAndWait(EscPos::drawerKick(m_config->pin, m_config->pulseOnMs, m_config->pulseOffMs) +
+        exchangeAndWait(*m_link,
+                        EscPos::drawerKick(m_config->pin, m_config->pulseOnMs, m_config->pulseOffMs) +
                             EscPos::transmitStatus(2),
                         {{StatusQuery::Kind::Transmit, 2}});
     if (!kicked || kicked->result != ExchangeOutcome::Result::Answered)

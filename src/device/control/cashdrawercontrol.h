@@ -53,8 +53,6 @@ private:
     void disableDevice();
     Outcome openDrawer();
     Outcome claimDevice(qint32 timeout);
-    std::optional<ExchangeOutcome> exchangeAndWait(const QByteArray& bytes,
-                                                   const QList<StatusQuery>& queries);
     bool drawerOpenIn(const PrinterStatus& status) const;
     void onStatusChanged(const PrinterStatus& status);
     void deliver(const PendingEvent& event);

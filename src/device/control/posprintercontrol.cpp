@@ -1,5 +1,7 @@
 #include "device/control/posprintercontrol.h"
 
+#include "device/control/controllink.h"
+#include "device/control/controlrules.h"
 #include "device/control/syncwait.h"
 #include "device/escpos/escposencoder.h"
 #include "device/registry/deviceregistry.h"
@@ -28,9 +30,6 @@ bool isKnownSymbology(qint32 s) {
     return (s >= PTR_BCS_UPCA && s <= PTR_BCS_OCRB) || s == 123 || s == PTR_BCS_PDF417 ||
            s == PTR_BCS_MAXICODE;
 }
-
-// A shared slot for an answer that may come after the waiter gave up.
-template <typename T> using Answer = std::shared_ptr<std::optional<T>>;
 
 } // namespace
 
@@ -147,15 +146,9 @@ qint32 PosPrinterControl::ClearOutput() {
 }
 
 void PosPrinterControl::setDeviceEnabled(bool enabled) {
-    runCall(m_result, m_events, "DeviceEnabled", [&]() -> Outcome {
-        if (!isOpen())
-            return OPOS_E_CLOSED;
-        if (enabled == m_enabled)
-            return OPOS_SUCCESS;
-        if (enabled)
-            return enableDevice();
-        disableDevice();
-        return OPOS_SUCCESS;
+    runCall(m_result, m_events, "DeviceEnabled", [&] {
+        return switchEnabled(
+            isOpen(), m_enabled, enabled, [&] { return enableDevice(); }, [&] { disableDevice(); });
     });
 }
 
@@ -244,14 +237,12 @@ Outcome PosPrinterControl::openDevice(const QString& name) {
     }
     Resolution<PrinterConfig> resolution = resolvePrinter(DeviceRegistry::load(), name);
     if (!resolution.config) {
-        qCWarning(lcDevice).noquote() << "Open" << name << "refused:" << resolution.reason;
+        logOpenRefused(name, resolution.reason);
         m_openResult = resolution.code == OPOS_E_NOEXIST ? OPOS_OR_REGBADNAME : OPOS_ORS_CONFIG;
         return resolution.code;
     }
-    QString error;
-    std::shared_ptr<PrinterLink> link = PrinterLink::obtain(*resolution.config, &error);
+    std::shared_ptr<PrinterLink> link = obtainLink(*resolution.config, name);
     if (!link) {
-        qCWarning(lcDevice).noquote() << "Open" << name << "refused:" << error;
         m_openResult = OPOS_ORS_CONFIG;
         return OPOS_E_NOSERVICE;
     }
@@ -271,14 +262,10 @@ Outcome PosPrinterControl::openDevice(const QString& name) {
 }
 
 Outcome PosPrinterControl::claimDevice(qint32 timeout) {
-    if (!isOpen())
-        return OPOS_E_CLOSED;
-    if (m_claimed)
-        return OPOS_SUCCESS;
-    if (timeout < OPOS_FOREVER)
-        return OPOS_E_ILLEGAL;
+    if (auto answer = claimAnsweredAtOnce(isOpen(), m_claimed, timeout))
+        return *answer;
     const LinkTimings& t = m_link->timings();
-    const QDeadlineTimer deadline(timeout == OPOS_FOREVER ? t.foreverCapMs : timeout);
+    const QDeadlineTimer deadline(claimWaitMs(timeout, t.foreverCapMs));
     const auto pause = [&] {
         waitUntil([] { return false; },
                   static_cast<int>(qMin<qint64>(t.retryIntervalMs, deadline.remainingTime())));
@@ -291,16 +278,10 @@ Outcome PosPrinterControl::claimDevice(qint32 timeout) {
             pause();
             continue;
         }
-        Answer<std::pair<Transport::OpenStatus, QString>> answer =
-            std::make_shared<std::optional<std::pair<Transport::OpenStatus, QString>>>();
-        m_link->attach(this, [answer](Transport::OpenStatus status, const QString& reason) {
-            *answer = std::make_pair(status, reason);
-        });
-        if (!waitUntil([&] { return answer->has_value(); }, t.openTimeoutMs + 1000)) {
-            m_link->detach(this);
+        const std::optional<OpenAnswer> answer = attachAndWait(*m_link, this);
+        if (!answer)
             return OPOS_E_NOHARDWARE;
-        }
-        const auto [status, reason] = **answer;
+        const auto& [status, reason] = *answer;
         if (status == Transport::OpenStatus::Opened) {
             m_link->setClaimOwner(this);
             m_claimed = true;
@@ -336,9 +317,7 @@ Outcome PosPrinterControl::closeDevice() {
     if (m_claimed)
         releaseDevice();
     m_output.setLink(nullptr);
-    m_link->disconnect(this);
-    m_link->detach(this);
-    m_link.reset();
+    releaseLink(m_link, this);
     m_config.reset();
     m_translator.reset();
     m_sideways.close();
@@ -363,14 +342,10 @@ Outcome PosPrinterControl::enableDevice() {
         EscPos::initialize() +
         EscPos::selectCharacterTable(m_profile.escTForCharacterSet.value(m_characterSet, 0)) +
         EscPos::enableAutomaticStatus(kAutomaticStatusMask) + readyCheckBytes();
-    Answer<ExchangeOutcome> answer = std::make_shared<std::optional<ExchangeOutcome>>();
-    const quint64 id = m_link->exchange(setup, readyCheckQueries(), false,
-                                        [answer](const ExchangeOutcome& o) { *answer = o; });
-    if (!waitUntil([&] { return answer->has_value(); }, m_link->timings().replyTimeoutMs + 1000)) {
-        m_link->cancel(id);
+    const std::optional<ExchangeOutcome> answer = exchangeAndWait(*m_link, setup, readyCheckQueries());
+    if (!answer)
         return OPOS_E_NOHARDWARE;
-    }
-    const ReadyCheck check = evaluateReadyCheck(**answer);
+    const ReadyCheck check = evaluateReadyCheck(*answer);
     if (check.code == OPOS_E_NOHARDWARE || check.code == OPOS_E_OFFLINE) {
         qCWarning(lcDevice).noquote() << "enable:" << m_config->connection << check.text;
         return check.code;
@@ -429,12 +404,9 @@ Outcome PosPrinterControl::checkHealth(qint32 level) {
     if (auto busy = busyCheck())
         return *busy;
     // A status round trip; nothing is printed.
-    Answer<ExchangeOutcome> answer = std::make_shared<std::optional<ExchangeOutcome>>();
-    const quint64 id = m_link->exchange(readyCheckBytes(), readyCheckQueries(), false,
-                                        [answer](const ExchangeOutcome& o) { *answer = o; });
-    if (!waitUntil([&] { return answer->has_value(); }, m_link->timings().replyTimeoutMs + 1000))
-        m_link->cancel(id);
-    const ReadyCheck check = answer->has_value() ? evaluateReadyCheck(**answer) : evaluateReadyCheck({});
+    const std::optional<ExchangeOutcome> answer =
+        exchangeAndWait(*m_link, readyCheckBytes(), readyCheckQueries());
+    const ReadyCheck check = evaluateReadyCheck(answer.value_or(ExchangeOutcome{}));
     m_checkHealthText = QStringLiteral("%1 HCheck: %2").arg(QLatin1String(names[level - 1]), check.text);
     return check.code == OPOS_E_NOHARDWARE ? OPOS_E_NOHARDWARE : OPOS_SUCCESS;
 }

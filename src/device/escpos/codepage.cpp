@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <iconv.h>
 #include <map>
+#include <utility>
 #include <vector>
 
 namespace device {
@@ -14,23 +15,17 @@ namespace {
 
 constexpr char32_t Unmappable = U'?';
 
+// The code pages this system converts, with their iconv names.
+constexpr std::pair<int, const char*> kIconvNames[] = {
+    {437, "CP437"}, {850, "CP850"}, {852, "CP852"}, {858, "CP858"}, {866, "CP866"}, {1252, "CP1252"},
+};
+
 const char* iconvName(int codePage) {
-    switch (codePage) {
-    case 437:
-        return "CP437";
-    case 850:
-        return "CP850";
-    case 852:
-        return "CP852";
-    case 858:
-        return "CP858";
-    case 866:
-        return "CP866";
-    case 1252:
-        return "CP1252";
-    default:
-        return nullptr;
+    for (const auto& [page, name] : kIconvNames) {
+        if (page == codePage)
+            return name;
     }
+    return nullptr;
 }
 
 const char* hostUtf32() {
@@ -71,30 +66,51 @@ DescriptorCache& descriptors() {
     return cache;
 }
 
-// U+0080..U+009F read as the Windows-1252 characters of those codes; the table comes from iconv
-// itself. Codes Windows-1252 leaves undefined (81, 8D, 8F, 90, 9D) stay unmappable.
-const std::array<char32_t, 32>& c1AsWindows1252() {
-    static const std::array<char32_t, 32> table = [] {
-        std::array<char32_t, 32> t;
-        t.fill(Unmappable);
-        iconv_t cd = iconv_open(hostUtf32(), "CP1252");
-        if (cd == DescriptorCache::invalid())
-            return t;
-        for (int i = 0; i < 32; ++i) {
-            char byte = char(0x80 + i);
-            char32_t decoded = 0;
-            char* in = &byte;
-            size_t inLeft = 1;
-            char* out = reinterpret_cast<char*>(&decoded);
-            size_t outLeft = sizeof decoded;
-            if (iconv(cd, &in, &inLeft, &out, &outLeft) != size_t(-1) && outLeft == 0)
-                t[size_t(i)] = decoded;
-            iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        }
-        iconv_close(cd);
+using DecodeTable = std::array<char32_t, 256>;
+
+// What each byte of a code page stands for, as iconv reads it; bytes it cannot read are
+// Undefined. Without iconv support for the page only the ASCII half is known.
+DecodeTable buildDecodeTable(const char* name) {
+    DecodeTable table;
+    for (size_t byte = 0; byte < table.size(); ++byte)
+        table[byte] = byte < 0x80 ? char32_t(byte) : CodePageConverter::Undefined;
+    iconv_t cd = name ? iconv_open(hostUtf32(), name) : DescriptorCache::invalid();
+    if (cd == DescriptorCache::invalid())
+        return table;
+    for (size_t byte = 0; byte < table.size(); ++byte) {
+        char in = char(byte);
+        char* inPtr = &in;
+        size_t inLeft = 1;
+        char32_t decoded = 0;
+        char* out = reinterpret_cast<char*>(&decoded);
+        size_t outLeft = sizeof decoded;
+        const bool converted = iconv(cd, &inPtr, &inLeft, &out, &outLeft) != size_t(-1) && outLeft == 0;
+        table[byte] = converted ? decoded : CodePageConverter::Undefined;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    iconv_close(cd);
+    return table;
+}
+
+// Built once, on first use, for every supported page (a few thousand single-byte conversions);
+// read-only afterwards, so threads can share it.
+const DecodeTable& decodeTable(int codePage) {
+    static const std::map<int, DecodeTable> tables = [] {
+        std::map<int, DecodeTable> t;
+        for (const auto& [page, name] : kIconvNames)
+            t.emplace(page, buildDecodeTable(name));
         return t;
     }();
-    return table;
+    static const DecodeTable ascii = buildDecodeTable(nullptr);
+    const auto it = tables.find(codePage);
+    return it != tables.end() ? it->second : ascii;
+}
+
+// U+0080..U+009F read as the Windows-1252 characters of those codes. Codes Windows-1252 leaves
+// undefined (81, 8D, 8F, 90, 9D) stay unmappable.
+char32_t c1AsWindows1252(char16_t c) {
+    const char32_t decoded = decodeTable(1252)[c];
+    return decoded == CodePageConverter::Undefined ? Unmappable : decoded;
 }
 
 // Code points of the text with the character rules applied; a surrogate pair is one code point,
@@ -111,7 +127,7 @@ std::vector<char32_t> codePoints(QStringView text) {
         } else if (QChar::isSurrogate(c)) {
             points.push_back(Unmappable);
         } else if (c >= 0x80 && c <= 0x9F) {
-            points.push_back(c1AsWindows1252()[c - 0x80]);
+            points.push_back(c1AsWindows1252(c));
         } else {
             points.push_back(c);
         }
@@ -192,6 +208,26 @@ QByteArray CodePageConverter::encode(QStringView text, int codePage) {
     }
     flushRun(end);
     return out;
+}
+
+char32_t CodePageConverter::decodeByte(quint8 byte, int codePage) {
+    return decodeTable(codePage)[byte];
+}
+
+QString CodePageConverter::decode(QByteArrayView bytes, int codePage) {
+    const DecodeTable& table = decodeTable(codePage);
+    QString text;
+    text.reserve(bytes.size());
+    for (const char byte : bytes) {
+        const char32_t c = table[quint8(byte)];
+        if (QChar::requiresSurrogates(c)) {
+            text += QChar(QChar::highSurrogate(c));
+            text += QChar(QChar::lowSurrogate(c));
+        } else {
+            text += QChar(char16_t(c));
+        }
+    }
+    return text;
 }
 
 } // namespace device

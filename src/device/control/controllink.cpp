@@ -1,0 +1,58 @@
+#include "device/control/controllink.h"
+
+#include "device/control/syncwait.h"
+#include "device/devicelog.h"
+
+namespace device {
+
+namespace {
+
+// A little over the link's own time-out, so the link reports first and this only guards a bug.
+constexpr int kWaitMarginMs = 1000;
+
+} // namespace
+
+std::shared_ptr<PrinterLink> obtainLink(const PrinterConfig& printer, const QString& deviceName) {
+    QString error;
+    std::shared_ptr<PrinterLink> link = PrinterLink::obtain(printer, &error);
+    if (!link)
+        logOpenRefused(deviceName, error);
+    return link;
+}
+
+void logOpenRefused(const QString& deviceName, const QString& reason) {
+    qCWarning(lcDevice).noquote() << "Open" << deviceName << "refused:" << reason;
+}
+
+void releaseLink(std::shared_ptr<PrinterLink>& link, QObject* user) {
+    link->disconnect(user);
+    link->detach(user);
+    link.reset();
+}
+
+std::optional<OpenAnswer> attachAndWait(PrinterLink& link, const void* user) {
+    // Shared, as the answer may come after the wait gave up.
+    auto answer = std::make_shared<std::optional<OpenAnswer>>();
+    link.attach(user, [answer](Transport::OpenStatus status, const QString& reason) {
+        *answer = OpenAnswer{status, reason};
+    });
+    if (!waitUntil([&] { return answer->has_value(); }, link.timings().openTimeoutMs + kWaitMarginMs)) {
+        link.detach(user);
+        return std::nullopt;
+    }
+    return *answer;
+}
+
+std::optional<ExchangeOutcome> exchangeAndWait(PrinterLink& link, const QByteArray& bytes,
+                                               const QList<StatusQuery>& queries) {
+    auto answer = std::make_shared<std::optional<ExchangeOutcome>>();
+    const quint64 id =
+        link.exchange(bytes, queries, false, [answer](const ExchangeOutcome& outcome) { *answer = outcome; });
+    if (!waitUntil([&] { return answer->has_value(); }, link.timings().replyTimeoutMs + kWaitMarginMs)) {
+        link.cancel(id); // its callback will not run
+        return std::nullopt;
+    }
+    return *answer;
+}
+
+} // namespace device
