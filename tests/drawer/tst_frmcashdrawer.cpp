@@ -1,30 +1,9 @@
-#include "app/form.h"
-#include "app/frm_sample.h"
-#include "app/statuslist.h"
+#include "common/windowtesting.h"
 #include "drawer/frmcashdrawer.h"
 #include "support/fakecashdrawer.h"
 
 #include <QAbstractButton>
 #include <QTest>
-
-namespace {
-
-frm_Sample& mainWindow() {
-    return FormInstance<frm_Sample>::get();
-}
-
-void processDeferredDeletes() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-QStringList linesSince(int from) {
-    QStringList lines;
-    for (int i = from; i < mainWindow().lstStatusResults->ListCount(); ++i)
-        lines << mainWindow().lstStatusResults->List(i);
-    return lines;
-}
-
-} // namespace
 
 class TestFrmCashDrawer : public QObject {
     Q_OBJECT

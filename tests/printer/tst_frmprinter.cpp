@@ -1,6 +1,4 @@
-#include "app/form.h"
-#include "app/frm_sample.h"
-#include "app/statuslist.h"
+#include "common/windowtesting.h"
 #include "printer/frmprinter.h"
 #include "support/fakeposprinter.h"
 
@@ -8,26 +6,6 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QTest>
-
-namespace {
-
-frm_Sample& mainWindow() {
-    return FormInstance<frm_Sample>::get();
-}
-
-void processDeferredDeletes() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-// Lines the status list received from index `from` on.
-QStringList linesSince(int from) {
-    QStringList lines;
-    for (int i = from; i < mainWindow().lstStatusResults->ListCount(); ++i)
-        lines << mainWindow().lstStatusResults->List(i);
-    return lines;
-}
-
-} // namespace
 
 class TestFrmPrinter : public QObject {
     Q_OBJECT
