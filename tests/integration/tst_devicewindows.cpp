@@ -8,9 +8,12 @@
 #include "virtual/virtualprinterhub.h"
 
 #include <QAbstractButton>
+#include <QImage>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <algorithm>
 
 namespace {
 
@@ -51,6 +54,17 @@ QStringList printedText(virt::VirtualPrinter& printer) {
     return text;
 }
 
+int darkDots(const QImage& image) {
+    const QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
+    int dark = 0;
+    for (int y = 0; y < gray.height(); ++y) {
+        const uchar* row = gray.constScanLine(y);
+        for (int x = 0; x < gray.width(); ++x)
+            dark += row[x] < 128 ? 1 : 0;
+    }
+    return dark;
+}
+
 } // namespace
 
 // The windows driving our controls and the in-process virtual printer of the built-in registry.
@@ -61,6 +75,8 @@ private Q_SLOTS:
     void cleanup();
 
     void printerLifecycleAndPrinting();
+    void callsOutOfOrderLogTheControlsAnswer_data();
+    void callsOutOfOrderLogTheControlsAnswer();
     void propertyReportOnAnEnabledPrinter();
     void propertyReportOnAClosedPrinter();
     void paperOutReachesTheStatusList();
@@ -118,7 +134,38 @@ void TestDeviceWindows::printerLifecycleAndPrinting() {
                           QString::number(before + 5) + ":  Result of Printer.Close:  OPOS_SUCCESS"}));
     QVERIFY(virtualPrinter());
     QVERIFY(printedText(*virtualPrinter()).contains(QStringLiteral("Posling AB")));
+    // The cut closed the receipt that holds the text, and its dots are on the paper.
+    const QList<virt::Receipt>& receipts = virtualPrinter()->paper()->receipts();
+    QVERIFY(!receipts.isEmpty());
+    QVERIFY(
+        std::any_of(receipts.last().lines.cbegin(), receipts.last().lines.cend(),
+                    [](const virt::PrintedLine& line) { return line.text == QLatin1String("Posling AB"); }));
+    QVERIFY(darkDots(receipts.last().image) > 0);
     QCOMPARE(window.OPOSPOSPrinter1->State(), 1);
+}
+
+void TestDeviceWindows::callsOutOfOrderLogTheControlsAnswer_data() {
+    QTest::addColumn<QStringList>("buttons");
+    QTest::addColumn<QStringList>("results");
+    QTest::newRow("claim before open") << QStringList{"cmdClaimPrinter"} << QStringList{"OPOS_E_CLOSED"};
+    QTest::newRow("enable before open") << QStringList{"cmdEnablePrinter"} << QStringList{"OPOS_E_CLOSED"};
+    QTest::newRow("enable before claim") << QStringList{"cmdOpenPrinter", "cmdEnablePrinter"}
+                                         << QStringList{"OPOS_SUCCESS", "OPOS_E_NOTCLAIMED"};
+    QTest::newRow("print before enable")
+        << QStringList{"cmdOpenPrinter", "cmdClaimPrinter", "cmdPrintNormal", "cmdCutPaper"}
+        << QStringList{"OPOS_SUCCESS", "OPOS_SUCCESS", "OPOS_E_DISABLED", "OPOS_E_DISABLED"};
+}
+
+// A wrong order is not prevented: each press makes its call and logs what the control says.
+void TestDeviceWindows::callsOutOfOrderLogTheControlsAnswer() {
+    QFETCH(QStringList, buttons);
+    QFETCH(QStringList, results);
+    frmPrinter& window = FormInstance<frmPrinter>::get();
+    window.Display();
+    const int before = mainWindow().Counter;
+    for (const QString& button : std::as_const(buttons))
+        click(window, qPrintable(button));
+    QCOMPARE(resultsSince(before), results);
 }
 
 void TestDeviceWindows::propertyReportOnAnEnabledPrinter() {
