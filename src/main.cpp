@@ -7,6 +7,8 @@
 
 #include <QApplication>
 
+#include <cstdio>
+
 namespace {
 
 QStringList rawArguments(int argc, char* argv[]) {
@@ -27,6 +29,13 @@ int main(int argc, char* argv[]) {
         CommandLine commandLine;
         commandLine.parser().process(app);
         return 0;
+    }
+
+    if (const QString missing = CommandLine::missingDisplayMessage(rawArguments(argc, argv),
+                                                                   QProcessEnvironment::systemEnvironment());
+        !missing.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(missing));
+        return 2;
     }
 
     QApplication app(argc, argv);

@@ -5,6 +5,8 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace {
 
 void moveToCentre(QWidget* window) {
@@ -40,4 +42,29 @@ void centreOnScreen(QWidget* window) {
     moveToCentre(window);
     if (!window->isVisible())
         window->installEventFilter(new CentreOnFirstShow(window));
+}
+
+QPoint besideTopLeft(const QRect& available, const QRect& anchor, const QSize& outer, Side preferred) {
+    const int rightX = anchor.right() + 1;
+    const int leftX = anchor.left() - outer.width();
+    const bool rightFits = rightX + outer.width() <= available.right() + 1;
+    const bool leftFits = leftX >= available.left();
+    int x;
+    if (preferred == Side::Right)
+        x = rightFits ? rightX : leftFits ? leftX : available.right() + 1 - outer.width();
+    else
+        x = leftFits ? leftX : rightFits ? rightX : available.left();
+    const int lowest = available.bottom() + 1 - outer.height();
+    const int y = std::max(available.top(), std::min(anchor.top(), lowest));
+    return {x, y};
+}
+
+void placeBeside(QWidget* window, const QWidget* anchor, Side preferred) {
+    const QScreen* screen = anchor->screen() ? anchor->screen() : QGuiApplication::primaryScreen();
+    if (!screen || !anchor->isVisible())
+        return;
+    // Before the first show the window has no frame yet; the anchor's tells how large it will be.
+    const QSize frame = anchor->frameGeometry().size() - anchor->geometry().size();
+    window->move(besideTopLeft(screen->availableGeometry(), anchor->frameGeometry(), window->size() + frame,
+                               preferred));
 }

@@ -14,3 +14,14 @@ QPoint centredTopLeft(const QRect& available, const QSize& outer);
 // not known before the window is first shown, so the place is corrected once more just before
 // it appears.
 void centreOnScreen(QWidget* window);
+
+// Which side of the main window a working window prefers, so that it leaves the status list in view.
+enum class Side { Left, Right };
+
+// Where a window of `outer` size goes beside `anchor` (a frame rectangle): on the preferred side if
+// it fits within `available`, else on the other side, else against the preferred screen edge; its
+// top level with the anchor's, kept on the screen.
+QPoint besideTopLeft(const QRect& available, const QRect& anchor, const QSize& outer, Side preferred);
+
+// Moves a top-level window that has not been shown yet beside `anchor`, on the anchor's screen.
+void placeBeside(QWidget* window, const QWidget* anchor, Side preferred);

@@ -28,6 +28,28 @@ bool CommandLine::asksForInformationOnly(const QStringList& arguments) {
     return false;
 }
 
+QString CommandLine::missingDisplayMessage(const QStringList& arguments,
+                                           const QProcessEnvironment& environment) {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        if (!environment.value(QString::fromLatin1(name)).isEmpty())
+            return {};
+    for (const QString& argument : arguments.mid(1)) {
+        if (argument == QStringLiteral("--"))
+            break;
+        if (argument == QStringLiteral("-platform") || argument.startsWith(QStringLiteral("-platform=")) ||
+            argument == QStringLiteral("-display"))
+            return {};
+    }
+    return QStringLiteral("Posling needs a graphical display and none is set (DISPLAY is empty); start it "
+                          "from a desktop session, or without one as: xvfb-run -a posling");
+#else
+    Q_UNUSED(arguments);
+    Q_UNUSED(environment);
+    return {};
+#endif
+}
+
 void CommandLine::apply() const {
     if (m_parser.isSet(m_devices))
         qputenv("POSLING_DEVICES", QFile::encodeName(m_parser.value(m_devices)));

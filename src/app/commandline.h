@@ -2,6 +2,7 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QProcessEnvironment>
 #include <QStringList>
 
 // The program's command line: --help, --version and --devices FILE.
@@ -13,6 +14,11 @@ public:
 
     // True when the arguments ask only for help or the version, which need no display.
     static bool asksForInformationOnly(const QStringList& arguments);
+
+    // One sentence saying that no display can be reached and how to get one, or an empty text when
+    // the arguments or the environment name a display or a platform. Qt would otherwise abort.
+    static QString missingDisplayMessage(const QStringList& arguments,
+                                         const QProcessEnvironment& environment);
 
     // Makes the parsed settings visible to the parts that read them: the device file goes into the
     // environment, where the device registry looks for it, before any control is created.

@@ -1,7 +1,9 @@
 #include "frmcashdrawer.h"
 #include "ui_frmcashdrawer.h"
 
+#include "app/centring.h"
 #include "app/frm_sample.h"
+#include "app/look.h"
 #include "opos/controlfactory.h"
 #include "opos/oposconstants.h"
 
@@ -15,6 +17,11 @@ frm_Sample& mainWindow() {
 
 frmCashDrawer::frmCashDrawer(QWidget* parent) : Form(parent), ui(new Ui::frmCashDrawer) {
     ui->setupUi(this);
+    // Designer fonts take whole points only.
+    setPointSize(ui->Label1, 9.75, true);
+    for (QPushButton* button : {ui->cmdOpenSOCashDrawer1, ui->cmdCashDrawer1Enable, ui->cmdCashDrawer1Kick,
+                                ui->cmdCashDrawer1Disable, ui->cmdCashDrawer1Close})
+        setPointSize(button, 8.25);
     OPOSCashDrawer1 = opos::ControlFactory::createCashDrawer().release();
     if (OPOSCashDrawer1)
         OPOSCashDrawer1->setParent(this);
@@ -42,6 +49,11 @@ void frmCashDrawer::connectHandlers() {
 }
 
 void frmCashDrawer::Display() {
+    // The first show of a load goes beside the main window, where the status list stays in view.
+    if (!m_placed) {
+        placeBeside(this, &mainWindow(), Side::Left);
+        m_placed = true;
+    }
     setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();

@@ -33,6 +33,7 @@ protected:
     void Form_Unload() override;
 
 private:
+    bool m_placed = false;
     void connectHandlers();
 
     Ui::frmCashDrawer* ui;

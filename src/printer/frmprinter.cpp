@@ -3,6 +3,7 @@
 
 #include "propertyreport.h"
 
+#include "app/centring.h"
 #include "app/frm_sample.h"
 #include "app/look.h"
 #include "opos/controlfactory.h"
@@ -72,6 +73,11 @@ void frmPrinter::connectHandlers() {
 }
 
 void frmPrinter::Display() {
+    // The first show of a load goes beside the main window, where the status list stays in view.
+    if (!m_placed) {
+        placeBeside(this, &mainWindow(), Side::Right);
+        m_placed = true;
+    }
     setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();

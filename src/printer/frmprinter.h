@@ -52,6 +52,7 @@ protected:
     void Form_Unload() override;
 
 private:
+    bool m_placed = false;
     void Form_Load();
     void connectHandlers();
     void closeDevice();

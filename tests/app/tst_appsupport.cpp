@@ -13,10 +13,14 @@ class TestAppSupport : public QObject {
 private Q_SLOTS:
     void centring_data();
     void centring();
+    void besideTheMainWindow_data();
+    void besideTheMainWindow();
 
     void informationOnlyArguments_data();
     void informationOnlyArguments();
     void devicesOptionGoesToTheEnvironment();
+    void missingDisplayIsOneSentence_data();
+    void missingDisplayIsOneSentence();
     void versionText();
 
     void messageBoxHandlerAnswersWithoutABox();
@@ -41,6 +45,43 @@ void TestAppSupport::centring() {
     QFETCH(QSize, outer);
     QFETCH(QPoint, topLeft);
     QCOMPARE(centredTopLeft(available, outer), topLeft);
+}
+
+void TestAppSupport::besideTheMainWindow_data() {
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QRect>("anchor");
+    QTest::addColumn<QSize>("outer");
+    QTest::addColumn<int>("preferred");
+    QTest::addColumn<QPoint>("topLeft");
+    const QRect screen(0, 0, 1280, 1024);
+    const QRect main(330, 340, 620, 340); // centred main window: 330..949
+    const int right = int(Side::Right);
+    const int left = int(Side::Left);
+    QTest::newRow("right fits") << screen << main << QSize(300, 390) << right << QPoint(950, 340);
+    QTest::newRow("left fits") << screen << main << QSize(156, 346) << left << QPoint(174, 340);
+    QTest::newRow("exactly to the edge") << screen << main << QSize(330, 300) << right << QPoint(950, 340);
+    QTest::newRow("right too narrow, goes left")
+        << screen << QRect(400, 340, 620, 340) << QSize(300, 390) << right << QPoint(100, 340);
+    QTest::newRow("one pixel too wide for either side")
+        << screen << main << QSize(331, 300) << right << QPoint(949, 340);
+    QTest::newRow("neither side, against the right edge")
+        << QRect(0, 0, 1024, 768) << QRect(202, 214, 620, 340) << QSize(300, 390) << right
+        << QPoint(724, 214);
+    QTest::newRow("neither side, against the left edge")
+        << QRect(0, 0, 1024, 768) << QRect(202, 214, 620, 340) << QSize(300, 390) << left << QPoint(0, 214);
+    QTest::newRow("kept above the bottom")
+        << screen << QRect(330, 800, 620, 200) << QSize(300, 390) << right << QPoint(950, 634);
+    QTest::newRow("second screen with panel") << QRect(1280, 32, 1920, 1048) << QRect(1930, 100, 620, 340)
+                                              << QSize(300, 390) << left << QPoint(1630, 100);
+}
+
+void TestAppSupport::besideTheMainWindow() {
+    QFETCH(QRect, available);
+    QFETCH(QRect, anchor);
+    QFETCH(QSize, outer);
+    QFETCH(int, preferred);
+    QFETCH(QPoint, topLeft);
+    QCOMPARE(besideTopLeft(available, anchor, outer, Side(preferred)), topLeft);
 }
 
 void TestAppSupport::informationOnlyArguments_data() {
@@ -72,6 +113,35 @@ void TestAppSupport::devicesOptionGoesToTheEnvironment() {
     with.apply();
     QCOMPARE(qEnvironmentVariable("POSLING_DEVICES"), QStringLiteral("/tmp/my devices.ini"));
     qunsetenv("POSLING_DEVICES");
+}
+
+void TestAppSupport::missingDisplayIsOneSentence_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("variable");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("nothing set") << QStringList{"posling"} << QString() << true;
+    QTest::newRow("empty DISPLAY") << QStringList{"posling"} << "DISPLAY=" << true;
+    QTest::newRow("X display") << QStringList{"posling"} << "DISPLAY=:99" << false;
+    QTest::newRow("Wayland") << QStringList{"posling"} << "WAYLAND_DISPLAY=wayland-0" << false;
+    QTest::newRow("platform variable") << QStringList{"posling"} << "QT_QPA_PLATFORM=offscreen" << false;
+    QTest::newRow("platform argument")
+        << QStringList{"posling", "-platform", "offscreen"} << QString() << false;
+    QTest::newRow("platform after --") << QStringList{"posling", "--", "-platform"} << QString() << true;
+}
+
+void TestAppSupport::missingDisplayIsOneSentence() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, variable);
+    QFETCH(bool, refused);
+    QProcessEnvironment environment;
+    if (!variable.isEmpty())
+        environment.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
+    const QString message = CommandLine::missingDisplayMessage(arguments, environment);
+    QCOMPARE(!message.isEmpty(), refused);
+    if (refused) {
+        QVERIFY(message.contains(QStringLiteral("xvfb-run")));
+        QVERIFY(!message.contains(u'\n'));
+    }
 }
 
 void TestAppSupport::versionText() {

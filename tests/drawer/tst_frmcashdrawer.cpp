@@ -3,6 +3,8 @@
 #include "support/fakecashdrawer.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
 #include <QTest>
 
 class TestFrmCashDrawer : public QObject {
@@ -18,6 +20,7 @@ private Q_SLOTS:
     void closingTheWindowClosesAnOpenDevice_data();
     void closingTheWindowClosesAnOpenDevice();
     void reopenedWindowHasANewClosedControl();
+    void layoutFocusAndTabOrder();
 
 private:
     frmCashDrawer* window = nullptr;
@@ -143,6 +146,43 @@ void TestFrmCashDrawer::reopenedWindowHasANewClosedControl() {
     QVERIFY(window->isVisible());
     QCOMPARE(window->OPOSCashDrawer1, FakeCashDrawer::last());
     QCOMPARE(window->OPOSCashDrawer1->State(), 1);
+}
+
+void TestFrmCashDrawer::layoutFocusAndTabOrder() {
+    QCOMPARE(window->windowTitle(), QStringLiteral("Cash Drawer Example"));
+    QCOMPARE(window->size(), QSize(153, 340)); // 2295 x 5100 twips
+    window->Display();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+
+    const QStringList expected{"cmdCloseForm",       "cmdOpenSOCashDrawer1",  "cmdCashDrawer1Enable",
+                               "cmdCashDrawer1Kick", "cmdCashDrawer1Disable", "cmdCashDrawer1Close"};
+    QWidget* first = window->findChild<QWidget*>(expected.first());
+    QCOMPARE(QApplication::focusWidget(), first);
+    QStringList order;
+    QWidget* w = first;
+    do {
+        if ((w->focusPolicy() & Qt::TabFocus) && window->isAncestorOf(w)) {
+            order << w->objectName();
+            QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));
+        }
+        w = w->nextInFocusChain();
+    } while (w != first && order.size() <= expected.size());
+    QCOMPARE(order, expected);
+
+    const QFont title = window->findChild<QLabel*>(QStringLiteral("Label1"))->font();
+    QCOMPARE(title.pointSizeF(), 9.75);
+    QVERIFY(title.bold());
+    QCOMPARE(window->findChild<QWidget*>(QStringLiteral("cmdCashDrawer1Kick"))->font().pointSizeF(), 8.25);
+
+    // Every caption shows whole on screen.
+    for (QAbstractButton* button : window->findChildren<QAbstractButton*>())
+        QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) < button->width(),
+                 qPrintable(button->text()));
+    for (QLabel* label : window->findChildren<QLabel*>())
+        QVERIFY2(label->wordWrap() ? label->heightForWidth(label->width()) <= label->height()
+                                   : label->sizeHint().width() <= label->width(),
+                 qPrintable(label->text()));
 }
 
 QTEST_MAIN(TestFrmCashDrawer)

@@ -4,7 +4,10 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTest>
 
 class TestFrmPrinter : public QObject {
@@ -33,6 +36,11 @@ private Q_SLOTS:
     void closeBoxClosesAnOpenDevice();
     void reopenedWindowStartsFresh();
     void displayTwiceShowsOneWindow();
+
+    void controlsSitInTheirDesignedPlaces_data();
+    void controlsSitInTheirDesignedPlaces();
+    void focusStartsOnRotateNormalAndTabsInOrder();
+    void everyInputHasAnAccessibleName();
 
 private:
     frmPrinter* window = nullptr;
@@ -345,6 +353,98 @@ void TestFrmPrinter::displayTwiceShowsOneWindow() {
     for (QWidget* w : QApplication::topLevelWidgets())
         printerWindows += qobject_cast<frmPrinter*>(w) && w->isVisible() ? 1 : 0;
     QCOMPARE(printerWindows, 1);
+}
+
+// Places are designed in twips, 15 to the pixel.
+void TestFrmPrinter::controlsSitInTheirDesignedPlaces_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("twips");
+    const std::pair<const char*, QRect> table[] = {
+        {"Label2", {240, 120, 3975, 375}},
+        {"Shape4", {240, 600, 1575, 1575}},
+        {"cmdOpenPrinter", {360, 720, 1332, 372}},
+        {"cmdClaimPrinter", {360, 1200, 1332, 372}},
+        {"cmdEnablePrinter", {360, 1680, 1332, 372}},
+        {"Shape1", {240, 2280, 1575, 1575}},
+        {"cmdDisablePrinter", {360, 2400, 1332, 372}},
+        {"cmdReleasePrinter", {360, 2880, 1332, 372}},
+        {"cmdClosePrinter", {360, 3360, 1332, 372}},
+        {"cmdRotateLeft90", {2640, 720, 1575, 372}},
+        {"cmdRotateNormal", {2640, 1200, 1575, 372}},
+        {"Label1", {2640, 1850, 615, 255}},
+        {"txtTimeOut", {3360, 1800, 852, 288}},
+        {"cmdPrintProperties", {2640, 2280, 1572, 612}},
+        {"Command1", {2640, 3000, 1572, 615}},
+        {"chkSyncMode", {2880, 3650, 1215, 372}},
+        {"cmdPrintNormal", {120, 4080, 1332, 372}},
+        {"cmdCutPaper", {1560, 4080, 1332, 372}},
+        {"cmdLineFeed", {3000, 4080, 1332, 372}},
+        {"Label4", {120, 4560, 1572, 276}},
+        {"txtTextToPrint", {120, 4800, 4212, 288}},
+        {"cmdCloseForm", {1560, 5280, 1572, 372}},
+    };
+    for (const auto& [name, twips] : table)
+        QTest::newRow(name) << QString::fromLatin1(name) << twips;
+}
+
+void TestFrmPrinter::controlsSitInTheirDesignedPlaces() {
+    QFETCH(QString, name);
+    QFETCH(QRect, twips);
+    auto px = [](int t) { return qRound(t / 15.0); };
+    QCOMPARE(window->size(), QSize(297, 384));
+    QWidget* control = window->findChild<QWidget*>(name);
+    QVERIFY(control);
+    QCOMPARE(control->geometry(), QRect(px(twips.x()), px(twips.y()), px(twips.width()), px(twips.height())));
+    // A caption that does not fit its box is cut off on screen.
+    if (auto* label = qobject_cast<QLabel*>(control); label && !label->wordWrap())
+        QVERIFY2(label->sizeHint().width() <= label->width(), qPrintable(label->text()));
+    if (auto* box = qobject_cast<QCheckBox*>(control))
+        QVERIFY2(box->sizeHint().width() <= box->width(), qPrintable(box->text()));
+    else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+        // Two-line captions wrap inside their box; the others stay on one line.
+        const int flags = button->inherits("WrappingButton") ? Qt::TextWordWrap | Qt::TextShowMnemonic
+                                                             : Qt::TextShowMnemonic;
+        QStyleOptionButton option;
+        option.initFrom(button);
+        const QRect room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+        const QRect needed = button->fontMetrics().boundingRect(room, flags, button->text());
+        QVERIFY2(needed.width() <= room.width() && needed.height() <= room.height(),
+                 qPrintable(button->text()));
+    }
+}
+
+void TestFrmPrinter::focusStartsOnRotateNormalAndTabsInOrder() {
+    window->Display();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    QWidget* first = window->findChild<QWidget*>(QStringLiteral("cmdRotateNormal"));
+    QCOMPARE(QApplication::focusWidget(), first);
+
+    const QStringList expected{
+        "cmdRotateNormal",  "cmdRotateLeft90", "cmdCloseForm",      "txtTimeOut",         "chkSyncMode",
+        "Command1",         "cmdCutPaper",     "cmdLineFeed",       "cmdPrintProperties", "cmdPrintNormal",
+        "txtTextToPrint",   "cmdClosePrinter", "cmdReleasePrinter", "cmdDisablePrinter",  "cmdClaimPrinter",
+        "cmdEnablePrinter", "cmdOpenPrinter"};
+    QStringList order;
+    QWidget* w = first;
+    do {
+        if ((w->focusPolicy() & Qt::TabFocus) && window->isAncestorOf(w))
+            order << w->objectName();
+        w = w->nextInFocusChain();
+    } while (w != first && order.size() <= expected.size());
+    QCOMPARE(order, expected);
+}
+
+void TestFrmPrinter::everyInputHasAnAccessibleName() {
+    const QList<QWidget*> inputs = window->findChildren<QWidget*>();
+    int checked = 0;
+    for (QWidget* input : inputs) {
+        if (!(input->focusPolicy() & Qt::TabFocus))
+            continue;
+        ++checked;
+        QVERIFY2(!input->accessibleName().isEmpty(), qPrintable(input->objectName()));
+    }
+    QCOMPARE(checked, 17);
 }
 
 QTEST_MAIN(TestFrmPrinter)
