@@ -62,6 +62,27 @@ QImage matrixImage(const zint_symbol* symbol, int moduleWidth, int rowHeight) {
     return image;
 }
 
+// UPC-A digits (number system, 5 manufacturer, 5 product, without check) zero-suppressed to the
+// number system and six UPC-E digits; empty when the number has no UPC-E form.
+QByteArray suppressZeros(const QByteArray& a) {
+    const char ns = a[0];
+    const QByteArray m = a.mid(1, 5), p = a.mid(6, 5);
+    if (ns != '0' && ns != '1')
+        return QByteArray();
+    QByteArray e;
+    if (m.endsWith("00") && m[2] <= '2' && p.startsWith("00"))
+        e = m.left(2) + p.right(3) + m[2];
+    else if (m.endsWith("00") && p.startsWith("000"))
+        e = m.left(3) + p.right(2) + '3';
+    else if (m.endsWith('0') && p.startsWith("0000"))
+        e = m.left(4) + p.right(1) + '4';
+    else if (p.startsWith("0000") && p[4] >= '5')
+        e = m + p.right(1);
+    else
+        return QByteArray();
+    return ns + e;
+}
+
 int symbologyFor(int m, QByteArray* data, QString* error) {
     const int type = m >= 65 ? m - 65 : m;
     const qsizetype n = data->size();
@@ -79,8 +100,18 @@ int symbologyFor(int m, QByteArray* data, QString* error) {
     switch (type) {
     case 0: // UPC-A
         return digitsOnly({11, 12}) ? (n == 11 ? BARCODE_UPCA : BARCODE_UPCA_CHK) : 0;
-    case 1: // UPC-E
-        return digitsOnly({6, 7, 8}) ? (n == 8 ? BARCODE_UPCE_CHK : BARCODE_UPCE) : 0;
+    case 1: // UPC-E, also given in its UPC-A form (11 digits, or 12 with the check digit)
+        if (!digitsOnly({6, 7, 8, 11, 12}))
+            return 0;
+        if (n >= 11) {
+            *data = suppressZeros(data->left(11));
+            if (data->isEmpty()) {
+                *error = QStringLiteral("UPC-A number has no UPC-E form");
+                return 0;
+            }
+            return BARCODE_UPCE;
+        }
+        return n == 8 ? BARCODE_UPCE_CHK : BARCODE_UPCE;
     case 2: // EAN-13
         return digitsOnly({12, 13}) ? (n == 12 ? BARCODE_EANX : BARCODE_EANX_CHK) : 0;
     case 3: // EAN-8

@@ -17,9 +17,18 @@ bool CaptureFolder::prepare() {
         fail(QStringLiteral("capture folder %1 cannot be created").arg(m_path));
         return false;
     }
-    // A new printer run starts a new wire record.
+    // A folder used before keeps what it holds: numbering goes on after the last receipt and the
+    // wire record grows, so no earlier capture is overwritten.
+    const QStringList earlier =
+        QDir(m_path).entryList({QStringLiteral("receipt-*.png")}, QDir::Files, QDir::Name);
+    for (const QString& name : earlier) {
+        bool ok = false;
+        const int number = name.mid(8, name.size() - 12).toInt(&ok);
+        if (ok && number >= m_next)
+            m_next = number + 1;
+    }
     m_wire.setFileName(QDir(m_path).filePath(QStringLiteral("wire.bin")));
-    if (!m_wire.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+    if (!m_wire.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
         fail(QStringLiteral("capture folder %1 cannot be written: %2").arg(m_path, m_wire.errorString()));
         return false;
     }

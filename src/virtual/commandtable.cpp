@@ -181,6 +181,29 @@ int realtimeStatusRule(const CommandSpec&, QByteArrayView frame) {
     return (n >= 1 && n <= 4) ? 3 : kRefuse;
 }
 
+// FS q n [xL xH yL yH d1..d(x*y*8)] n times: x 1..1023 and y 1..288, in 8-dot units.
+int nvImagesRule(const CommandSpec&, QByteArrayView frame) {
+    if (frame.size() < 3)
+        return 3;
+    const int count = u8(frame, 2);
+    if (count == 0)
+        return kRefuse;
+    qint64 pos = 3;
+    for (int image = 0; image < count; ++image) {
+        if (frame.size() < pos + 4)
+            return static_cast<int>(pos + 4);
+        const int x = u16(frame, static_cast<int>(pos)), y = u16(frame, static_cast<int>(pos) + 2);
+        if (x < 1 || x > 1023 || y < 1 || y > 288)
+            return kRefuse;
+        pos += 4 + qint64(x) * y * 8;
+        if (pos > kMaxCommandData)
+            return kRefuse;
+        if (image + 1 < count && frame.size() < pos)
+            return static_cast<int>(pos); // the next image's header follows this data
+    }
+    return static_cast<int>(pos);
+}
+
 int macroRule(const CommandSpec&, QByteArrayView) {
     return 5;
 }
@@ -276,11 +299,14 @@ const CommandSpec kDle[] = {
 const quint8 kDleBytes[] = {0x04, 0x05, 0x14};
 
 const CommandSpec kFs[] = {
-    FIXED(KanjiMode, "FS !", "kanji print mode", 1),     FIXED(KanjiOn, "FS &", "kanji mode on", 0),
-    FIXED(KanjiUnderline, "FS -", "kanji underline", 1), FIXED(KanjiOff, "FS .", "kanji mode off", 0),
+    FIXED(KanjiMode, "FS !", "kanji print mode", 1),
+    FIXED(KanjiOn, "FS &", "kanji mode on", 0),
+    FIXED(KanjiUnderline, "FS -", "kanji underline", 1),
+    FIXED(KanjiOff, "FS .", "kanji mode off", 0),
     FIXED(PrintNvImage, "FS p", "print NV image", 2),
+    RULE(DefineNvImages, "FS q", "define NV images", nvImagesRule),
 };
-const quint8 kFsBytes[] = {'!', '&', '-', '.', 'p'};
+const quint8 kFsBytes[] = {'!', '&', '-', '.', 'p', 'q'};
 
 #undef FIXED
 #undef RULE

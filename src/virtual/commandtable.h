@@ -82,6 +82,7 @@ enum class Cmd {
     KanjiOff,
     KanjiUnderline,
     PrintNvImage,
+    DefineNvImages,
 };
 
 struct CommandSpec;

@@ -25,6 +25,7 @@ int selector(int n) {
 }
 
 constexpr int kDefaultPageHeight = 1662;
+constexpr int kMaxLineItems = 1024;
 
 // Rows of MSB-first bits, 1 = black.
 QImage bitsToImage(const QByteArray& data, int offset, int bytesPerRow, int widthDots, int rows) {
@@ -45,6 +46,28 @@ QImage scaled(const QImage& image, int sx, int sy) {
         return image;
     return image.scaled(image.width() * sx, image.height() * sy, Qt::IgnoreAspectRatio,
                         Qt::FastTransformation);
+}
+
+// The monitor's name for a command; GS ( and GS 8 carry their function in the next byte.
+QString describe(const CommandSpec& spec, const QByteArray& frame) {
+    const QLatin1String mnemonic(spec.mnemonic), meaning(spec.meaning);
+    if (spec.id == Cmd::GraphicsFunction || spec.id == Cmd::GraphicsFunctionLong) {
+        const char function = frame.size() > 2 ? frame[2] : '?';
+        QString what = QStringLiteral("function");
+        if (function == 'k') {
+            static const char* const kinds[] = {"PDF417", "QR code", "MaxiCode"};
+            const int cn = u8(frame, 5);
+            what = cn >= 48 && cn <= 50 ? QString::fromLatin1(kinds[cn - 48]) : QStringLiteral("2D code");
+            const int fn = u8(frame, 6);
+            what += fn == 80   ? QStringLiteral(" store data")
+                    : fn == 81 ? QStringLiteral(" print")
+                               : QString();
+        } else if (function == 'L') {
+            what = QStringLiteral("graphics");
+        }
+        return QStringLiteral("%1 %2  %3").arg(mnemonic, QChar::fromLatin1(function), what);
+    }
+    return QStringLiteral("%1  %2").arg(mnemonic, meaning);
 }
 
 } // namespace
@@ -107,8 +130,10 @@ void EscPosSession::addToLine(const QImage& ink, QChar ch, const TextStyle& styl
     const int width = lineWidth();
     if (ink.width() > width)
         return; // wider than the print area: nothing of it fits
-    if (m_x + ink.width() > width)
-        printLine(-1); // the line is full: it wraps
+    // The line is full: it wraps. ESC $ and ESC \ can overprint without end; a line that holds
+    // that many pieces prints too, so the buffer stays bounded.
+    if (m_x + ink.width() > width || m_line.size() >= kMaxLineItems)
+        printLine(-1);
     m_line.append(LineItem{ink, m_x, ch, style});
     m_x += ink.width();
 }
@@ -217,9 +242,7 @@ void EscPosSession::skipped(const QByteArray& bytes, const char* why) {
 }
 
 void EscPosSession::command(const CommandSpec& spec, const QByteArray& frame) {
-    m_printer->wireLog()->addCommand(
-        WireLog::Direction::Received, frame,
-        QStringLiteral("%1  %2").arg(QLatin1String(spec.mnemonic), QLatin1String(spec.meaning)));
+    m_printer->wireLog()->addCommand(WireLog::Direction::Received, frame, describe(spec, frame));
     const int p = spec.prefixLength;
     const int n = u8(frame, p);
     switch (spec.id) {
@@ -352,7 +375,9 @@ void EscPosSession::command(const CommandSpec& spec, const QByteArray& frame) {
         feedLines(n);
         break;
     case Cmd::DrawerKick:
-        m_printer->drawer()->pulse((n & 1) ? 5 : 2);
+        // m 0/48 is connector pin 2, 1/49 pin 5; any other m drives no pin.
+        if (selector(n) <= 1)
+            m_printer->drawer()->pulse(selector(n) == 1 ? 5 : 2);
         break;
     case Cmd::CodeTable: {
         const auto it = m_printer->profile().codePageForEscT.constFind(n);
@@ -442,7 +467,7 @@ void EscPosSession::command(const CommandSpec& spec, const QByteArray& frame) {
         reply(StatusBytes::realtime(m_printer->sensors(), n));
         break;
     case Cmd::RealtimeCommand:
-        if (n == 1)
+        if (n == 1 && u8(frame, 3) <= 1 && u8(frame, 4) >= 1 && u8(frame, 4) <= 8)
             m_printer->drawer()->pulse(u8(frame, 3) == 1 ? 5 : 2);
         else if (n == 8) {
             m_line.clear();
@@ -497,8 +522,8 @@ void EscPosSession::printPage(bool keep) {
 }
 
 void EscPosSession::cut(const QByteArray& frame) {
-    if (!canPrint())
-        return;
+    if (!canPrint() || m_pageMode)
+        return; // a cut in page mode would cut through the page being composed
     if (!m_line.isEmpty())
         printLine(0);
     const int m = u8(frame, 2);
@@ -550,8 +575,10 @@ void EscPosSession::runPrinterId(int n) {
 void EscPosSession::runRaster(const QByteArray& frame) {
     const int m = selector(u8(frame, 3));
     const int bytesPerRow = u16(frame, 4), rows = u16(frame, 6);
-    const QImage image = bitsToImage(frame, 8, bytesPerRow, bytesPerRow * 8, rows);
-    printBlock(scaled(image, (m & 1) ? 2 : 1, (m & 2) ? 2 : 1));
+    const int sx = (m & 1) ? 2 : 1, sy = (m & 2) ? 2 : 1;
+    // What lies past the paper is clipped anyway: never scale it up.
+    const int visible = qMin(bytesPerRow * 8, (m_printer->profile().widthDots + sx - 1) / sx);
+    printBlock(scaled(bitsToImage(frame, 8, bytesPerRow, visible, rows), sx, sy));
 }
 
 void EscPosSession::runColumnImage(const QByteArray& frame) {
@@ -591,8 +618,9 @@ void EscPosSession::runGraphics(const QByteArray& frame, int header) {
     const int data = base + 8;
     if (width == 0 || rows == 0 || width > 4096 || qint64(bytesPerRow) * rows > frame.size() - data)
         return;
-    m_storedGraphic =
-        scaled(bitsToImage(frame, data, bytesPerRow, width, rows), bx == 2 ? 2 : 1, by == 2 ? 2 : 1);
+    const int sx = bx == 2 ? 2 : 1;
+    const int visible = qMin(width, (m_printer->profile().widthDots + sx - 1) / sx);
+    m_storedGraphic = scaled(bitsToImage(frame, data, bytesPerRow, visible, rows), sx, by == 2 ? 2 : 1);
 }
 
 void EscPosSession::printSymbol(const QImage& symbol, const QString& what, const QString& error) {

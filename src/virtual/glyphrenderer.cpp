@@ -95,7 +95,7 @@ QImage GlyphRenderer::render(QChar ch, const TextStyle& style) {
         QPainter painter(&out);
         const QImage& base = glyph(ch, style.fontB);
         painter.drawImage(0, 0, style.bold ? emboldened(base) : base);
-        if (style.underline > 0)
+        if (style.underline > 0 && !style.rotate90) // turned characters are never underlined
             painter.fillRect(0, size.height - style.underline, size.width, style.underline, Qt::black);
     }
     if (style.rotate90)

@@ -49,6 +49,8 @@ void VirtualPrinter::applySensors(const SensorState& before) {
         for (const QPointer<EscPosSession>& session : m_sessions)
             if (session)
                 session->sensorsChanged(items);
+    } else {
+        m_missedItems |= items; // told once the printer is back on line
     }
     Q_EMIT sensorsChanged();
 }
@@ -59,9 +61,11 @@ void VirtualPrinter::setOnline(bool online) {
     m_online = online;
     if (online) {
         // Back on line: whoever watches the online state hears the current status once.
+        const quint8 items = quint8(0x02 | m_missedItems);
+        m_missedItems = 0;
         for (const QPointer<EscPosSession>& session : m_sessions)
             if (session)
-                session->sensorsChanged(0x02);
+                session->sensorsChanged(items);
     }
     Q_EMIT sensorsChanged();
 }
@@ -111,7 +115,16 @@ void VirtualPrinter::receive(EscPosSession* session, const QByteArray& bytes) {
 }
 
 void VirtualPrinter::noteSent(const QByteArray& bytes) {
-    m_wireLog.addCommand(WireLog::Direction::Sent, bytes, QStringLiteral("status"));
+    // Replies tell themselves apart by their fixed bits; name them the way a reader parses them.
+    const quint8 first = bytes.isEmpty() ? 0 : quint8(bytes.at(0));
+    QString name = QStringLiteral("status");
+    if (bytes.size() == 4 && (first & 0x93) == 0x10)
+        name = QStringLiteral("automatic status back");
+    else if (bytes.size() == 1 && (first & 0x93) == 0x12)
+        name = QStringLiteral("real-time status (DLE EOT)");
+    else if (first == 0x5F)
+        name = QStringLiteral("printer information (GS I)");
+    m_wireLog.addCommand(WireLog::Direction::Sent, bytes, name);
 }
 
 void VirtualPrinter::receiptClosed(const Receipt& receipt) {

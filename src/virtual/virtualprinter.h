@@ -76,6 +76,7 @@ private:
     std::unique_ptr<CaptureFolder> m_capture;
     QString m_problem;
     bool m_online = true;
+    quint8 m_missedItems = 0; // GS a items that changed while offline
     bool m_coverOpen = false;
     PaperLevel m_paperLevel = PaperLevel::Ok;
     SensorState m_lastSensors;

@@ -81,6 +81,12 @@ void TestInterpreter::framing_data() {
     QTest::newRow("ESC D list") << QByteArray::fromHex("1b44081000"
                                                        "41")
                                 << list({"ESC D", "text:A"});
+    // Two 8x8 images: each header counts its own x*y*8 bytes, LF bytes inside are data.
+    QTest::newRow("FS q consumes every image it defines")
+        << QByteArray::fromHex("1c7102 01000100 0a0a0a0a0a0a0a0a 01000100 4141414141414141 42")
+        << list({"FS q", "text:B"});
+    QTest::newRow("FS q with y beyond 288 is refused")
+        << QByteArray::fromHex("1c7101 01002101 41") << list({"skip:1C 71 01 01 00 21 01", "text:A"});
 }
 
 void TestInterpreter::framing() {
@@ -129,6 +135,7 @@ void TestInterpreter::absurdSizesAreRefusedWithoutAllocating_data() {
     QTest::newRow("GS k unknown type") << QByteArray::fromHex("1d6b20");
     QTest::newRow("GS k function B with length 0") << QByteArray::fromHex("1d6b4900");
     QTest::newRow("ESC * with an unknown density") << QByteArray::fromHex("1b2a07ffff");
+    QTest::newRow("FS q with 255 images of 1023 x 288") << QByteArray::fromHex("1c71ffff032001");
 }
 
 void TestInterpreter::absurdSizesAreRefusedWithoutAllocating() {

@@ -11,6 +11,9 @@
 #include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace virt;
@@ -23,6 +26,8 @@ private Q_SLOTS:
     void wireMonitorShowsBothDirections();
     void paperGrowsAndClears();
     void hiddenForHeadlessRuns();
+    void opensOnTheNewestLineAndBytes();
+    void captureProblemIsShownAndReadOut();
 };
 
 void TestPanel::operatorControlsDriveTheSensors() {
@@ -53,6 +58,7 @@ void TestPanel::operatorControlsDriveTheSensors() {
     h.printer->drawer()->setCloseDelay(0);
     h.sendHex("1b700032fa");
     QCOMPARE(drawerState->text(), QStringLiteral("Drawer open"));
+    QCOMPARE(drawerState->accessibleName(), QStringLiteral("Drawer open")); // a screen reader hears the state
     QVERIFY(closeDrawer->isEnabled());
     closeDrawer->click();
     QVERIFY(!h.printer->drawer()->isOpen());
@@ -84,6 +90,10 @@ void TestPanel::wireMonitorShowsBothDirections() {
     QVERIFY(entries[2].name.contains(QStringLiteral("DLE EOT")));
     QCOMPARE(entries[3].direction, WireLog::Direction::Sent);
     QCOMPARE(entries[3].bytes.toHex(), QByteArray("12"));
+    QVERIFY(entries[3].name.contains(QStringLiteral("DLE EOT")));
+    h.sendHex("1d6101");
+    h.takeReplies();
+    QCOMPARE(h.printer->wireLog()->entries().last().name, QStringLiteral("automatic status back"));
 }
 
 void TestPanel::paperGrowsAndClears() {
@@ -121,6 +131,39 @@ void TestPanel::hiddenForHeadlessRuns() {
             delete panel;
         }
     QVERIFY(found);
+}
+
+void TestPanel::opensOnTheNewestLineAndBytes() {
+    PrinterHarness h;
+    QByteArray job;
+    for (int i = 0; i < 60; ++i)
+        job += "line " + QByteArray::number(i) + "\n";
+    h.send(job + QByteArray::fromHex("1d286b0800315030") + "hello" + QByteArray::fromHex("1d286b0300315130"));
+    VirtualPanel panel(h.printer.get()); // printed before its window opened
+    panel.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&panel));
+    auto* paper = panel.findChild<QScrollArea*>(QStringLiteral("paperScroll"))->verticalScrollBar();
+    QTRY_VERIFY(paper->maximum() > 0 && paper->value() == paper->maximum());
+    auto* wire = panel.findChild<QListView*>(QStringLiteral("wireMonitor"));
+    const QModelIndex newest = wire->model()->index(wire->model()->rowCount() - 1, 0);
+    QTRY_VERIFY(wire->viewport()->rect().intersects(wire->visualRect(newest)));
+    // GS ( k is named by its symbol and function, not just "function".
+    QVERIFY(newest.data().toString().contains(QStringLiteral("GS ( k  QR code print")));
+}
+
+void TestPanel::captureProblemIsShownAndReadOut() {
+    QTemporaryDir dir;
+    QFile blocker(dir.filePath(QStringLiteral("file")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    PrinterHarness h;
+    VirtualPanel panel(h.printer.get());
+    h.printer->setCaptureFolder(dir.filePath(QStringLiteral("file/sub")));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("capture folder .* cannot be created"));
+    h.send("A\n");
+    auto* problem = panel.findChild<QLabel*>(QStringLiteral("problem"));
+    QVERIFY(!problem->isHidden());
+    QVERIFY(problem->accessibleName().contains(QStringLiteral("cannot be created")));
 }
 
 QTEST_MAIN(TestPanel)

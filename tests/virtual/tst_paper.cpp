@@ -37,6 +37,14 @@ private Q_SLOTS:
     void pageModeDiscardedByEscS();
     void renderingIsDeterministic();
     void randomBytesKeepThePrinterBounded();
+    void overprintingKeepsTheLineBounded();
+    void cutIsIgnoredInPageMode();
+    void rotatedCharactersAreNotUnderlined();
+    void cellSizesOfFontsAndModes_data();
+    void cellSizesOfFontsAndModes();
+    void otherImageCommandsDrawLikeRaster_data();
+    void otherImageCommandsDrawLikeRaster();
+    void rasterWiderThanThePaperIsClipped();
 
 private:
     static QString zbar(const QImage& image);
@@ -310,6 +318,11 @@ void TestPaper::barcodesReadBack_data() {
                                                   "08") +
                                   "01234565"
                            << "0012345000065"; // expanded
+    QTest::newRow("UPC-E given as UPC-A, 11 digits") << QByteArray::fromHex("1d6b420b") + "01234500006"
+                                                     << "0012345000065";
+    QTest::newRow("UPC-E given as UPC-A with check, 12 digits")
+        << QByteArray::fromHex("1d6b420c") + "042100005264"
+        << "0042100005264";
     QTest::newRow("EAN-13 function A")
         << QByteArray::fromHex("1d6b02") + "400638133393" + QByteArray(1, '\0') << "4006381333931";
     QTest::newRow("EAN-8") << QByteArray::fromHex("1d6b44"
@@ -478,6 +491,95 @@ void TestPaper::randomBytesKeepThePrinterBounded() {
             QVERIFY(entry.bytes.size() <= WireLog::kShownBytes);
         h.takeReplies();
     }
+}
+
+void TestPaper::overprintingKeepsTheLineBounded() {
+    PrinterHarness h;
+    QByteArray job;
+    for (int i = 0; i < 5000; ++i)
+        job += QByteArray::fromHex("1b240000") + "W"; // back to column 0 every time
+    h.send(job);
+    QVERIFY(h.session->pendingText().size() <= 1024);
+    QVERIFY(!h.printer->paper()->currentLines().isEmpty()); // the full line went out
+}
+
+void TestPaper::otherImageCommandsDrawLikeRaster_data() {
+    QTest::addColumn<QByteArray>("command");
+    QTest::addColumn<QByteArray>("raster"); // GS v 0 of the same picture
+    QTest::addColumn<int>("rows");
+    QByteArray board; // 64x64 checkerboard of 8-dot squares, rows of 8 bytes
+    for (int row = 0; row < 64; ++row)
+        for (int byte = 0; byte < 8; ++byte)
+            board.append(char(((row / 8 + byte) % 2 == 0) ? 0xFF : 0x00));
+    const QByteArray raster = QByteArray::fromHex("1d76300008004000") + board;
+    const QByteArray print = QByteArray::fromHex("1d284c02003032");
+    QTest::newRow("GS 8 L store, GS ( L print")
+        << QByteArray::fromHex("1d384c0a020000307030010131400040 00") + board + print << raster << 64;
+    QTest::newRow("GS ( L store and print")
+        << QByteArray::fromHex("1d284c0a0230703001013140004000") + board + print << raster << 64;
+    QByteArray columns; // the top 24 rows as 64 columns of three bytes, MSB at the top
+    for (int column = 0; column < 64; ++column)
+        for (int band = 0; band < 3; ++band)
+            columns.append(char(((band + column / 8) % 2 == 0) ? 0xFF : 0x00));
+    QTest::newRow("ESC * 33, 24-dot double density")
+        << QByteArray::fromHex("1b2a214000") + columns + "\n"
+        << QByteArray::fromHex("1d76300008001800") + board.left(8 * 24) << 24;
+}
+
+void TestPaper::otherImageCommandsDrawLikeRaster() {
+    QFETCH(QByteArray, command);
+    QFETCH(QByteArray, raster);
+    QFETCH(int, rows);
+    PrinterHarness image, expected;
+    image.send(command);
+    expected.send(raster);
+    QCOMPARE(expected.current().size(), QSize(576, rows));
+    QCOMPARE(image.current().copy(0, 0, 576, rows), expected.current());
+}
+
+void TestPaper::cellSizesOfFontsAndModes_data() {
+    QTest::addColumn<QByteArray>("modes");
+    QTest::addColumn<QSize>("line"); // ten characters: advance and line height in dots
+    QTest::newRow("font A 12x24") << QByteArray() << QSize(120, 24);
+    QTest::newRow("font B 9x17") << QByteArray::fromHex("1b4d01") << QSize(90, 17);
+    QTest::newRow("ESC SP 2 adds right spacing") << QByteArray::fromHex("1b2002") << QSize(140, 24);
+    QTest::newRow("GS ! 10 doubles the width") << QByteArray::fromHex("1d2110") << QSize(240, 24);
+    QTest::newRow("ESC ! 30 doubles both") << QByteArray::fromHex("1b2130") << QSize(240, 48);
+    QTest::newRow("bold keeps the cell") << QByteArray::fromHex("1b4501") << QSize(120, 24);
+}
+
+void TestPaper::cellSizesOfFontsAndModes() {
+    QFETCH(QByteArray, modes);
+    QFETCH(QSize, line);
+    PrinterHarness h;
+    h.send(modes + "HHHHHHHHHH\n");
+    const PrintedLine printed = h.printer->paper()->currentLines().value(0);
+    QCOMPARE(QSize(printed.width, printed.height), line);
+}
+
+void TestPaper::rotatedCharactersAreNotUnderlined() {
+    PrinterHarness plain, underlined;
+    plain.send(QByteArray::fromHex("1b5601") + "I\n");
+    underlined.send(QByteArray::fromHex("1b56011b2d02") + "I\n");
+    QCOMPARE(inkBounds(underlined.current()), inkBounds(plain.current()));
+    QCOMPARE(underlined.current(), plain.current());
+}
+
+void TestPaper::cutIsIgnoredInPageMode() {
+    PrinterHarness h;
+    h.send(QByteArray::fromHex("1b4c") + "PAGE\n" + QByteArray::fromHex("1d5600") + "MORE\n" +
+           QByteArray::fromHex("0c1d5600"));
+    QCOMPARE(h.printer->paper()->receiptsCut(), 1); // only the cut after FF
+    QVERIFY(!inkBounds(h.printer->paper()->receipts().value(0).image).isEmpty());
+}
+
+void TestPaper::rasterWiderThanThePaperIsClipped() {
+    // 512 bytes (4096 dots) per row, 2 rows, quadruple size: only the paper's width is kept.
+    PrinterHarness h;
+    h.send(QByteArray::fromHex("1d763033 0002 0200") + QByteArray(1024, char(0xFF)));
+    const QImage paper = h.current();
+    QCOMPARE(paper.width(), 576);
+    QCOMPARE(inkBounds(paper), QRect(0, 0, 576, 4));
 }
 
 QTEST_MAIN(TestPaper)

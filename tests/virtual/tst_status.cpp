@@ -20,6 +20,7 @@ private Q_SLOTS:
     void oneBlockPerSensorChange_data();
     void oneBlockPerSensorChange();
     void offlineAnswersNothing();
+    void changesWhileOfflineAreToldOnReturn();
     void printerIdReplies();
     void drawerKick_data();
     void drawerKick();
@@ -29,6 +30,7 @@ private Q_SLOTS:
     void transportSharesOnePrinterPerName();
     void captureWritesReceiptsAndWire();
     void unwritableCaptureIsReportedOnce();
+    void captureFolderUsedAgainKeepsEarlierFiles();
 };
 
 void TestStatus::replies_data() {
@@ -143,6 +145,20 @@ void TestStatus::offlineAnswersNothing() {
     QCOMPARE(h.takeReplies().toHex(), QByteArray("10000000"));
 }
 
+void TestStatus::changesWhileOfflineAreToldOnReturn() {
+    PrinterHarness h;
+    h.sendHex("1d6108"); // paper sensor only
+    QCOMPARE(h.takeReplies().toHex(), QByteArray("10000000"));
+    h.printer->setOnline(false);
+    h.printer->setPaper(PaperLevel::NearEnd);
+    QCOMPARE(h.takeReplies(), QByteArray());
+    h.printer->setOnline(true);
+    QCOMPARE(h.takeReplies().toHex(), QByteArray("10000300"));
+    h.printer->setOnline(false);
+    h.printer->setOnline(true); // nothing the host watches changed
+    QCOMPARE(h.takeReplies(), QByteArray());
+}
+
 void TestStatus::printerIdReplies() {
     PrinterHarness h;
     h.sendHex("1d4902");
@@ -164,6 +180,9 @@ void TestStatus::drawerKick_data() {
     QTest::newRow("ESC p 1 on pin 5") << 5 << QByteArray::fromHex("1b700132fa") << true;
     QTest::newRow("DLE DC4 pin 2") << 2 << QByteArray::fromHex("1014010001") << true;
     QTest::newRow("DLE DC4 pin 5 on pin 2") << 2 << QByteArray::fromHex("1014010101") << false;
+    QTest::newRow("ESC p with m 2 drives no pin") << 2 << QByteArray::fromHex("1b700232fa") << false;
+    QTest::newRow("DLE DC4 with t 0 is no pulse") << 2 << QByteArray::fromHex("1014010000") << false;
+    QTest::newRow("DLE DC4 with m 2 is no pulse") << 2 << QByteArray::fromHex("1014010201") << false;
 }
 
 void TestStatus::drawerKick() {
@@ -287,6 +306,21 @@ void TestStatus::unwritableCaptureIsReportedOnce() {
     QCOMPARE(problems.count(), 1);
     QVERIFY(!h.printer->problem().isEmpty());
     QCOMPARE(h.printer->paper()->receiptsCut(), 2); // printing went on
+}
+
+void TestStatus::captureFolderUsedAgainKeepsEarlierFiles() {
+    QTemporaryDir dir;
+    const QByteArray job = QByteArray("A\n") + QByteArray::fromHex("1d564200");
+    for (int run = 0; run < 2; ++run) {
+        PrinterHarness h;
+        h.printer->setCaptureFolder(dir.path());
+        h.send(job);
+    }
+    QVERIFY(QFile::exists(dir.filePath("receipt-0001.png")));
+    QVERIFY(QFile::exists(dir.filePath("receipt-0002.png")));
+    QFile file(dir.filePath("wire.bin"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), job + job);
 }
 
 QTEST_MAIN(TestStatus)

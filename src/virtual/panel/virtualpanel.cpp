@@ -40,6 +40,8 @@ VirtualPanel::VirtualPanel(VirtualPrinter* printer, QWidget* parent)
     if (!printer->problem().isEmpty())
         showProblem(printer->problem());
     resize(1000, 720);
+    // A printer that printed before its window opened shows its newest line and bytes first.
+    paperChanged();
 }
 
 void VirtualPanel::buildUi() {
@@ -176,11 +178,13 @@ void VirtualPanel::showSensors() {
     m_offline->setChecked(!m_printer->isOnline());
     const bool open = m_printer->drawer()->isOpen();
     m_drawerState->setText(open ? tr("Drawer open") : tr("Drawer closed"));
+    m_drawerState->setAccessibleName(m_drawerState->text()); // read out the state, not a caption
     m_closeDrawer->setEnabled(open);
 }
 
 void VirtualPanel::showProblem(const QString& message) {
     m_problem->setText(message);
+    m_problem->setAccessibleName(tr("Problem: %1").arg(message));
     m_problem->show();
 }
 
@@ -194,6 +198,7 @@ void VirtualPanel::paperChanged() {
 void VirtualPanel::scrollToNewest() {
     QScrollBar* bar = m_paperScroll->verticalScrollBar();
     bar->setValue(bar->maximum());
+    m_wire->scrollToBottom();
 }
 
 } // namespace virt
