@@ -249,6 +249,29 @@ private Q_SLOTS:
         QCOMPARE(p.Claim(OPOS_FOREVER), OPOS_SUCCESS);
     }
 
+    // OPOS_FOREVER is cut to the entry's forever_cap: a claim held by another control can never
+    // hang the program, for the printer as for the drawer.
+    void claimForeverEndsAtTheCap() {
+        DeviceRig rig(QStringLiteral("[Q]\nclass=POSPrinter\nconnection=memory:Q\ntimeout=150\n"
+                                     "retry_interval=10\nforever_cap=40\n"
+                                     "[E]\nclass=CashDrawer\nprinter=Q\n"));
+        PosPrinterControl holder;
+        PosPrinterControl waiter;
+        QCOMPARE(holder.Open(QStringLiteral("Q")), OPOS_SUCCESS);
+        QCOMPARE(holder.Claim(0), OPOS_SUCCESS);
+        QCOMPARE(waiter.Open(QStringLiteral("Q")), OPOS_SUCCESS);
+        QCOMPARE(waiter.Claim(OPOS_FOREVER), OPOS_E_TIMEOUT);
+        QCOMPARE(waiter.Claim(-2), OPOS_E_ILLEGAL);
+        CashDrawerControl drawerHolder;
+        CashDrawerControl drawerWaiter;
+        QCOMPARE(drawerHolder.Open(QStringLiteral("E")), OPOS_SUCCESS);
+        QCOMPARE(drawerHolder.Claim(0), OPOS_SUCCESS);
+        QCOMPARE(drawerWaiter.Open(QStringLiteral("E")), OPOS_SUCCESS);
+        QCOMPARE(drawerWaiter.Claim(OPOS_FOREVER), OPOS_E_TIMEOUT);
+        QCOMPARE(drawerHolder.Close(), OPOS_SUCCESS);
+        QCOMPARE(drawerWaiter.Claim(OPOS_FOREVER), OPOS_SUCCESS);
+    }
+
     void drawerClaimKeepsOtherDrawerControlsOut() {
         DeviceRig rig;
         CashDrawerControl holder;

@@ -161,6 +161,22 @@ private Q_SLOTS:
             << OPOS_E_NOSERVICE;
         QTest::newRow("garbage") << QByteArray("\x00\x01\xff[[[=\n==\n[P\nclass", 20) << "P" << false
                                  << OPOS_E_NOEXIST;
+        // Waits that would overflow the time-out arithmetic are refused, not wrapped around.
+        QTest::newRow("timeout at the int limit")
+            << QByteArray(printer + "timeout=2147483647\n") << "P" << false << OPOS_E_NOSERVICE;
+        QTest::newRow("open_timeout at the int limit")
+            << QByteArray(printer + "open_timeout=2147483647\n") << "P" << false << OPOS_E_NOSERVICE;
+        QTest::newRow("timeout beyond int")
+            << QByteArray(printer + "timeout=99999999999999999999\n") << "P" << false << OPOS_E_NOSERVICE;
+        QTest::newRow("forever_cap at the int limit")
+            << QByteArray(printer + "forever_cap=2147483647\n") << "P" << false << OPOS_SUCCESS;
+        QTest::newRow("drawer pin huge")
+            << QByteArray(printer + "[D]\nclass=CashDrawer\nprinter=P\npin=4294967298\n") << "D" << true
+            << OPOS_E_NOSERVICE;
+        QTest::newRow("empty section") << QByteArray("[P]\n[Q]\n") << "P" << false << OPOS_E_NOEXIST;
+        QTest::newRow("section with a list value")
+            << QByteArray("[P]\nclass=POSPrinter,Scanner\nconnection=memory:p\n") << "P" << false
+            << OPOS_E_NOSERVICE;
     }
 
     void resolve() {

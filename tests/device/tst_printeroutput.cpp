@@ -321,6 +321,24 @@ private Q_SLOTS:
         QCOMPARE(e.p.PrintNormal(PTR_S_RECEIPT, QStringLiteral("x\n")), OPOS_E_NOHARDWARE);
     }
 
+    // The link breaks after the data went out and before the printer confirmed it: the waiting
+    // call ends at once with the link's code, not the reply time-out's, and the next one reopens.
+    void linkLostMidRequest() {
+        Enabled e;
+        MemoryTransport* t = e.fake->transport();
+        e.fake->setIgnoreTransmit(true);
+        QMetaObject::Connection cut = connect(t, &MemoryTransport::bytesWritten, t, [t](const QByteArray& b) {
+            if (b.contains("lost\n"))
+                t->breakLink(QStringLiteral("cable pulled"));
+        });
+        QCOMPARE(e.p.PrintNormal(PTR_S_RECEIPT, QStringLiteral("lost\n")), OPOS_E_NOHARDWARE);
+        QCOMPARE(e.p.ResultCodeExtended(), 0);
+        disconnect(cut);
+        e.fake->setIgnoreTransmit(false);
+        QCOMPARE(e.p.PrintNormal(PTR_S_RECEIPT, QStringLiteral("back\n")), OPOS_SUCCESS);
+        QCOMPARE(e.p.State(), OPOS_S_IDLE);
+    }
+
     void closeDiscardsQueuedOutput() {
         Enabled e;
         QSignalSpy done(&e.p, &PosPrinter::OutputCompleteEvent);
@@ -330,6 +348,48 @@ private Q_SLOTS:
         settle();
         QCOMPARE(done.count(), 0);
         QCOMPARE(e.p.OutputID(), 0);
+    }
+
+    // ESC { counts only at the start of a line, so leaving upside-down mode after an unfinished
+    // line prints that line first; otherwise the printer would stay upside down.
+    void upsideDownEndsAtALineStart_data() {
+        QTest::addColumn<int>("next");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("back to normal") << PTR_RP_NORMAL << hex("1b7b01 616263 0a 1b7b00");
+        QTest::newRow("on to sideways") << PTR_RP_LEFT90 << hex("1b7b01 616263 0a 1b7b00 1b4c");
+    }
+
+    void upsideDownEndsAtALineStart() {
+        QFETCH(int, next);
+        QFETCH(QByteArray, expected);
+        Enabled e;
+        QCOMPARE(e.p.RotatePrint(PTR_S_RECEIPT, PTR_RP_ROTATE180), OPOS_SUCCESS);
+        QCOMPARE(e.p.PrintNormal(PTR_S_RECEIPT, QStringLiteral("abc")), OPOS_SUCCESS);
+        QCOMPARE(e.p.RotatePrint(PTR_S_RECEIPT, next), OPOS_SUCCESS);
+        if (next != PTR_RP_NORMAL)
+            QCOMPARE(e.p.RotatePrint(PTR_S_RECEIPT, PTR_RP_NORMAL), OPOS_SUCCESS);
+        QVERIFY2(e.fake->data().startsWith(expected), e.fake->data().toHex(' '));
+    }
+
+    // A cut inside print data is a cut like CutPaper: refused while a sideways block is open.
+    void cutEscapeInASidewaysBlock_data() {
+        QTest::addColumn<QString>("data");
+        QTest::addColumn<int>("code");
+        QTest::newRow("ESC|P") << QStringLiteral("ab\n\x1b|P") << OPOS_E_ILLEGAL;
+        QTest::newRow("ESC|50P") << QStringLiteral("\x1b|50P") << OPOS_E_ILLEGAL;
+        QTest::newRow("ESC|fP") << QStringLiteral("ab\n\x1b|fP") << OPOS_E_ILLEGAL;
+        QTest::newRow("ESC|75fP") << QStringLiteral("\x1b|75fP") << OPOS_E_ILLEGAL;
+        QTest::newRow("bold is fine") << QStringLiteral("\x1b|bCab\n") << OPOS_SUCCESS;
+    }
+
+    void cutEscapeInASidewaysBlock() {
+        QFETCH(QString, data);
+        QFETCH(int, code);
+        Enabled e;
+        QCOMPARE(e.p.RotatePrint(PTR_S_RECEIPT, PTR_RP_RIGHT90), OPOS_SUCCESS);
+        QCOMPARE(e.p.PrintNormal(PTR_S_RECEIPT, data), code);
+        QCOMPARE(e.p.RotatePrint(PTR_S_RECEIPT, PTR_RP_NORMAL), OPOS_SUCCESS);
+        QVERIFY(!e.fake->data().contains(hex("1d56")));
     }
 };
 

@@ -248,6 +248,35 @@ private Q_SLOTS:
         QCOMPARE(codes(spy), (QList<int>{CASH_SUE_DRAWEROPEN, CASH_SUE_DRAWERCLOSED}));
     }
 
+    void drawerFreezeHoldsEventsAndDisableDropsThem() {
+        DeviceRig rig;
+        CashDrawerControl d;
+        QSignalSpy spy(&d, &CashDrawer::StatusUpdateEvent);
+        QCOMPARE(d.Open(QStringLiteral("D")), OPOS_SUCCESS);
+        FakePrinter* fake = FakePrinter::of(QStringLiteral("P"));
+        d.setDeviceEnabled(true);
+        d.setFreezeEvents(true);
+        fake->setDrawerPin(true);
+        QTRY_VERIFY(d.DrawerOpened());
+        fake->setDrawerPin(false);
+        QTRY_VERIFY(!d.DrawerOpened());
+        settle();
+        QCOMPARE(spy.count(), 0);
+        d.setFreezeEvents(false);
+        QCOMPARE(spy.count(), 0); // not inside the call that thawed them
+        settle();
+        QCOMPARE(codes(spy), (QList<int>{CASH_SUE_DRAWEROPEN, CASH_SUE_DRAWERCLOSED}));
+        // Held while frozen, then the drawer is disabled: they are gone, and none come while disabled.
+        d.setFreezeEvents(true);
+        fake->setDrawerPin(true);
+        QTRY_VERIFY(d.DrawerOpened());
+        d.setDeviceEnabled(false);
+        d.setFreezeEvents(false);
+        fake->setDrawerPin(false);
+        settle();
+        QCOMPARE(spy.count(), 2);
+    }
+
     // The printer and the drawer on one connection at once, each with its own events.
     void printerAndDrawerShareTheConnection() {
         DeviceRig rig;

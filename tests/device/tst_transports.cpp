@@ -1,9 +1,11 @@
+#include "device/control/posprintercontrol.h"
 #include "device/installcontrols.h"
 #include "device/transport/filetransport.h"
 #include "device/transport/tcptransport.h"
 #include "device/transport/transportfactory.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -133,6 +135,36 @@ private Q_SLOTS:
         QCOMPARE(file.readAll(), QByteArray("abc\n"));
         FileTransport missing(dir.filePath(QStringLiteral("absent")));
         QCOMPARE(openAndWait(missing), Transport::OpenStatus::Failed);
+    }
+
+    // /dev/full reads as endless zeros and refuses every write: the link is lost inside the
+    // write itself. Neither may hang or crash a control; it answers with a result code.
+    void endlessDeviceThatRefusesWrites() {
+        if (!QFileInfo::exists(QStringLiteral("/dev/full")))
+            QSKIP("needs /dev/full");
+        FileTransport raw(QStringLiteral("/dev/full"));
+        QSignalSpy data(&raw, &Transport::dataReceived);
+        QCOMPARE(openAndWait(raw), Transport::OpenStatus::Opened);
+        QTRY_VERIFY(!data.isEmpty());
+        QVERIFY(data.at(0).at(0).toByteArray().size() <= 64 * 1024);
+        raw.close();
+
+        QTemporaryDir dir;
+        QFile ini(dir.filePath(QStringLiteral("devices.ini")));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[F]\nclass=POSPrinter\nconnection=file:/dev/full\ntimeout=100\nopen_timeout=100\n");
+        ini.close();
+        const QByteArray previous = qgetenv("POSLING_DEVICES");
+        qputenv("POSLING_DEVICES", ini.fileName().toLocal8Bit());
+        {
+            PosPrinterControl p;
+            QCOMPARE(p.Open(QStringLiteral("F")), opos::OPOS_SUCCESS);
+            QCOMPARE(p.Claim(0), opos::OPOS_SUCCESS);
+            p.setDeviceEnabled(true);
+            QCOMPARE(p.ResultCode(), opos::OPOS_E_NOHARDWARE);
+            QCOMPARE(p.Close(), opos::OPOS_SUCCESS);
+        }
+        qputenv("POSLING_DEVICES", previous);
     }
 
     void serialSettingsAreCheckedWhenTheLinkIsMade() {

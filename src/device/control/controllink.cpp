@@ -36,7 +36,8 @@ std::optional<OpenAnswer> attachAndWait(PrinterLink& link, const void* user) {
     link.attach(user, [answer](Transport::OpenStatus status, const QString& reason) {
         *answer = OpenAnswer{status, reason};
     });
-    if (!waitUntil([&] { return answer->has_value(); }, link.timings().openTimeoutMs + kWaitMarginMs)) {
+    if (!waitUntil([&] { return answer->has_value(); },
+                   saturatedMs(qint64(link.timings().openTimeoutMs) + kWaitMarginMs))) {
         link.detach(user);
         return std::nullopt;
     }
@@ -48,7 +49,10 @@ std::optional<ExchangeOutcome> exchangeAndWait(PrinterLink& link, const QByteArr
     auto answer = std::make_shared<std::optional<ExchangeOutcome>>();
     const quint64 id =
         link.exchange(bytes, queries, false, [answer](const ExchangeOutcome& outcome) { *answer = outcome; });
-    if (!waitUntil([&] { return answer->has_value(); }, link.timings().replyTimeoutMs + kWaitMarginMs)) {
+    // Exchanges of the other controls on this connection (a printer's queued output) go first;
+    // each is bounded by the reply time-out on its own.
+    const qint64 budget = qint64(link.pendingExchanges()) * link.timings().replyTimeoutMs + kWaitMarginMs;
+    if (!waitUntil([&] { return answer->has_value(); }, saturatedMs(budget))) {
         link.cancel(id); // its callback will not run
         return std::nullopt;
     }

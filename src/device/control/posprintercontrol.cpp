@@ -26,6 +26,12 @@ bool endsAtLineStart(const QString& data) {
     return tail.match(data).hasMatch();
 }
 
+// A cut escape (ESC|#P, ESC|#fP): refused inside a sideways block, as CutPaper is.
+bool containsCut(const QString& data) {
+    static const QRegularExpression cut(QStringLiteral("\\x1B\\|\\d*f?P"));
+    return cut.match(data).hasMatch();
+}
+
 bool isKnownSymbology(qint32 s) {
     return (s >= PTR_BCS_UPCA && s <= PTR_BCS_OCRB) || s == 123 || s == PTR_BCS_PDF417 ||
            s == PTR_BCS_MAXICODE;
@@ -419,7 +425,7 @@ Outcome PosPrinterControl::printNormal(qint32 station, const QString& data) {
     if (auto busy = busyCheck())
         return *busy;
     if (m_sideways.isOpen())
-        return m_sideways.append(data) ? OPOS_SUCCESS : OPOS_E_ILLEGAL;
+        return !containsCut(data) && m_sideways.append(data) ? OPOS_SUCCESS : OPOS_E_ILLEGAL;
     const QByteArray bytes = m_translator->translate(data);
     if (!data.isEmpty())
         m_atLineStart = endsAtLineStart(data);
@@ -458,9 +464,14 @@ Outcome PosPrinterControl::rotatePrint(qint32 station, qint32 rotation) {
                 m_sideways.close(); // a block that did not print stays open for another try
             return outcome;
         }
-        const Outcome outcome = submit(EscPos::upsideDown(false));
-        if (outcome.code == OPOS_SUCCESS)
+        // ESC { counts only at the start of a line: a pending line is printed first.
+        QByteArray bytes = m_atLineStart ? QByteArray() : EscPos::lineFeed();
+        bytes += EscPos::upsideDown(false);
+        const Outcome outcome = submit(bytes);
+        if (outcome.code == OPOS_SUCCESS) {
             m_upsideDown = false;
+            m_atLineStart = true;
+        }
         return outcome;
     }
     case PTR_RP_LEFT90:
@@ -470,8 +481,11 @@ Outcome PosPrinterControl::rotatePrint(qint32 station, qint32 rotation) {
         if (auto busy = busyCheck())
             return *busy;
         if (m_upsideDown) {
+            if (!m_atLineStart)
+                m_pendingSetup += EscPos::lineFeed();
             m_pendingSetup += EscPos::upsideDown(false);
             m_upsideDown = false;
+            m_atLineStart = true;
         }
         m_sideways.open(rotation);
         return OPOS_SUCCESS;
@@ -525,9 +539,11 @@ Outcome PosPrinterControl::submit(const QByteArray& bytes) {
     m_syncId = request.id;
     m_syncOutcome.reset();
     m_output.enqueue(request);
-    // Each step of a request is bounded by the reply time-out; this only guards against a bug.
+    // Each step of a request is bounded by its own time-out (a dropped connection is opened again
+    // first); this only guards against a bug.
+    const LinkTimings& t = m_link->timings();
     if (!waitUntil([this] { return m_syncOutcome.has_value(); },
-                   3 * m_link->timings().replyTimeoutMs + 1000)) {
+                   saturatedMs(qint64(t.openTimeoutMs) + 3 * qint64(t.replyTimeoutMs) + 1000))) {
         qCWarning(lcDevice) << "synchronous output did not finish; dropped";
         m_output.clear();
         m_syncOutcome = Outcome(OPOS_E_TIMEOUT);

@@ -196,6 +196,8 @@ void PrinterLink::pump() {
         return;
     }
     m_transport->write(m_current->bytes);
+    if (!m_current)
+        return; // the write itself lost the link, which finished this exchange
     if (m_current->queries.isEmpty()) {
         finishCurrent(ExchangeOutcome::Result::Answered);
         return;

@@ -67,6 +67,8 @@ public:
     quint64 exchange(const QByteArray& bytes, const QList<StatusQuery>& queries, bool abortOnFault,
                      ExchangeCallback done);
     void cancel(quint64 id); // its callback will not run
+    // Exchanges not finished yet, the running one included: each may take the reply time-out.
+    qsizetype pendingExchanges() const { return qsizetype(m_queue.size()) + (m_current ? 1 : 0); }
 
     // Automatic status back is wanted while any user has it on: the user writes GS a itself when
     // it turns it on (within its own exchange); the link turns it off after the last user.

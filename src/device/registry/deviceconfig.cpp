@@ -3,6 +3,8 @@
 #include "device/transport/transportfactory.h"
 #include "opos/oposconstants.h"
 
+#include <limits>
+
 namespace device {
 
 namespace {
@@ -18,13 +20,18 @@ template <typename Config> Resolution<Config> refuse(qint32 code, const QString&
     return r;
 }
 
+// Longer waits for one reply or one open are a typing error, not a slow printer.
+constexpr int kMaxWaitMs = 600000;
+
 // A positive millisecond option; false with a reason when it is malformed.
-bool readPositive(const DeviceEntry& entry, const QString& key, int* target, QString* why, int minimum = 1) {
+bool readPositive(const DeviceEntry& entry, const QString& key, int* target, QString* why, int minimum = 1,
+                  int maximum = std::numeric_limits<int>::max()) {
     const std::optional<int> value = entry.intValue(key, *target);
-    if (!value || *value < minimum) {
-        *why = QStringLiteral("entry \"%1\": %2=\"%3\" is not a number of at least %4")
+    if (!value || *value < minimum || *value > maximum) {
+        *why = QStringLiteral("entry \"%1\": %2=\"%3\" is not a number from %4 to %5")
                    .arg(entry.name, key, entry.value(key))
-                   .arg(minimum);
+                   .arg(minimum)
+                   .arg(maximum);
         return false;
     }
     *target = *value;
@@ -56,9 +63,9 @@ std::optional<PrinterConfig> printerFrom(const DeviceRegistry& registry, const D
     }
     config.profile = *profile;
     LinkTimings& t = config.timings;
-    if (!readPositive(entry, QStringLiteral("timeout"), &t.replyTimeoutMs, why) ||
-        !readPositive(entry, QStringLiteral("open_timeout"), &t.openTimeoutMs, why) ||
-        !readPositive(entry, QStringLiteral("retry_interval"), &t.retryIntervalMs, why) ||
+    if (!readPositive(entry, QStringLiteral("timeout"), &t.replyTimeoutMs, why, 1, kMaxWaitMs) ||
+        !readPositive(entry, QStringLiteral("open_timeout"), &t.openTimeoutMs, why, 1, kMaxWaitMs) ||
+        !readPositive(entry, QStringLiteral("retry_interval"), &t.retryIntervalMs, why, 1, kMaxWaitMs) ||
         !readPositive(entry, QStringLiteral("forever_cap"), &t.foreverCapMs, why))
         return std::nullopt;
     config.linkOptions = registry.linkOptions(entry);

@@ -122,7 +122,10 @@ void FileTransport::flush() {
 void FileTransport::onReadable() {
     char buffer[256];
     QByteArray received;
-    for (;;) {
+    // A device that never runs dry (a misnamed /dev/zero) must not keep us here: the notifier
+    // fires again for the rest.
+    constexpr qsizetype maxPerWake = 64 * 1024;
+    while (received.size() < maxPerWake) {
         const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
         if (n > 0) {
             received.append(buffer, n);
