@@ -73,6 +73,12 @@ private Q_SLOTS:
             << QStringList{"T:abc\n", "C:100"} << (QByteArray("abc\n") + hex("1d564100"));
         QTest::newRow("cut flushes an open line")
             << QStringList{"T:abc", "C:100"} << (QByteArray("abc") + hex("0a1d564100"));
+        QTest::newRow("cut ends the open line's attributes")
+            << QStringList{QStringLiteral("T:\x1b|bCab"), "C:100", "T:cd\n"}
+            << (hex("1b4501") + "ab" + hex("0a1b4500 1d564100") + "cd\n");
+        QTest::newRow("cut escape after a flushed line adds no blank line")
+            << QStringList{"T:ab", "C:100", QStringLiteral("T:\x1b|P")}
+            << (QByteArray("ab") + hex("0a1d564100 1d564100"));
         QTest::newRow("partial cut") << QStringList{"C:50"} << hex("1d564200");
         QTest::newRow("upside down") << QStringList{"R:259", "T:ab\n", "R:1"}
                                      << (hex("1b7b01") + "ab\n" + hex("1b7b00"));

@@ -441,7 +441,7 @@ Outcome PosPrinterControl::cutPaper(qint32 percentage) {
         return *busy;
     const bool full = percentage == PTR_CP_FULLCUT || !m_profile.hasPartialCut;
     // GS V is taken only at the start of a line; function B feeds the last line past the cutter.
-    QByteArray bytes = m_atLineStart ? QByteArray() : EscPos::lineFeed();
+    QByteArray bytes = endPendingLine();
     bytes += EscPos::cut(full, 0);
     m_atLineStart = true;
     return submit(bytes);
@@ -465,7 +465,7 @@ Outcome PosPrinterControl::rotatePrint(qint32 station, qint32 rotation) {
             return outcome;
         }
         // ESC { counts only at the start of a line: a pending line is printed first.
-        QByteArray bytes = m_atLineStart ? QByteArray() : EscPos::lineFeed();
+        QByteArray bytes = endPendingLine();
         bytes += EscPos::upsideDown(false);
         const Outcome outcome = submit(bytes);
         if (outcome.code == OPOS_SUCCESS) {
@@ -481,8 +481,7 @@ Outcome PosPrinterControl::rotatePrint(qint32 station, qint32 rotation) {
         if (auto busy = busyCheck())
             return *busy;
         if (m_upsideDown) {
-            if (!m_atLineStart)
-                m_pendingSetup += EscPos::lineFeed();
+            m_pendingSetup += endPendingLine();
             m_pendingSetup += EscPos::upsideDown(false);
             m_upsideDown = false;
             m_atLineStart = true;
@@ -496,7 +495,7 @@ Outcome PosPrinterControl::rotatePrint(qint32 station, qint32 rotation) {
             return OPOS_SUCCESS;
         if (auto busy = busyCheck())
             return *busy;
-        QByteArray bytes = m_atLineStart ? QByteArray() : EscPos::lineFeed();
+        QByteArray bytes = endPendingLine();
         bytes += EscPos::upsideDown(true);
         const Outcome outcome = submit(bytes);
         if (outcome.code == OPOS_SUCCESS) {
@@ -514,7 +513,7 @@ QByteArray PosPrinterControl::sidewaysBlock() {
     const int cellWidth = m_profile.fonts.isEmpty() ? 12 : m_profile.fonts.first().cellWidth;
     // The page runs along the paper as far as the longest line needs, across the full width.
     const int along = qMax(1, m_sideways.longestLine()) * cellWidth;
-    QByteArray bytes = m_atLineStart ? QByteArray() : EscPos::lineFeed();
+    QByteArray bytes = endPendingLine();
     bytes += EscPos::pageMode();
     bytes += EscPos::pageArea(0, 0, m_profile.lineWidthDots, along);
     // ESC T 1 runs the text bottom to top (turned left); 3 top to bottom (turned right).
@@ -523,6 +522,12 @@ QByteArray PosPrinterControl::sidewaysBlock() {
     bytes += EscPos::printPage();
     m_atLineStart = true;
     return bytes;
+}
+
+// Ends an unfinished line through the translator, so its line attributes end with it and the
+// translator knows the next data starts a new line.
+QByteArray PosPrinterControl::endPendingLine() {
+    return m_atLineStart ? QByteArray() : m_translator->translate(u"\n");
 }
 
 Outcome PosPrinterControl::submit(const QByteArray& bytes) {

@@ -134,6 +134,7 @@ private:
     void onQueueDrained();
     void deliver(const PendingEvent& event);
     QByteArray sidewaysBlock();
+    QByteArray endPendingLine();
     void postStatus(qint32 code);
     void clearQueuedOutput();
     void retryNow();
