@@ -47,9 +47,7 @@ std::optional<PrinterConfig> printerFrom(const DeviceRegistry& registry, const D
         *why = QStringLiteral("entry \"%1\" names no connection").arg(entry.name);
         return std::nullopt;
     }
-    const qsizetype colon = config.connection.indexOf(u':');
-    const QString scheme = colon > 0 ? config.connection.left(colon).toLower() : QString();
-    if (scheme.isEmpty() || !TransportFactory::hasScheme(scheme)) {
+    if (!TransportFactory::knowsSchemeOf(config.connection)) {
         *why = QStringLiteral("entry \"%1\": connection \"%2\" has no known scheme")
                    .arg(entry.name, config.connection);
         return std::nullopt;

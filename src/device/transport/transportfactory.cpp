@@ -11,27 +11,33 @@ QHash<QString, TransportFactory::Creator>& creators() {
     return table;
 }
 
+// "tcp" of "tcp://host:9100"; empty when the string has no scheme before a colon.
+QString schemeOf(const QString& connection) {
+    const qsizetype colon = connection.indexOf(u':');
+    return colon > 0 ? connection.left(colon).trimmed().toLower() : QString();
+}
+
 } // namespace
 
 void TransportFactory::registerScheme(const QString& scheme, Creator creator) {
     creators().insert(scheme.toLower(), std::move(creator));
 }
 
-bool TransportFactory::hasScheme(const QString& scheme) {
-    return creators().contains(scheme.toLower());
+bool TransportFactory::knowsSchemeOf(const QString& connection) {
+    const QString scheme = schemeOf(connection);
+    return !scheme.isEmpty() && creators().contains(scheme);
 }
 
 std::unique_ptr<Transport> TransportFactory::create(const QString& connection,
                                                     const QMap<QString, QString>& options, QString* error) {
-    const qsizetype colon = connection.indexOf(u':');
-    if (colon <= 0) {
+    const QString scheme = schemeOf(connection);
+    if (scheme.isEmpty()) {
         if (error)
             *error = QStringLiteral("connection \"%1\" has no scheme (virtual:, tcp://, file:, serial:)")
                          .arg(connection);
         return nullptr;
     }
-    const QString scheme = connection.left(colon).trimmed().toLower();
-    QString address = connection.mid(colon + 1).trimmed();
+    QString address = connection.mid(connection.indexOf(u':') + 1).trimmed();
     if (address.startsWith(QLatin1String("//")))
         address = address.mid(2);
     const auto it = creators().constFind(scheme);

@@ -20,7 +20,8 @@ public:
                                                              const QMap<QString, QString>& options)>;
 
     static void registerScheme(const QString& scheme, Creator creator);
-    static bool hasScheme(const QString& scheme);
+    // Whether the connection string starts with a registered scheme ("tcp://host" -> "tcp").
+    static bool knowsSchemeOf(const QString& connection);
     // Returns nothing, with a readable reason in *error, for a malformed string or an unknown scheme.
     static std::unique_ptr<Transport> create(const QString& connection, const QMap<QString, QString>& options,
                                              QString* error);
