@@ -4,7 +4,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 generator=()
 command -v ninja >/dev/null 2>&1 && generator=(-G Ninja)
-if [ ! -f build/CMakeCache.txt ]; then
+# A configure that failed half-way leaves a cache but no build files: configure again then.
+if [ ! -f build/build.ninja ] && [ ! -f build/Makefile ]; then
     cmake -S . -B build "${generator[@]}" -DCMAKE_BUILD_TYPE=Release >/dev/null
 fi
 cmake --build build --parallel "$(nproc)"

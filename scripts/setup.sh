@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl1-mesa-dev
-    libzint-dev zint zbar-tools
+    libzint-dev zint zbar-tools python3-zxing-cpp
     fonts-dejavu-core
     xvfb xauth
 )

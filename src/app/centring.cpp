@@ -68,3 +68,39 @@ void placeBeside(QWidget* window, const QWidget* anchor, Side preferred) {
     window->move(besideTopLeft(screen->availableGeometry(), anchor->frameGeometry(), window->size() + frame,
                                preferred));
 }
+
+namespace {
+
+void moveToFifth(QWidget* window) {
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (screen)
+        window->move(fifthTopLeft(screen->availableGeometry(), window->frameGeometry().size()));
+}
+
+// Places its window again when the window is first shown (the frame is known by then), then goes.
+class FifthOnFirstShow : public QObject {
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show) {
+            moveToFifth(static_cast<QWidget*>(watched));
+            deleteLater();
+            watched->removeEventFilter(this);
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+QPoint fifthTopLeft(const QRect& available, const QSize& outer) {
+    return {available.x() + (available.width() - outer.width()) / 5,
+            available.y() + (available.height() - outer.height()) / 5};
+}
+
+void placeAtFifth(QWidget* window) {
+    moveToFifth(window);
+    if (!window->isVisible())
+        window->installEventFilter(new FifthOnFirstShow(window));
+}

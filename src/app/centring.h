@@ -25,3 +25,11 @@ QPoint besideTopLeft(const QRect& available, const QRect& anchor, const QSize& o
 
 // Moves a top-level window that has not been shown yet beside `anchor`, on the anchor's screen.
 void placeBeside(QWidget* window, const QWidget* anchor, Side preferred);
+
+// Where a window goes by the fifth-of-the-screen rule: a fifth of what the screen leaves beside
+// the window, left and above, truncated toward zero.
+QPoint fifthTopLeft(const QRect& available, const QSize& outer);
+
+// Moves a top-level window to the fifth-of-the-screen place on its screen's available area,
+// corrected once more when it first appears and its frame is known.
+void placeAtFifth(QWidget* window);

@@ -7,6 +7,7 @@
 #include "app/frmusingsampleapp.h"
 #include "app/look.h"
 #include "app/statuslist.h"
+#include "bmbc/frmbmbc.h"
 #include "drawer/frmcashdrawer.h"
 #include "opos/escapedecoder.h"
 #include "opos/oposconstants.h"
@@ -180,6 +181,6 @@ void frm_Sample::Form_Unload() {
     FormInstance<frmPrinter>::unload();
     FormInstance<frmAbout>::unload();
     FormInstance<frmCashDrawer>::unload();
-    // TODO(bar code window): FormInstance<frmBMBC>::unload(); once bmbc/ provides the window.
+    FormInstance<frmBMBC>::unload();
     FormInstance<frmUsingSampleApp>::unload();
 }

@@ -119,6 +119,7 @@ inline constexpr qint32 PTR_BCS_EAN13_S = 119;
 inline constexpr qint32 PTR_BCS_EAN128 = 120;
 inline constexpr qint32 PTR_BCS_OCRA = 121;
 inline constexpr qint32 PTR_BCS_OCRB = 122;
+inline constexpr qint32 PTR_BCS_Code128_Parsed = 123;
 inline constexpr qint32 PTR_BCS_PDF417 = 201;
 inline constexpr qint32 PTR_BCS_MAXICODE = 202;
 inline constexpr qint32 PTR_BCS_OTHER = 501;
@@ -134,6 +135,9 @@ inline constexpr qint32 PTR_RP_NORMAL = 0x0001;
 inline constexpr qint32 PTR_RP_RIGHT90 = 0x0101;
 inline constexpr qint32 PTR_RP_LEFT90 = 0x0102;
 inline constexpr qint32 PTR_RP_ROTATE180 = 0x0103;
+// Added to a rotation: bar codes, or bitmaps, printed while it lasts turn with the text.
+inline constexpr qint32 PTR_RP_BARCODE = 0x1000;
+inline constexpr qint32 PTR_RP_BITMAP = 0x2000;
 
 // Printer status updates.
 inline constexpr qint32 PTR_SUE_COVER_OPEN = 11;

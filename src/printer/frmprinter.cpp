@@ -6,6 +6,7 @@
 #include "app/centring.h"
 #include "app/frm_sample.h"
 #include "app/look.h"
+#include "bmbc/frmbmbc.h"
 #include "opos/controlfactory.h"
 #include "opos/oposconstants.h"
 #include "opos/resulttexts.h"
@@ -133,7 +134,7 @@ void frmPrinter::chkSyncMode_Click() {
 }
 
 void frmPrinter::Command1_Click() {
-    // Shows the bar code window once that window exists.
+    FormInstance<frmBMBC>::get().Display();
 }
 
 void frmPrinter::cmdCloseForm_Click() {
@@ -153,7 +154,7 @@ void frmPrinter::closeDevice() {
 }
 
 void frmPrinter::unloadBarCodeWindow() {
-    // The bar code window unloads here once it exists.
+    FormInstance<frmBMBC>::unload();
 }
 
 // Printing.

@@ -29,12 +29,12 @@ int nulTerminated(QByteArrayView frame, int start, int limit) {
     return kNeedMore;
 }
 
-int tabStopsRule(const CommandSpec&, QByteArrayView frame) {
+int tabStopsRule(const CommandEntry&, QByteArrayView frame) {
     return nulTerminated(frame, 2, 33);
 }
 
 // ESC * m nL nH: n columns of 1 (8-dot) or 3 (24-dot) bytes.
-int bitImageRule(const CommandSpec&, QByteArrayView frame) {
+int bitImageRule(const CommandEntry&, QByteArrayView frame) {
     if (frame.size() < 5)
         return 5;
     const int m = u8(frame, 2);
@@ -46,7 +46,7 @@ int bitImageRule(const CommandSpec&, QByteArrayView frame) {
 }
 
 // ESC & y c1 c2 [x d1..d(y*x)] for each character c1..c2.
-int userCharactersRule(const CommandSpec&, QByteArrayView frame) {
+int userCharactersRule(const CommandEntry&, QByteArrayView frame) {
     if (frame.size() < 5)
         return 5;
     const int y = u8(frame, 2), c1 = u8(frame, 3), c2 = u8(frame, 4);
@@ -65,7 +65,7 @@ int userCharactersRule(const CommandSpec&, QByteArrayView frame) {
 }
 
 // ESC c n m: only 3, 4 and 5 exist.
-int panelRule(const CommandSpec&, QByteArrayView frame) {
+int panelRule(const CommandEntry&, QByteArrayView frame) {
     if (frame.size() < 3)
         return 3;
     const int n = u8(frame, 2);
@@ -73,14 +73,14 @@ int panelRule(const CommandSpec&, QByteArrayView frame) {
 }
 
 // GS ( x pL pH data
-int gsParenRule(const CommandSpec&, QByteArrayView frame) {
+int gsParenRule(const CommandEntry&, QByteArrayView frame) {
     if (frame.size() < 5)
         return 5;
     return withData(5, u16(frame, 3));
 }
 
 // GS 8 L p1 p2 p3 p4 data
-int gsEightRule(const CommandSpec&, QByteArrayView frame) {
+int gsEightRule(const CommandEntry&, QByteArrayView frame) {
     if (frame.size() < 3)
         return 3;
     if (frame[2] != 'L')
@@ -92,7 +92,7 @@ int gsEightRule(const CommandSpec&, QByteArrayView frame) {
 }
 
 // GS * x y: x*y*8 bytes.
-int downloadImageRule(const CommandSpec&, QByteArrayView frame) {
+int downloadImageRule(const CommandEntry&, QByteArrayView frame) {
     if (frame.size() < 4)
         return 4;
     const int x = u8(frame, 2), y = u8(frame, 3);
@@ -102,7 +102,7 @@ int downloadImageRule(const CommandSpec&, QByteArrayView frame) {
 }
 
 // GS V m [n]
-int cutRule(const CommandSpec&, QByteArrayView frame) {
+int cutRule(const CommandEntry&, QByteArrayView frame) {
     if (frame.size() < 3)
         return 3;
     switch (u8(frame, 2)) {
@@ -124,7 +124,7 @@ int cutRule(const CommandSpec&, QByteArrayView frame) {
 }
 
 // GS k m: function A (m 0..6) is NUL-terminated, function B (m 65..79) carries its length.
-int barcodeRule(const CommandSpec&, QByteArrayView frame) {
+int barcodeRule(const CommandEntry&, QByteArrayView frame) {
     if (frame.size() < 3)
         return 3;
     const int m = u8(frame, 2);
@@ -140,7 +140,7 @@ int barcodeRule(const CommandSpec&, QByteArrayView frame) {
 }
 
 // GS v 0 m xL xH yL yH data: x bytes per row, y rows.
-int rasterRule(const CommandSpec&, QByteArrayView frame) {
+int rasterRule(const CommandEntry&, QByteArrayView frame) {
     if (frame.size() < 3)
         return 3;
     if (u8(frame, 2) != '0' && u8(frame, 2) != 0)
@@ -157,7 +157,7 @@ int rasterRule(const CommandSpec&, QByteArrayView frame) {
 }
 
 // DLE DC4 fn ...: fn 1 pulse (m t), fn 2 power-off (2 bytes), fn 7 buzzer (3), fn 8 clear buffers (7).
-int realtimeCommandRule(const CommandSpec&, QByteArrayView frame) {
+int realtimeCommandRule(const CommandEntry&, QByteArrayView frame) {
     if (frame.size() < 3)
         return 3;
     switch (u8(frame, 2)) {
@@ -174,7 +174,7 @@ int realtimeCommandRule(const CommandSpec&, QByteArrayView frame) {
 }
 
 // DLE EOT n and DLE ENQ n: n 1..4 (7 and 8 for DLE EOT are extended requests we do not know).
-int realtimeStatusRule(const CommandSpec&, QByteArrayView frame) {
+int realtimeStatusRule(const CommandEntry&, QByteArrayView frame) {
     if (frame.size() < 3)
         return 3;
     const int n = u8(frame, 2);
@@ -182,7 +182,7 @@ int realtimeStatusRule(const CommandSpec&, QByteArrayView frame) {
 }
 
 // FS q n [xL xH yL yH d1..d(x*y*8)] n times: x 1..1023 and y 1..288, in 8-dot units.
-int nvImagesRule(const CommandSpec&, QByteArrayView frame) {
+int nvImagesRule(const CommandEntry&, QByteArrayView frame) {
     if (frame.size() < 3)
         return 3;
     const int count = u8(frame, 2);
@@ -204,20 +204,20 @@ int nvImagesRule(const CommandSpec&, QByteArrayView frame) {
     return static_cast<int>(pos);
 }
 
-int macroRule(const CommandSpec&, QByteArrayView) {
+int macroRule(const CommandEntry&, QByteArrayView) {
     return 5;
 }
 
 #define FIXED(id, mn, meaning, args)                                                                         \
-    CommandSpec {                                                                                            \
+    CommandEntry {                                                                                           \
         Cmd::id, mn, meaning, 2, args, nullptr                                                               \
     }
 #define RULE(id, mn, meaning, rule)                                                                          \
-    CommandSpec {                                                                                            \
+    CommandEntry {                                                                                           \
         Cmd::id, mn, meaning, 2, 0, rule                                                                     \
     }
 
-const CommandSpec kSingles[] = {
+const CommandEntry kSingles[] = {
     {Cmd::LineFeed, "LF", "print and feed one line", 1, 0, nullptr},
     {Cmd::CarriageReturn, "CR", "carriage return (ignored)", 1, 0, nullptr},
     {Cmd::Tab, "HT", "horizontal tab", 1, 0, nullptr},
@@ -225,7 +225,7 @@ const CommandSpec kSingles[] = {
     {Cmd::Cancel, "CAN", "cancel page data", 1, 0, nullptr},
 };
 
-const CommandSpec kEsc[] = {
+const CommandEntry kEsc[] = {
     FIXED(RightSpacing, "ESC SP", "right character spacing", 1),
     FIXED(PrintMode, "ESC !", "print mode", 1),
     FIXED(AbsolutePosition, "ESC $", "absolute position", 2),
@@ -262,7 +262,7 @@ const CommandSpec kEsc[] = {
 const quint8 kEscBytes[] = {' ', '!', '$', '%', '&', '*', '-', '2',  '3', '=', '?', '@', 'D', 'E', 'G', 'J',
                             'L', 'M', 'R', 'S', 'T', 'V', 'W', '\\', 'a', 'c', 'd', 'e', 'p', 't', '{', 0x0C};
 
-const CommandSpec kGs[] = {
+const CommandEntry kGs[] = {
     FIXED(CharacterSize, "GS !", "character size", 1),
     FIXED(PageVerticalPosition, "GS $", "page vertical position", 2),
     RULE(GraphicsFunction, "GS (", "function", gsParenRule),
@@ -291,14 +291,14 @@ const CommandSpec kGs[] = {
 const quint8 kGsBytes[] = {'!', '$', '(',  '*', '/', '8', ':', 'B', 'H', 'I', 'L', 'P',
                            'V', 'W', '\\', '^', 'a', 'b', 'f', 'h', 'k', 'r', 'v', 'w'};
 
-const CommandSpec kDle[] = {
+const CommandEntry kDle[] = {
     RULE(RealtimeStatus, "DLE EOT", "real-time status", realtimeStatusRule),
     RULE(RealtimeRequest, "DLE ENQ", "real-time request", realtimeStatusRule),
     RULE(RealtimeCommand, "DLE DC4", "real-time command", realtimeCommandRule),
 };
 const quint8 kDleBytes[] = {0x04, 0x05, 0x14};
 
-const CommandSpec kFs[] = {
+const CommandEntry kFs[] = {
     FIXED(KanjiMode, "FS !", "kanji print mode", 1),
     FIXED(KanjiOn, "FS &", "kanji mode on", 0),
     FIXED(KanjiUnderline, "FS -", "kanji underline", 1),
@@ -311,12 +311,12 @@ const quint8 kFsBytes[] = {'!', '&', '-', '.', 'p', 'q'};
 #undef FIXED
 #undef RULE
 
-using PairTable = std::array<const CommandSpec*, 256>;
+using PairTable = std::array<const CommandEntry*, 256>;
 
-template <size_t N> PairTable makeTable(const CommandSpec (&specs)[N], const quint8 (&bytes)[N]) {
+template <size_t N> PairTable makeTable(const CommandEntry (&entries)[N], const quint8 (&bytes)[N]) {
     PairTable table{};
     for (size_t i = 0; i < N; ++i)
-        table[bytes[i]] = &specs[i];
+        table[bytes[i]] = &entries[i];
     return table;
 }
 
@@ -342,7 +342,7 @@ const PairTable& tableFor(quint8 prefix) {
 
 } // namespace
 
-const CommandSpec* CommandTable::single(quint8 byte) {
+const CommandEntry* CommandTable::single(quint8 byte) {
     switch (byte) {
     case 0x0A:
         return &kSingles[0];
@@ -363,14 +363,14 @@ bool CommandTable::isPrefix(quint8 byte) {
     return byte == 0x1B || byte == 0x1D || byte == 0x10 || byte == 0x1C;
 }
 
-const CommandSpec* CommandTable::pair(quint8 prefix, quint8 second) {
+const CommandEntry* CommandTable::pair(quint8 prefix, quint8 second) {
     return tableFor(prefix)[second];
 }
 
-int CommandTable::required(const CommandSpec& spec, QByteArrayView frame) {
-    if (spec.rule)
-        return spec.rule(spec, frame);
-    return spec.prefixLength + spec.fixedArguments;
+int CommandTable::required(const CommandEntry& entry, QByteArrayView frame) {
+    if (entry.rule)
+        return entry.rule(entry, frame);
+    return entry.prefixLength + entry.fixedArguments;
 }
 
 } // namespace virt

@@ -85,14 +85,14 @@ enum class Cmd {
     DefineNvImages,
 };
 
-struct CommandSpec;
+struct CommandEntry;
 // How many bytes the frame being collected needs in all: a positive total, kNeedMore when the
 // next byte decides, or kRefuse for a frame whose declared size or content is not acceptable.
-using LengthRule = int (*)(const CommandSpec& spec, QByteArrayView frame);
+using LengthRule = int (*)(const CommandEntry& entry, QByteArrayView frame);
 constexpr int kNeedMore = 0;
 constexpr int kRefuse = -1;
 
-struct CommandSpec {
+struct CommandEntry {
     Cmd id;
     const char* mnemonic; // "GS V"
     const char* meaning;  // "cut"
@@ -106,13 +106,13 @@ constexpr int kMaxCommandData = 1 << 20;
 
 namespace CommandTable {
 // A one-byte command (LF, CR, HT, FF, CAN), or null.
-const CommandSpec* single(quint8 byte);
+const CommandEntry* single(quint8 byte);
 // True for the bytes that open two-byte commands: ESC, GS, DLE, FS.
 bool isPrefix(quint8 byte);
 // The command a prefix byte and the byte after it select, or null when the pair is unknown.
-const CommandSpec* pair(quint8 prefix, quint8 second);
+const CommandEntry* pair(quint8 prefix, quint8 second);
 // The total length the frame needs, or kNeedMore / kRefuse.
-int required(const CommandSpec& spec, QByteArrayView frame);
+int required(const CommandEntry& entry, QByteArrayView frame);
 } // namespace CommandTable
 
 } // namespace virt

@@ -3,14 +3,14 @@
 namespace virt {
 
 void EscPosInterpreter::feed(quint8 byte) {
-    if (m_spec) {
+    if (m_entry) {
         m_frame.append(char(byte));
         check();
         return;
     }
     if (m_frame.isEmpty()) {
-        if (const CommandSpec* spec = CommandTable::single(byte)) {
-            m_spec = spec;
+        if (const CommandEntry* entry = CommandTable::single(byte)) {
+            m_entry = entry;
             m_frame.append(char(byte));
             check();
         } else if (CommandTable::isPrefix(byte)) {
@@ -25,8 +25,8 @@ void EscPosInterpreter::feed(quint8 byte) {
     }
     // Second byte of ESC, GS, DLE or FS.
     const quint8 prefix = static_cast<quint8>(m_frame[0]);
-    if (const CommandSpec* spec = CommandTable::pair(prefix, byte)) {
-        m_spec = spec;
+    if (const CommandEntry* entry = CommandTable::pair(prefix, byte)) {
+        m_entry = entry;
         m_frame.append(char(byte));
         check();
         return;
@@ -45,21 +45,21 @@ void EscPosInterpreter::feed(quint8 byte) {
 }
 
 void EscPosInterpreter::check() {
-    const int needed = CommandTable::required(*m_spec, m_frame);
+    const int needed = CommandTable::required(*m_entry, m_frame);
     if (needed == kRefuse) {
         ++m_refused;
         const QByteArray frame = m_frame;
         m_frame.clear();
-        m_spec = nullptr;
+        m_entry = nullptr;
         skip(frame, "refused header");
         return;
     }
     if (needed > 0 && m_frame.size() >= needed) {
-        const CommandSpec* spec = m_spec;
+        const CommandEntry* entry = m_entry;
         const QByteArray frame = m_frame;
         m_frame.clear();
-        m_spec = nullptr;
-        m_sink->command(*spec, frame);
+        m_entry = nullptr;
+        m_sink->command(*entry, frame);
         return;
     }
     // Data blocks are declared up front: reserve once instead of growing byte by byte.
@@ -83,7 +83,7 @@ void EscPosInterpreter::finish() {
 void EscPosInterpreter::reset() {
     m_frame.clear();
     m_frame.squeeze();
-    m_spec = nullptr;
+    m_entry = nullptr;
 }
 
 } // namespace virt

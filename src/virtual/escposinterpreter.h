@@ -12,7 +12,7 @@ public:
     virtual ~CommandSink() = default;
     virtual void printable(quint8 byte) = 0;
     // frame: the whole command, prefix and arguments.
-    virtual void command(const CommandSpec& spec, const QByteArray& frame) = 0;
+    virtual void command(const CommandEntry& entry, const QByteArray& frame) = 0;
     // Bytes skipped: an unknown command, or a command whose header was refused.
     virtual void skipped(const QByteArray& bytes, const char* why) {
         Q_UNUSED(bytes)
@@ -48,7 +48,7 @@ private:
     void skip(const QByteArray& bytes, const char* why);
 
     CommandSink* m_sink;
-    const CommandSpec* m_spec = nullptr;
+    const CommandEntry* m_entry = nullptr;
     QByteArray m_frame;
     int m_unknown = 0;
     int m_refused = 0;

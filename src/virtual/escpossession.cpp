@@ -49,9 +49,9 @@ QImage scaled(const QImage& image, int sx, int sy) {
 }
 
 // The monitor's name for a command; GS ( and GS 8 carry their function in the next byte.
-QString describe(const CommandSpec& spec, const QByteArray& frame) {
-    const QLatin1String mnemonic(spec.mnemonic), meaning(spec.meaning);
-    if (spec.id == Cmd::GraphicsFunction || spec.id == Cmd::GraphicsFunctionLong) {
+QString describe(const CommandEntry& entry, const QByteArray& frame) {
+    const QLatin1String mnemonic(entry.mnemonic), meaning(entry.meaning);
+    if (entry.id == Cmd::GraphicsFunction || entry.id == Cmd::GraphicsFunctionLong) {
         const char function = frame.size() > 2 ? frame[2] : '?';
         QString what = QStringLiteral("function");
         if (function == 'k') {
@@ -214,8 +214,10 @@ void EscPosSession::printBlock(const QImage& ink) {
     if (!m_line.isEmpty())
         printLine(-1);
     if (m_pageMode) {
-        m_page.draw(ink, m_pagePos);
+        // A symbol in a page starts where ESC $ put the print position.
+        m_page.draw(ink, QPoint(m_x, m_pagePos.y()));
         m_pagePos.ry() += ink.height();
+        m_x = 0;
         return;
     }
     const int area = lineWidth();
@@ -241,11 +243,11 @@ void EscPosSession::skipped(const QByteArray& bytes, const char* why) {
     qCDebug(lcSession) << why << bytes.toHex(' ');
 }
 
-void EscPosSession::command(const CommandSpec& spec, const QByteArray& frame) {
-    m_printer->wireLog()->addCommand(WireLog::Direction::Received, frame, describe(spec, frame));
-    const int p = spec.prefixLength;
+void EscPosSession::command(const CommandEntry& entry, const QByteArray& frame) {
+    m_printer->wireLog()->addCommand(WireLog::Direction::Received, frame, describe(entry, frame));
+    const int p = entry.prefixLength;
     const int n = u8(frame, p);
-    switch (spec.id) {
+    switch (entry.id) {
     case Cmd::LineFeed:
         printLine(-1);
         break;

@@ -49,7 +49,7 @@ private:
     };
 
     void printable(quint8 byte) override;
-    void command(const CommandSpec& spec, const QByteArray& frame) override;
+    void command(const CommandEntry& entry, const QByteArray& frame) override;
     void skipped(const QByteArray& bytes, const char* why) override;
 
     bool canPrint() const;

@@ -66,6 +66,7 @@ void TestEscPosEncoder::commandBytes_data() {
         "48656c6c6f2d313233");
     row("code128 set C pairs", EscPos::barcode(73, QByteArray::fromHex("7b430c22384e")),
         "1d6b49067b430c22384e");
+    row("bar code data too long for its length byte", EscPos::barcode(69, QByteArray(256, 'A')), "");
 }
 
 void TestEscPosEncoder::commandBytes() {

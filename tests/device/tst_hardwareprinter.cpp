@@ -9,6 +9,7 @@
 #include "opos/oposconstants.h"
 
 #include <QFile>
+#include <QImage>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -50,6 +51,17 @@ private Q_SLOTS:
         QCOMPARE(printer->PrintNormal(PTR_S_RECEIPT, QStringLiteral("\x1b|cA\x1b|bCPosling hardware test\n"
                                                                     "Caf\u00e9 \u20ac 12,50\r\n")),
                  OPOS_SUCCESS);
+        // A bar code and a picture the person at the printer checks with a scanner and by eye.
+        QCOMPARE(printer->PrintBarCode(PTR_S_RECEIPT, QStringLiteral("F4$JS984D"), PTR_BCS_Code39, 80, 3,
+                                       PTR_BC_CENTER, PTR_BC_TEXT_BELOW),
+                 OPOS_SUCCESS);
+        QImage picture(200, 40, QImage::Format_Grayscale8);
+        for (int x = 0; x < picture.width(); ++x)
+            for (int y = 0; y < picture.height(); ++y)
+                picture.setPixel(x, y, qRgb(x, x, x));
+        const QString path = m_dir.filePath(QStringLiteral("ramp.bmp"));
+        QVERIFY(picture.save(path, "BMP"));
+        QCOMPARE(printer->PrintBitmap(PTR_S_RECEIPT, path, PTR_BM_ASIS, PTR_BM_CENTER), OPOS_SUCCESS);
         QCOMPARE(printer->PrintNormal(PTR_S_RECEIPT, QStringLiteral("\x1b|3lF")), OPOS_SUCCESS);
         QCOMPARE(printer->CutPaper(100), OPOS_SUCCESS);
 

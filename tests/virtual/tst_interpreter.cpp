@@ -15,8 +15,8 @@ public:
             events.append(QStringLiteral("text:"));
         events.last().append(QChar::fromLatin1(char(byte)));
     }
-    void command(const CommandSpec& spec, const QByteArray& frame) override {
-        events.append(QString::fromLatin1(spec.mnemonic));
+    void command(const CommandEntry& entry, const QByteArray& frame) override {
+        events.append(QString::fromLatin1(entry.mnemonic));
         frames.append(frame);
     }
     void skipped(const QByteArray& bytes, const char*) override {

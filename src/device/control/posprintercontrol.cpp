@@ -32,11 +32,6 @@ bool containsCut(const QString& data) {
     return cut.match(data).hasMatch();
 }
 
-bool isKnownSymbology(qint32 s) {
-    return (s >= PTR_BCS_UPCA && s <= PTR_BCS_OCRB) || s == 123 || s == PTR_BCS_PDF417 ||
-           s == PTR_BCS_MAXICODE;
-}
-
 } // namespace
 
 PosPrinterControl::PosPrinterControl(QObject* parent)
@@ -90,53 +85,23 @@ qint32 PosPrinterControl::CutPaper(qint32 Percentage) {
 
 qint32 PosPrinterControl::PrintBarCode(qint32 Station, const QString& Data, qint32 Symbology, qint32 Height,
                                        qint32 Width, qint32 Alignment, qint32 TextPosition) {
-    return runCall(m_result, m_events, "PrintBarCode", [&]() -> Outcome {
-        if (auto refused = deviceCheck())
-            return *refused;
-        if (Station != PTR_S_RECEIPT || !isKnownSymbology(Symbology) || Data.isEmpty() || Height <= 0 ||
-            Width <= 0 || Width > m_profile.lineWidthDots || Alignment < PTR_BC_RIGHT ||
-            (TextPosition != PTR_BC_TEXT_NONE && TextPosition != PTR_BC_TEXT_ABOVE &&
-             TextPosition != PTR_BC_TEXT_BELOW))
-            return OPOS_E_ILLEGAL;
-        if (auto busy = busyCheck())
-            return *busy;
-        qCWarning(lcDevice) << "PrintBarCode is not available in this build";
-        return OPOS_E_FAILURE;
+    return runCall(m_result, m_events, "PrintBarCode", [&] {
+        return printBarCode(Station,
+                            BarcodeArguments{Data, Symbology, Height, Width, Alignment, TextPosition});
     });
 }
 
 qint32 PosPrinterControl::SetBitmap(qint32 BitmapNumber, qint32 Station, const QString& FileName,
                                     qint32 Width, qint32 Alignment) {
-    return runCall(m_result, m_events, "SetBitmap", [&]() -> Outcome {
-        if (auto refused = deviceCheck())
-            return *refused;
-        if (BitmapNumber < 1 || BitmapNumber > 20 || Station != PTR_S_RECEIPT)
-            return OPOS_E_ILLEGAL;
-        if (FileName.isEmpty())
-            return OPOS_SUCCESS; // un-registers the number; nothing is registered yet
-        if ((Width <= 0 && Width != PTR_BM_ASIS) || Alignment < PTR_BM_RIGHT)
-            return OPOS_E_ILLEGAL;
-        if (!QFileInfo(FileName).isFile())
-            return OPOS_E_NOEXIST;
-        qCWarning(lcDevice) << "SetBitmap is not available in this build";
-        return OPOS_E_FAILURE;
+    return runCall(m_result, m_events, "SetBitmap", [&] {
+        return setBitmap(BitmapNumber, Station, BitmapArguments{FileName, Width, Alignment});
     });
 }
 
 qint32 PosPrinterControl::PrintBitmap(qint32 Station, const QString& FileName, qint32 Width,
                                       qint32 Alignment) {
-    return runCall(m_result, m_events, "PrintBitmap", [&]() -> Outcome {
-        if (auto refused = deviceCheck())
-            return *refused;
-        if (Station != PTR_S_RECEIPT || FileName.isEmpty() || (Width <= 0 && Width != PTR_BM_ASIS) ||
-            Alignment < PTR_BM_RIGHT)
-            return OPOS_E_ILLEGAL;
-        if (!QFileInfo(FileName).isFile())
-            return OPOS_E_NOEXIST;
-        if (auto busy = busyCheck())
-            return *busy;
-        qCWarning(lcDevice) << "PrintBitmap is not available in this build";
-        return OPOS_E_FAILURE;
+    return runCall(m_result, m_events, "PrintBitmap", [&] {
+        return printBitmap(Station, BitmapArguments{FileName, Width, Alignment});
     });
 }
 
@@ -230,8 +195,14 @@ qint32 PosPrinterControl::RecLineChars() const {
     return isOpen() && !m_profile.fonts.isEmpty() ? m_profile.fonts.first().lineChars : 0;
 }
 
+// Both turn every way the text does: sideways in a page-mode block, upside down in a page of their
+// own (bar codes) or turned on the host (bitmaps).
 QString PosPrinterControl::RecBarCodeRotationList() const {
-    return isOpen() ? QStringLiteral("0,R90,L90,180") : QString();
+    return !isOpen() ? QString() : CapRecLeft90() ? QStringLiteral("0,R90,L90,180") : QStringLiteral("0,180");
+}
+
+QString PosPrinterControl::RecBitmapRotationList() const {
+    return RecBarCodeRotationList();
 }
 
 // ---- lifecycle ---------------------------------------------------------------------------------
@@ -259,7 +230,10 @@ Outcome PosPrinterControl::openDevice(const QString& name) {
     connect(m_link.get(), &PrinterLink::statusChanged, this, &PosPrinterControl::onStatusChanged);
     m_characterSet = m_profile.defaultCharacterSet;
     m_translator.emplace(m_profile, m_characterSet);
-    m_sideways.setLimits(m_profile.sidewaysMaxLines, m_profile.sidewaysMaxChars);
+    // ESC|#B prints what SetBitmap stored under the number; an unstored number prints nothing.
+    m_translator->setBitmapSource([this](int number) { return m_storedBitmaps.value(number); });
+    m_sideways.setLimits(m_profile.sidewaysMaxLines, m_profile.sidewaysMaxChars, m_profile.lineSpacingDots,
+                         m_profile.fonts.isEmpty() ? 12 : m_profile.fonts.first().cellWidth);
     m_sideways.close();
     m_openResult = OPOS_SUCCESS;
     m_errorLevel = PTR_EL_NONE;
@@ -331,6 +305,8 @@ Outcome PosPrinterControl::closeDevice() {
     m_async = false;
     m_flagWhenIdle = false;
     m_upsideDown = false;
+    m_rotateBarcodes = m_rotateBitmaps = false;
+    m_storedBitmaps.clear();
     m_pendingSetup.clear();
     m_checkHealthText.clear();
     m_coverOpen = m_recEmpty = m_recNearEnd = false;
@@ -452,12 +428,22 @@ Outcome PosPrinterControl::rotatePrint(qint32 station, qint32 rotation) {
         return *refused;
     if (station != PTR_S_RECEIPT)
         return OPOS_E_ILLEGAL;
-    switch (rotation) {
+    // Bar codes and bitmaps turn with the text only when the call asks for it.
+    const bool barcodes = rotation & PTR_RP_BARCODE;
+    const bool bitmaps = rotation & PTR_RP_BITMAP;
+    switch (rotation & ~(PTR_RP_BARCODE | PTR_RP_BITMAP)) {
     case PTR_RP_NORMAL: {
         if (!m_sideways.isOpen() && !m_upsideDown)
             return OPOS_SUCCESS;
         if (auto busy = busyCheck())
             return *busy;
+        if (m_sideways.isOpen() && m_sideways.parts().isEmpty()) {
+            // An empty block leaves no blank page; what had to go out before it still does.
+            const Outcome outcome = m_pendingSetup.isEmpty() ? Outcome(OPOS_SUCCESS) : submit(QByteArray());
+            if (outcome.code == OPOS_SUCCESS)
+                m_sideways.close();
+            return outcome;
+        }
         if (m_sideways.isOpen()) {
             const Outcome outcome = submit(sidewaysBlock());
             if (outcome.code == OPOS_SUCCESS)
@@ -486,13 +472,18 @@ Outcome PosPrinterControl::rotatePrint(qint32 station, qint32 rotation) {
             m_upsideDown = false;
             m_atLineStart = true;
         }
-        m_sideways.open(rotation);
+        m_sideways.open(rotation & ~(PTR_RP_BARCODE | PTR_RP_BITMAP));
+        m_rotateBarcodes = barcodes;
+        m_rotateBitmaps = bitmaps;
         return OPOS_SUCCESS;
     case PTR_RP_ROTATE180: {
         if (m_sideways.isOpen())
             return OPOS_E_ILLEGAL;
-        if (m_upsideDown)
+        if (m_upsideDown) {
+            m_rotateBarcodes = barcodes;
+            m_rotateBitmaps = bitmaps;
             return OPOS_SUCCESS;
+        }
         if (auto busy = busyCheck())
             return *busy;
         QByteArray bytes = endPendingLine();
@@ -501,6 +492,8 @@ Outcome PosPrinterControl::rotatePrint(qint32 station, qint32 rotation) {
         if (outcome.code == OPOS_SUCCESS) {
             m_upsideDown = true;
             m_atLineStart = true;
+            m_rotateBarcodes = barcodes;
+            m_rotateBitmaps = bitmaps;
         }
         return outcome;
     }
@@ -509,19 +502,134 @@ Outcome PosPrinterControl::rotatePrint(qint32 station, qint32 rotation) {
     }
 }
 
+Outcome PosPrinterControl::printBarCode(qint32 station, const BarcodeArguments& arguments) {
+    if (auto refused = deviceCheck())
+        return *refused;
+    if (station != PTR_S_RECEIPT)
+        return OPOS_E_ILLEGAL;
+    const BarcodeCommand command = buildBarcodeCommand(arguments, m_profile);
+    if (command.code != OPOS_SUCCESS) {
+        qCDebug(lcDevice).noquote() << "PrintBarCode refused:" << command.reason;
+        return command.code;
+    }
+    if (auto busy = busyCheck())
+        return *busy;
+    return printSymbol(barcodeOutput(command, arguments.textPosition != PTR_BC_TEXT_NONE), m_rotateBarcodes);
+}
+
+Outcome PosPrinterControl::setBitmap(qint32 number, qint32 station, const BitmapArguments& arguments) {
+    if (auto refused = deviceCheck())
+        return *refused;
+    if (number < 1 || number > kStoredBitmaps || station != PTR_S_RECEIPT)
+        return OPOS_E_ILLEGAL;
+    if (arguments.fileName.isEmpty()) {
+        m_storedBitmaps.remove(number); // an empty name takes the number's bitmap back
+        return OPOS_SUCCESS;
+    }
+    const PreparedBitmap bitmap = prepareBitmap(arguments, m_profile);
+    if (bitmap.code != OPOS_SUCCESS) {
+        qCDebug(lcDevice).noquote() << "SetBitmap refused:" << bitmap.reason;
+        return Outcome(bitmap.code, bitmap.extended);
+    }
+    // Kept on the host: the printer's own image memory wears out and differs between models.
+    m_storedBitmaps.insert(number, bitmap.standardModeBytes());
+    return OPOS_SUCCESS;
+}
+
+Outcome PosPrinterControl::printBitmap(qint32 station, const BitmapArguments& arguments) {
+    if (auto refused = deviceCheck())
+        return *refused;
+    if (station != PTR_S_RECEIPT)
+        return OPOS_E_ILLEGAL;
+    const PreparedBitmap bitmap = prepareBitmap(arguments, m_profile);
+    if (bitmap.code != OPOS_SUCCESS) {
+        qCDebug(lcDevice).noquote() << "PrintBitmap refused:" << bitmap.reason;
+        return Outcome(bitmap.code, bitmap.extended);
+    }
+    if (auto busy = busyCheck())
+        return *busy;
+    return printSymbol(bitmapOutput(bitmap), m_rotateBitmaps);
+}
+
 QByteArray PosPrinterControl::sidewaysBlock() {
-    const int cellWidth = m_profile.fonts.isEmpty() ? 12 : m_profile.fonts.first().cellWidth;
-    // The page runs along the paper as far as the longest line needs, across the full width.
-    const int along = qMax(1, m_sideways.longestLine()) * cellWidth;
+    // The page runs along the paper as far as the longest line or symbol needs, across the full
+    // width.
     QByteArray bytes = endPendingLine();
     bytes += EscPos::pageMode();
-    bytes += EscPos::pageArea(0, 0, m_profile.lineWidthDots, along);
+    bytes += EscPos::pageArea(0, 0, m_profile.lineWidthDots, qMax(1, m_sideways.alongDots()));
     // ESC T 1 runs the text bottom to top (turned left); 3 top to bottom (turned right).
     bytes += EscPos::pageDirection(m_sideways.rotation() == PTR_RP_LEFT90 ? 1 : 3);
-    bytes += m_translator->translate(m_sideways.text());
+    bool lineOpen = false;
+    for (const SidewaysBuffer::Part& part : m_sideways.parts()) {
+        if (part.isText()) {
+            bytes += m_translator->translate(part.text);
+            lineOpen = !part.text.endsWith(QLatin1Char('\n'));
+            continue;
+        }
+        // A symbol starts on a line of its own.
+        if (lineOpen)
+            bytes += m_translator->translate(u"\n");
+        lineOpen = false;
+        bytes += part.symbol;
+    }
     bytes += EscPos::printPage();
     m_atLineStart = true;
     return bytes;
+}
+
+PosPrinterControl::SymbolOutput PosPrinterControl::barcodeOutput(const BarcodeCommand& command,
+                                                                 bool withText) const {
+    SymbolOutput out;
+    out.widthDots = command.widthDots;
+    // The human-readable line is one character cell high, with a little gap to the bars.
+    out.heightDots = command.heightDots + (withText ? m_profile.lineHeightDots() + kTextGapDots : 0);
+    out.standardBytes = command.standardModeBytes();
+    out.pageBytes = command.setup + command.symbol;
+    // Upside down, the symbol gets a page of its own printed in the opposite direction, which
+    // turns it whatever the printer does with ESC { around bar codes. Its place on the line turns
+    // with it: the distance from the left edge is counted from the right.
+    out.upsideDownBytes = EscPos::pageMode() +
+                          EscPos::pageArea(0, 0, m_profile.lineWidthDots, out.heightDots) +
+                          EscPos::pageDirection(2) + EscPos::absolutePosition(command.leftDots) +
+                          out.pageBytes + EscPos::printPage();
+    return out;
+}
+
+PosPrinterControl::SymbolOutput PosPrinterControl::bitmapOutput(const PreparedBitmap& bitmap) const {
+    SymbolOutput out;
+    out.widthDots = bitmap.dots.width();
+    out.heightDots = bitmap.dots.height();
+    out.standardBytes = bitmap.standardModeBytes();
+    // The host has the dots: it turns them itself rather than trusting the printer to.
+    out.upsideDownBytes = halfTurned(bitmap, m_profile).standardModeBytes();
+    out.pageBytes = graphicsBytes(bitmap.dots);
+    return out;
+}
+
+// Prints a bar code or bitmap as the current rotation wants it: into the open sideways block (only
+// when the rotation includes it), turned in a page of its own under upside-down printing when it
+// turns with the text, else upright on a line of its own.
+Outcome PosPrinterControl::printSymbol(const SymbolOutput& symbol, bool turnsWithText) {
+    if (m_sideways.isOpen()) {
+        if (!turnsWithText)
+            return OPOS_E_ILLEGAL;
+        return m_sideways.appendSymbol(symbol.pageBytes, symbol.heightDots, symbol.widthDots)
+                   ? OPOS_SUCCESS
+                   : OPOS_E_ILLEGAL;
+    }
+    QByteArray bytes = endPendingLine();
+    if (m_upsideDown) {
+        // ESC { is left off around the symbol, so the printer cannot turn it a second time.
+        bytes += EscPos::upsideDown(false);
+        bytes += turnsWithText ? symbol.upsideDownBytes : symbol.standardBytes;
+        bytes += EscPos::upsideDown(true);
+    } else {
+        bytes += symbol.standardBytes;
+    }
+    const Outcome outcome = submit(bytes);
+    if (outcome.code == OPOS_SUCCESS)
+        m_atLineStart = true;
+    return outcome;
 }
 
 // Ends an unfinished line through the translator, so its line attributes end with it and the

@@ -4,11 +4,14 @@
 #include "device/control/outputqueue.h"
 #include "device/control/resultfunnel.h"
 #include "device/control/sidewaysbuffer.h"
+#include "device/escpos/barcodecommand.h"
+#include "device/escpos/bitmapraster.h"
 #include "device/escpos/printdatatranslator.h"
 #include "device/link/printerlink.h"
 #include "device/registry/deviceconfig.h"
 #include "opos/posprinter.h"
 
+#include <QMap>
 #include <QTimer>
 
 #include <memory>
@@ -107,6 +110,7 @@ public:
     qint32 RecSidewaysMaxChars() const override { return isOpen() ? m_profile.sidewaysMaxChars : 0; }
     qint32 RecSidewaysMaxLines() const override { return isOpen() ? m_profile.sidewaysMaxLines : 0; }
     QString RecBarCodeRotationList() const override;
+    QString RecBitmapRotationList() const;
     qint32 RecLinesToPaperCut() const override { return isOpen() ? m_profile.linesToPaperCut : 0; }
     qint32 RotateSpecial() const override { return isOpen() ? opos::PTR_RP_NORMAL : 0; }
     qint32 MapMode() const override { return isOpen() ? opos::PTR_MM_DOTS : 0; }
@@ -123,6 +127,21 @@ private:
     Outcome printNormal(qint32 station, const QString& data);
     Outcome rotatePrint(qint32 station, qint32 rotation);
     Outcome cutPaper(qint32 percentage);
+    Outcome printBarCode(qint32 station, const BarcodeArguments& arguments);
+    Outcome setBitmap(qint32 number, qint32 station, const BitmapArguments& arguments);
+    Outcome printBitmap(qint32 station, const BitmapArguments& arguments);
+    // A bar code or bitmap in each form a rotation may need.
+    struct SymbolOutput {
+        QByteArray standardBytes;   // upright, on a line of its own
+        QByteArray upsideDownBytes; // turned half a turn, on a line of its own
+        QByteArray pageBytes;       // for a page-mode block, placed at the block's current position
+        int widthDots = 0;
+        int heightDots = 0;
+    };
+    SymbolOutput barcodeOutput(const BarcodeCommand& command, bool withText) const;
+    static constexpr int kTextGapDots = 4;
+    SymbolOutput bitmapOutput(const PreparedBitmap& bitmap) const;
+    Outcome printSymbol(const SymbolOutput& symbol, bool turnsWithText);
     // closed, not claimed, disabled: the common checks of every device method, in OPOS order
     std::optional<Outcome> deviceCheck() const;
     std::optional<Outcome> busyCheck() const;
@@ -154,6 +173,10 @@ private:
     bool m_async = false;
     bool m_flagWhenIdle = false;
     bool m_upsideDown = false;
+    bool m_rotateBarcodes = false; // the current rotation includes bar codes
+    bool m_rotateBitmaps = false;  // ... and bitmaps
+    static constexpr int kStoredBitmaps = 20;
+    QMap<int, QByteArray> m_storedBitmaps; // SetBitmap's numbers and the bytes that print them
     bool m_atLineStart = true;
     qint32 m_openResult = 0;
     qint32 m_outputId = 0;

@@ -151,15 +151,43 @@ QByteArray rasterImage(const QImage& monochrome) {
     return out;
 }
 
+QByteArray rasterHeader(int bytesPerRow, int rows) {
+    QByteArray out = command({GS, 'v', '0', 0});
+    appendWord(out, bytesPerRow);
+    appendWord(out, rows);
+    return out;
+}
+
 QByteArray barcodeSetup(int heightDots, int moduleWidth, int hriPosition) {
     return command({GS, 'h', byteOf(heightDots, 1, 255), GS, 'w', byteOf(moduleWidth, 1, 6), GS, 'H',
                     byteOf(hriPosition, 0, 3)});
 }
 
 QByteArray barcode(int gsKType, const QByteArray& data) {
-    // Function B carries the length in one byte.
-    const QByteArray payload = data.left(255);
-    return command({GS, 'k', byteOf(gsKType), char(payload.size())}) + payload;
+    // Function B carries the length in one byte. Cut data would be a different symbol, so data
+    // that does not fit gives no command at all.
+    if (data.isEmpty() || data.size() > 255)
+        return QByteArray();
+    return command({GS, 'k', byteOf(gsKType), char(data.size())}) + data;
+}
+
+QByteArray absolutePosition(int dots) {
+    QByteArray out = command({ESC, '$'});
+    appendWord(out, dots);
+    return out;
+}
+QByteArray leftMargin(int dots) {
+    QByteArray out = command({GS, 'L'});
+    appendWord(out, dots);
+    return out;
+}
+
+QByteArray symbolFunction(int cn, int fn, const QByteArray& parameters) {
+    QByteArray out = command({GS, '(', 'k'});
+    appendWord(out, int(parameters.size()) + 2);
+    out += byteOf(cn);
+    out += byteOf(fn);
+    return out + parameters;
 }
 
 } // namespace device::EscPos

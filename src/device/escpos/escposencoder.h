@@ -22,6 +22,7 @@ QByteArray underline(int dots);                        // ESC - n (0, 1, 2)
 QByteArray reverse(bool on);                           // GS B n
 QByteArray characterSize(int widthMul, int heightMul); // GS ! n (1..8 each)
 QByteArray justify(int n);                             // ESC a n (0 left, 1 centre, 2 right)
+QByteArray absolutePosition(int dots);                 // ESC $ nL nH
 QByteArray upsideDown(bool on);                        // ESC { n
 QByteArray pageMode();                                 // ESC L
 QByteArray pageArea(int x, int y, int dx, int dy);     // ESC W
@@ -33,8 +34,14 @@ QByteArray realtimeStatus(int n);                      // DLE EOT n
 QByteArray transmitStatus(int n);                      // GS r n
 QByteArray drawerKick(int pin, int onMs, int offMs);   // ESC p m t1 t2
 QByteArray rasterImage(const QImage& monochrome);      // GS v 0, bit 7 leftmost, 1 = black
+QByteArray rasterHeader(int bytesPerRow, int rows);    // GS v 0 0 xL xH yL yH: the rows follow
 QByteArray barcodeSetup(int heightDots, int moduleWidth, int hriPosition); // GS h, GS w, GS H
-QByteArray barcode(int gsKType, const QByteArray& data);                   // GS k m n d... (function B)
+QByteArray barcode(int gsKType,
+                   const QByteArray& data); // GS k m n d... (function B); empty: 1..255 bytes only
+QByteArray leftMargin(int dots);            // GS L nL nH
+// GS ( k pL pH cn fn parameters: one function of a 2D symbol (cn 48 PDF417, 50 MaxiCode); the
+// parameters must fit the 16-bit length (at most 65533 bytes).
+QByteArray symbolFunction(int cn, int fn, const QByteArray& parameters);
 } // namespace EscPos
 
 } // namespace device

@@ -36,6 +36,10 @@ PrinterProfile thermal203(const QString& id, const QString& description, int lin
     p.sidewaysMaxLines = lineWidthDots / p.lineSpacingDots;
     p.sidewaysMaxChars = sidewaysPageLengthDots / p.fonts.first().cellWidth;
     p.maxBitmapWidthDots = lineWidthDots;
+    p.hasPdf417 = true;
+    // The printers' GS w table for n = 2..6 (0.141 mm dots: 0.706, 1.129, 1.411, 1.834, 2.258 mm),
+    // ratios 2.5 to 2.7. n = 1 is not in that table; 3 dots (3:1) is our choice.
+    p.thickBarDots = {3, 5, 8, 10, 13, 16};
     return p;
 }
 
@@ -58,6 +62,10 @@ QString PrinterProfile::characterSetList() const {
     return joinAscending(characterSets);
 }
 
+int PrinterProfile::thickBarDotsFor(int moduleWidth) const {
+    return moduleWidth >= 1 && moduleWidth <= thickBarDots.size() ? thickBarDots[moduleWidth - 1] : 0;
+}
+
 QString PrinterProfile::lineCharsList() const {
     QList<int> chars;
     for (const PrinterFont& font : fonts)
@@ -66,8 +74,12 @@ QString PrinterProfile::lineCharsList() const {
 }
 
 std::optional<PrinterProfile> PrinterProfile::byId(const QString& id) {
-    if (id == QLatin1String("80mm"))
-        return thermal203(id, QStringLiteral("80 mm thermal receipt printer, 203 dpi"), 576, 48, 64);
+    if (id == QLatin1String("80mm")) {
+        PrinterProfile p =
+            thermal203(id, QStringLiteral("80 mm thermal receipt printer, 203 dpi"), 576, 48, 64);
+        p.hasMaxiCode = true; // model data: a one-inch symbol would fit 58 mm, but that model lacks it
+        return p;
+    }
     if (id == QLatin1String("58mm"))
         return thermal203(id, QStringLiteral("58 mm thermal receipt printer, 203 dpi"), 384, 32, 42);
     return std::nullopt;

@@ -37,6 +37,13 @@ struct PrinterProfile {
     int sidewaysMaxLines = 0;
     int sidewaysMaxChars = 0;
     int maxBitmapWidthDots = 0; // = lineWidthDots
+    bool hasPdf417 = false;
+    bool hasMaxiCode = false;
+    // Thick element in dots for each GS w n (index n - 1) of the two-width bar codes (Code 39,
+    // Codabar, ITF); the thin element is n dots.
+    QList<int> thickBarDots;
+    // 0 for a module width the table lacks.
+    int thickBarDotsFor(int moduleWidth) const;
 
     int lineHeightDots() const;       // RecLineHeight: font A's cell height
     QString characterSetList() const; // ascending, comma-separated: "437,850,...,1252"
