@@ -9,26 +9,37 @@
 
 namespace {
 
-void moveToCentre(QWidget* window) {
+using Placement = QPoint (*)(const QRect& available, const QSize& outer);
+
+void moveBy(QWidget* window, Placement placement) {
     const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
     if (screen)
-        window->move(centredTopLeft(screen->availableGeometry(), window->frameGeometry().size()));
+        window->move(placement(screen->availableGeometry(), window->frameGeometry().size()));
 }
 
-// Centres its window again when the window is first shown (the frame is known by then), then goes.
-class CentreOnFirstShow : public QObject {
+// Places its window again when the window is first shown (the frame is known by then), then goes.
+class PlaceOnFirstShow : public QObject {
 public:
-    using QObject::QObject;
+    PlaceOnFirstShow(QWidget* window, Placement placement) : QObject(window), m_placement(placement) {}
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Show) {
-            moveToCentre(static_cast<QWidget*>(watched));
+            moveBy(static_cast<QWidget*>(watched), m_placement);
             deleteLater();
             watched->removeEventFilter(this);
         }
         return false;
     }
+
+private:
+    Placement m_placement;
 };
+
+void placeNowAndOnShow(QWidget* window, Placement placement) {
+    moveBy(window, placement);
+    if (!window->isVisible())
+        window->installEventFilter(new PlaceOnFirstShow(window, placement));
+}
 
 } // namespace
 
@@ -39,9 +50,7 @@ QPoint centredTopLeft(const QRect& available, const QSize& outer) {
 }
 
 void centreOnScreen(QWidget* window) {
-    moveToCentre(window);
-    if (!window->isVisible())
-        window->installEventFilter(new CentreOnFirstShow(window));
+    placeNowAndOnShow(window, centredTopLeft);
 }
 
 QPoint besideTopLeft(const QRect& available, const QRect& anchor, const QSize& outer, Side preferred) {
@@ -69,38 +78,11 @@ void placeBeside(QWidget* window, const QWidget* anchor, Side preferred) {
                                preferred));
 }
 
-namespace {
-
-void moveToFifth(QWidget* window) {
-    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
-    if (screen)
-        window->move(fifthTopLeft(screen->availableGeometry(), window->frameGeometry().size()));
-}
-
-// Places its window again when the window is first shown (the frame is known by then), then goes.
-class FifthOnFirstShow : public QObject {
-public:
-    using QObject::QObject;
-
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Show) {
-            moveToFifth(static_cast<QWidget*>(watched));
-            deleteLater();
-            watched->removeEventFilter(this);
-        }
-        return false;
-    }
-};
-
-} // namespace
-
 QPoint fifthTopLeft(const QRect& available, const QSize& outer) {
     return {available.x() + (available.width() - outer.width()) / 5,
             available.y() + (available.height() - outer.height()) / 5};
 }
 
 void placeAtFifth(QWidget* window) {
-    moveToFifth(window);
-    if (!window->isVisible())
-        window->installEventFilter(new FifthOnFirstShow(window));
+    placeNowAndOnShow(window, fifthTopLeft);
 }

@@ -91,37 +91,31 @@ frmBMBC::~frmBMBC() {
 void frmBMBC::connectHandlers() {
     // `toggled` fires for every way an option gets selected: mouse, keyboard, program and
     // assistive tools. Deselection runs nothing.
-    const std::pair<QRadioButton*, qint32 frmBMBC::*> valueTargets[] = {
-        {ui->optBCWSmall, &frmBMBC::MyBCWidth},     {ui->optBCWMedium, &frmBMBC::MyBCWidth},
-        {ui->optBCWLarge, &frmBMBC::MyBCWidth},     {ui->optBCLeft, &frmBMBC::MyBCAlignment},
-        {ui->optBCCenter, &frmBMBC::MyBCAlignment}, {ui->optBCRight, &frmBMBC::MyBCAlignment},
-        {ui->optHRCNone, &frmBMBC::MyBCTextPos},    {ui->optHRCAbove, &frmBMBC::MyBCTextPos},
-        {ui->optHRCBelow, &frmBMBC::MyBCTextPos},   {ui->optBMAsIs, &frmBMBC::MyBMWidth},
-        {ui->optBMLeft, &frmBMBC::MyBMAlignment},   {ui->optBMCenter, &frmBMBC::MyBMAlignment},
-        {ui->optBMRight, &frmBMBC::MyBMAlignment},
+    struct OptionValue {
+        QRadioButton* option;
+        qint32 frmBMBC::*target;
+        qint32 value;
     };
-    const qint32 values[] = {2,
-                             3,
-                             4,
-                             opos::PTR_BC_LEFT,
-                             opos::PTR_BC_CENTER,
-                             opos::PTR_BC_RIGHT,
-                             opos::PTR_BC_TEXT_NONE,
-                             opos::PTR_BC_TEXT_ABOVE,
-                             opos::PTR_BC_TEXT_BELOW,
-                             opos::PTR_BM_ASIS,
-                             opos::PTR_BM_LEFT,
-                             opos::PTR_BM_CENTER,
-                             opos::PTR_BM_RIGHT};
-    static_assert(std::size(valueTargets) == std::size(values));
-    for (std::size_t i = 0; i < std::size(values); ++i) {
-        const auto [option, target] = valueTargets[i];
-        const qint32 value = values[i];
-        connect(option, &QRadioButton::toggled, this, [this, target, value](bool selected) {
+    const OptionValue optionValues[] = {
+        {ui->optBCWSmall, &frmBMBC::MyBCWidth, 2},
+        {ui->optBCWMedium, &frmBMBC::MyBCWidth, 3},
+        {ui->optBCWLarge, &frmBMBC::MyBCWidth, 4},
+        {ui->optBCLeft, &frmBMBC::MyBCAlignment, opos::PTR_BC_LEFT},
+        {ui->optBCCenter, &frmBMBC::MyBCAlignment, opos::PTR_BC_CENTER},
+        {ui->optBCRight, &frmBMBC::MyBCAlignment, opos::PTR_BC_RIGHT},
+        {ui->optHRCNone, &frmBMBC::MyBCTextPos, opos::PTR_BC_TEXT_NONE},
+        {ui->optHRCAbove, &frmBMBC::MyBCTextPos, opos::PTR_BC_TEXT_ABOVE},
+        {ui->optHRCBelow, &frmBMBC::MyBCTextPos, opos::PTR_BC_TEXT_BELOW},
+        {ui->optBMAsIs, &frmBMBC::MyBMWidth, opos::PTR_BM_ASIS},
+        {ui->optBMLeft, &frmBMBC::MyBMAlignment, opos::PTR_BM_LEFT},
+        {ui->optBMCenter, &frmBMBC::MyBMAlignment, opos::PTR_BM_CENTER},
+        {ui->optBMRight, &frmBMBC::MyBMAlignment, opos::PTR_BM_RIGHT},
+    };
+    for (const auto& [option, target, value] : optionValues)
+        connect(option, &QRadioButton::toggled, this, [this, target = target, value = value](bool selected) {
             if (selected)
                 this->*target = value;
         });
-    }
     const std::pair<QRadioButton*, QLineEdit*> focusTargets[] = {{ui->optBCWManual, ui->txtBCWManual},
                                                                  {ui->optBCAlignIll, ui->txtBCAlignIll},
                                                                  {ui->optHRCIllegal, ui->txtHRCIllegal},

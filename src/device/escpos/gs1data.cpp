@@ -1,23 +1,13 @@
 #include "device/escpos/gs1data.h"
 
 #include "device/escpos/code128data.h"
+#include "device/escpos/digits.h"
 
 namespace device {
 
 namespace {
 
 constexpr char kGroupSeparator = 0x1D;
-
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-bool allDigits(const QByteArray& text) {
-    for (char c : text)
-        if (!isDigit(c))
-            return false;
-    return !text.isEmpty();
-}
 
 // The 82 characters GS1 allows in element strings.
 bool isGs1Character(char c) {

@@ -1,6 +1,7 @@
 #include "device/escpos/linearsymbol.h"
 
 #include "device/escpos/code128data.h"
+#include "device/escpos/digits.h"
 #include "device/escpos/gs1data.h"
 #include "device/profile/printerprofile.h"
 #include "opos/oposconstants.h"
@@ -12,17 +13,6 @@ namespace device {
 namespace {
 
 constexpr int kMaxPayload = 255; // GS k function B carries the length in one byte
-
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-bool allDigits(const QByteArray& text) {
-    for (char c : text)
-        if (!isDigit(c))
-            return false;
-    return true;
-}
 
 // 1D codes carry ASCII only; anything above 0x7F would be a different symbol on paper.
 std::optional<QByteArray> asciiOf(const QString& data) {
