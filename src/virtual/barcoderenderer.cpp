@@ -1,4 +1,5 @@
 #include "barcoderenderer.h"
+#include "qrmodel1.h"
 
 #include <QPainter>
 #include <memory>
@@ -540,12 +541,12 @@ LinearBarcode BarcodeRenderer::linear(int m, const QByteArray& data, int moduleW
 }
 
 QImage BarcodeRenderer::qr(const QByteArray& data, const QrSettings& settings, QString* error) {
-    if (settings.model == 49) {
-        // libzint has no model 1, and a model 2 symbol in its place would be a different code.
-        *error = QStringLiteral("QR model 1 is not available");
-        return QImage();
-    }
     const int level = qBound(1, settings.errorLevel - 47, 4);
+    if (settings.model == 49) {
+        // libzint has no model 1 and a model 2 symbol would be a different code: our own encoder.
+        const QrModel1::Symbol symbol = QrModel1::encode(data, QrModel1::Level(level - 1), error);
+        return QrModel1::draw(symbol, qBound(1, settings.moduleSize, 16));
+    }
     const int symbology = settings.model == 51 ? BARCODE_MICROQR : BARCODE_QRCODE;
     Symbol symbol = encode(symbology, data, error, level);
     if (!symbol)

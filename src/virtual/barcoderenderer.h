@@ -13,7 +13,7 @@ struct LinearBarcode {
 };
 
 struct QrSettings {
-    int model = 50;      // 49 model 1 (not drawn), 50 model 2, 51 micro
+    int model = 50;      // 49 model 1 (versions 1 to 12), 50 model 2, 51 micro
     int moduleSize = 3;  // dots
     int errorLevel = 48; // 48 L .. 51 H
 };

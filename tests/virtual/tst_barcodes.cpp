@@ -212,7 +212,7 @@ void TestBarcodes::badDataPrintsNothing_data() {
     QTest::newRow("74 without an AI") << functionB(74, "0109501101530003");
     QTest::newRow("74 unclosed parenthesis") << functionB(74, "(0109501101530003");
     QTest::newRow("78 short fixed-length value") << functionB(78, "{10109501101");
-    QTest::newRow("QR model 1: no encoder, no substitute") << qr(49, "posling");
+    QTest::newRow("QR model 1 without data") << qr(49, "");
 }
 
 void TestBarcodes::badDataPrintsNothing() {
