@@ -64,6 +64,8 @@ QString describe(const CommandEntry& entry, const QByteArray& frame) {
                                : QString();
         } else if (function == 'L') {
             what = QStringLiteral("graphics");
+        } else if (function == 'H') {
+            what = QStringLiteral("process ID");
         }
         return QStringLiteral("%1 %2  %3").arg(mnemonic, QChar::fromLatin1(function), what);
     }
@@ -73,9 +75,121 @@ QString describe(const CommandEntry& entry, const QByteArray& frame) {
 } // namespace
 
 EscPosSession::EscPosSession(VirtualPrinter* printer, Output output, QObject* parent)
-    : QObject(parent), m_printer(printer), m_output(std::move(output)), m_interpreter(this),
+    : QObject(parent), m_printer(printer), m_output(std::move(output)), m_interpreter(this), m_watch(this),
+      m_arrival(&m_watch), m_capacity(qMax(1, printer->profile().receiveBufferBytes)),
       m_modes(PrintModes::defaults(printer->profile())) {
     m_page.setArea(QRect(0, 0, printer->profile().widthDots, kDefaultPageHeight));
+}
+
+// ---- receive buffer -----------------------------------------------------------------------------
+
+qsizetype EscPosSession::receive(QByteArrayView bytes) {
+    const qsizetype taken = qMin(bytes.size(), freeSpace());
+    if (taken < bytes.size() || taken == freeSpace())
+        m_refusedBytes = true; // full: the link may hold more
+    if (taken <= 0)
+        return 0;
+    // The watch frames the stream as the interpreter will, so a DLE inside image data is data. Byte
+    // by byte: a clear empties what came before it, never what follows it in the same chunk.
+    for (char byte : bytes.first(taken)) {
+        m_buffer.append(byte);
+        m_arrival.feed(static_cast<quint8>(byte));
+    }
+    return taken;
+}
+
+void EscPosSession::receiveRealtime(QByteArrayView bytes) {
+    ArrivalWatch watch(this);
+    EscPosInterpreter framer(&watch);
+    framer.feed(bytes);
+}
+
+bool EscPosSession::isRealtimeOnly(QByteArrayView bytes) {
+    struct Check : CommandSink {
+        bool realtime = true;
+        void printable(quint8) override { realtime = false; }
+        void command(const CommandEntry& entry, const QByteArray&) override {
+            realtime = realtime && (entry.id == Cmd::RealtimeStatus || entry.id == Cmd::RealtimeRequest ||
+                                    entry.id == Cmd::RealtimeCommand);
+        }
+        void skipped(const QByteArray&, const char*) override { realtime = false; }
+    } check;
+    EscPosInterpreter framer(&check);
+    framer.feed(bytes);
+    return !bytes.isEmpty() && check.realtime && !framer.inCommand();
+}
+
+void EscPosSession::ArrivalWatch::command(const CommandEntry& entry, const QByteArray& frame) {
+    if (entry.id == Cmd::RealtimeStatus || entry.id == Cmd::RealtimeRequest ||
+        entry.id == Cmd::RealtimeCommand)
+        m_session->runRealtime(entry, frame);
+}
+
+int EscPosSession::processStep() {
+    m_motionDots = 0;
+    while (m_readPos < m_buffer.size() && m_motionDots == 0 && m_printer->canPrint())
+        m_interpreter.feed(static_cast<quint8>(m_buffer.at(m_readPos++)));
+    compactBuffer();
+    if (m_closing && buffered() == 0)
+        m_interpreter.finish();
+    if (m_refusedBytes && freeSpace() > 0) {
+        m_refusedBytes = false;
+        Q_EMIT spaceFreed();
+    }
+    return m_motionDots;
+}
+
+void EscPosSession::compactBuffer() {
+    if (m_readPos == m_buffer.size()) {
+        m_buffer.clear();
+        m_readPos = 0;
+    } else if (m_readPos > 4096 && m_readPos * 2 > m_buffer.size()) {
+        m_buffer.remove(0, m_readPos);
+        m_readPos = 0;
+    }
+}
+
+void EscPosSession::clearBuffers() {
+    m_buffer.clear();
+    m_readPos = 0;
+    m_interpreter.reset();
+    m_line.clear();
+    m_x = 0;
+    m_page.clear();
+    m_pageMode = false;
+    m_pagePos = QPoint();
+    if (m_refusedBytes) {
+        m_refusedBytes = false;
+        // Later: a clear arrives inside receive(), while the link is still handing over bytes.
+        QMetaObject::invokeMethod(this, &EscPosSession::spaceFreed, Qt::QueuedConnection);
+    }
+}
+
+// Acted on as they arrive; the copy in the buffer is passed over when the printer reaches it.
+void EscPosSession::runRealtime(const CommandEntry& entry, const QByteArray& frame) {
+    m_printer->wireLog()->addCommand(WireLog::Direction::Received, frame, describe(entry, frame));
+    const int n = u8(frame, 2);
+    switch (entry.id) {
+    case Cmd::RealtimeStatus:
+        reply(StatusBytes::realtime(m_printer->sensors(), n));
+        break;
+    case Cmd::RealtimeRequest:
+        // 1: recover and go on; 2: recover and clear. The stop causes here clear by themselves, so
+        // there is no error latch to release.
+        if (n == 2)
+            m_printer->clearBuffers(this);
+        break;
+    case Cmd::RealtimeCommand:
+        if (n == 1 && u8(frame, 3) <= 1 && u8(frame, 4) >= 1 && u8(frame, 4) <= 8) {
+            m_printer->drawer()->pulse(u8(frame, 3) == 1 ? 5 : 2);
+        } else if (n == 8 && frame.mid(3) == QByteArray::fromHex("01031401060208")) {
+            m_printer->clearBuffers(this);
+            reply(QByteArray::fromHex("372500"));
+        }
+        break;
+    default:
+        break;
+    }
 }
 
 QString EscPosSession::pendingText() const {
@@ -144,10 +258,12 @@ void EscPosSession::printLine(int feed) {
     const int spacing = m_modes.lineSpacing;
     if (m_line.isEmpty()) {
         const int advance = feed < 0 ? spacing : feed;
-        if (m_pageMode)
+        if (m_pageMode) {
             m_pagePos.ry() += advance;
-        else
+        } else {
             m_printer->paper()->feed(advance);
+            noteMotion(advance);
+        }
         m_x = 0;
         return;
     }
@@ -190,6 +306,8 @@ void EscPosSession::printLine(int feed) {
         if (!text.isEmpty())
             paper->addLine(PrintedLine{text, top, height, offset, contentWidth, m_line.front().style});
         paper->feed(advance);
+        m_printer->notePrinting(top, height, text);
+        noteMotion(advance);
     }
     m_line.clear();
     m_x = 0;
@@ -234,6 +352,7 @@ void EscPosSession::printBlock(const QImage& ink) {
     paper->draw(ink.copy(0, 0, qMin(ink.width(), m_printer->profile().widthDots - x), ink.height()), x,
                 paper->position());
     paper->feed(ink.height());
+    noteMotion(ink.height());
 }
 
 // ---- commands -----------------------------------------------------------------------------------
@@ -244,6 +363,9 @@ void EscPosSession::skipped(const QByteArray& bytes, const char* why) {
 }
 
 void EscPosSession::command(const CommandEntry& entry, const QByteArray& frame) {
+    if (entry.id == Cmd::RealtimeStatus || entry.id == Cmd::RealtimeRequest ||
+        entry.id == Cmd::RealtimeCommand)
+        return; // acted on when it arrived
     m_printer->wireLog()->addCommand(WireLog::Direction::Received, frame, describe(entry, frame));
     const int p = entry.prefixLength;
     const int n = u8(frame, p);
@@ -411,7 +533,9 @@ void EscPosSession::command(const CommandEntry& entry, const QByteArray& frame) 
             m_pagePos.setY(qMax(0, m_pagePos.y() + qint16(u16(frame, p))));
         break;
     case Cmd::GraphicsFunction:
-        if (u8(frame, 2) == 'k')
+        if (u8(frame, 2) == 'H')
+            runProcessId(frame);
+        else if (u8(frame, 2) == 'k')
             run2D(frame);
         else if (u8(frame, 2) == 'L')
             runGraphics(frame, 5);
@@ -465,18 +589,6 @@ void EscPosSession::command(const CommandEntry& entry, const QByteArray& frame) 
     case Cmd::RasterImage:
         runRaster(frame);
         break;
-    case Cmd::RealtimeStatus:
-        reply(StatusBytes::realtime(m_printer->sensors(), n));
-        break;
-    case Cmd::RealtimeCommand:
-        if (n == 1 && u8(frame, 3) <= 1 && u8(frame, 4) >= 1 && u8(frame, 4) <= 8)
-            m_printer->drawer()->pulse(u8(frame, 3) == 1 ? 5 : 2);
-        else if (n == 8) {
-            m_line.clear();
-            m_x = 0;
-            m_page.clear();
-        }
-        break;
     default:
         break; // understood and consumed; nothing to show on the paper
     }
@@ -517,6 +629,7 @@ void EscPosSession::printPage(bool keep) {
         paper->reserve(area.bottom() + 1);
         paper->draw(m_page.image(), area.x(), paper->position() + area.y());
         paper->feed(area.y() + area.height());
+        noteMotion(area.y() + area.height());
     }
     if (!keep)
         m_page.clear();
@@ -533,6 +646,8 @@ void EscPosSession::cut(const QByteArray& frame) {
     if (frame.size() > 3)
         m_printer->paper()->feed(u8(frame, 3)); // function B and later: feed n units first
     m_printer->paper()->cut(partial ? CutKind::Partial : CutKind::Full);
+    m_printer->notePrinting(0, 0, QString()); // the line before the cut left with its receipt
+    noteMotion(u8(frame, 3));
 }
 
 void EscPosSession::runPrinterId(int n) {
@@ -570,6 +685,17 @@ void EscPosSession::runPrinterId(int n) {
     default:
         break;
     }
+}
+
+// GS ( H fn 48: reached in order, so the reply says everything before it has printed.
+void EscPosSession::runProcessId(const QByteArray& frame) {
+    if (frame.size() != 11 || u8(frame, 5) != 48 || u8(frame, 6) != 48)
+        return;
+    const QByteArray id = frame.mid(7, 4);
+    for (char c : id)
+        if (quint8(c) < 0x20 || quint8(c) > 0x7E)
+            return;
+    reply(QByteArray::fromHex("3722") + id + QByteArray(1, '\0'));
 }
 
 // ---- images and symbols -------------------------------------------------------------------------

@@ -37,6 +37,21 @@ void PaperRoll::draw(const QImage& ink, int x, int y) {
     Q_EMIT changed();
 }
 
+bool PaperRoll::eraseLine(int top, int height, const QString& text) {
+    for (qsizetype i = m_lines.size() - 1; i >= 0; --i) {
+        if (m_lines.at(i).top != top || m_lines.at(i).text != text)
+            continue;
+        m_lines.removeAt(i);
+        if (!m_canvas.isNull()) {
+            QPainter painter(&m_canvas);
+            painter.fillRect(0, top, m_width, height, Qt::white);
+        }
+        Q_EMIT changed();
+        return true;
+    }
+    return false;
+}
+
 void PaperRoll::feed(int dots) {
     if (dots <= 0)
         return;

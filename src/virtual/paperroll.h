@@ -48,6 +48,9 @@ public:
     void reserve(int height);
     void feed(int dots);
     void addLine(const PrintedLine& line) { m_lines.append(line); }
+    // Takes the text line printed at `top` off the current receipt (the paper ran out under it);
+    // false when the current receipt holds no such line.
+    bool eraseLine(int top, int height, const QString& text);
 
     Receipt cut(CutKind kind);
     QImage currentImage() const;

@@ -7,6 +7,10 @@
 
 namespace virt {
 
+namespace {
+constexpr qint64 kSocketReadBuffer = 4096;
+} // namespace
+
 TcpPrinterServer::TcpPrinterServer(VirtualPrinter* printer, QObject* parent)
     : QObject(parent), m_printer(printer) {
     connect(&m_server, &QTcpServer::newConnection, this, &TcpPrinterServer::accept);
@@ -29,8 +33,15 @@ void TcpPrinterServer::accept() {
         });
         ++m_connections;
         Q_EMIT connectionsChanged(m_connections);
-        connect(socket, &QTcpSocket::readyRead, this,
-                [this, socket, session] { m_printer->receive(session, socket->readAll()); });
+        // Read only what the receive buffer takes; the rest stays in the socket, whose window
+        // closes when the small read buffer is full.
+        socket->setReadBufferSize(kSocketReadBuffer);
+        auto take = [this, socket, link = QPointer<EscPosSession>(session)] {
+            while (link && link->freeSpace() > 0 && socket->bytesAvailable() > 0)
+                m_printer->receive(link, socket->read(link->freeSpace()));
+        };
+        connect(socket, &QTcpSocket::readyRead, this, take);
+        connect(session, &EscPosSession::spaceFreed, socket, take);
         connect(socket, &QTcpSocket::disconnected, this, [this, socket, session] {
             m_printer->detach(session);
             --m_connections;

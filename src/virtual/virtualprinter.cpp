@@ -12,6 +12,8 @@ VirtualPrinter::VirtualPrinter(const QString& name, const VirtualProfile& profil
         applySensors(before);
     });
     connect(&m_paper, &PaperRoll::receiptClosed, this, &VirtualPrinter::receiptClosed);
+    m_stepTimer.setSingleShot(true);
+    connect(&m_stepTimer, &QTimer::timeout, this, &VirtualPrinter::headFinished);
 }
 
 VirtualPrinter::~VirtualPrinter() {
@@ -45,6 +47,9 @@ void VirtualPrinter::applySensors(const SensorState& before) {
     const quint8 items = StatusBytes::changedItems(before, now);
     if (!items)
         return;
+    if (before.paper != PaperLevel::Out && now.paper == PaperLevel::Out)
+        loseLineInHead();
+    schedule();
     if (m_online) {
         for (const QPointer<EscPosSession>& session : m_sessions)
             if (session)
@@ -67,6 +72,7 @@ void VirtualPrinter::setOnline(bool online) {
             if (session)
                 session->sensorsChanged(items);
     }
+    schedule();
     Q_EMIT sensorsChanged();
 }
 
@@ -96,22 +102,117 @@ EscPosSession* VirtualPrinter::attach(std::function<void(const QByteArray&)> out
 void VirtualPrinter::detach(EscPosSession* session) {
     if (!session)
         return;
-    session->finish();
     session->disconnectOutput();
-    m_sessions.removeAll(session);
-    session->deleteLater();
+    dropClosedSessions(); // one with data left goes once that has printed
 }
 
-void VirtualPrinter::receive(EscPosSession* session, const QByteArray& bytes) {
+void VirtualPrinter::dropClosedSessions() {
+    for (qsizetype i = m_sessions.size() - 1; i >= 0; --i) {
+        EscPosSession* session = m_sessions.at(i);
+        if (session && !(session->isClosing() && session->buffered() == 0))
+            continue;
+        m_sessions.removeAt(i);
+        if (session) {
+            session->finish();
+            session->deleteLater();
+        }
+    }
+}
+
+qsizetype VirtualPrinter::receive(EscPosSession* session, const QByteArray& bytes) {
+    if (bytes.isEmpty() || !session)
+        return 0;
+    const qsizetype taken = session->receive(bytes);
+    if (taken > 0) {
+        if (m_capture)
+            m_capture->appendWire(bytes.left(taken));
+        Q_EMIT bufferChanged();
+        schedule();
+    }
+    return taken;
+}
+
+void VirtualPrinter::receiveRealtime(EscPosSession* session, const QByteArray& bytes) {
     if (bytes.isEmpty() || !session)
         return;
     if (m_capture)
         m_capture->appendWire(bytes);
-    if (!m_online) {
-        m_wireLog.addCommand(WireLog::Direction::Received, bytes, QStringLiteral("dropped: printer offline"));
-        return;
+    session->receiveRealtime(bytes);
+}
+
+void VirtualPrinter::clearBuffers(EscPosSession* session) {
+    session->clearBuffers();
+    m_wireLog.addCommand(WireLog::Direction::Received, QByteArray(),
+                         QStringLiteral("receive and print buffers cleared"));
+    Q_EMIT bufferChanged();
+}
+
+void VirtualPrinter::setDotLinesPerSecond(int rate) {
+    m_dotLinesPerSecond = qMax(0, rate);
+}
+
+qsizetype VirtualPrinter::bufferedBytes() const {
+    qsizetype total = 0;
+    for (const QPointer<EscPosSession>& session : m_sessions)
+        if (session)
+            total += session->buffered();
+    return total;
+}
+
+bool VirtualPrinter::isPrinting() const {
+    return m_stepTimer.isActive() || (canPrint() && bufferedBytes() > 0);
+}
+
+void VirtualPrinter::schedule() {
+    if (!m_stepTimer.isActive() && canPrint() && bufferedBytes() > 0)
+        m_stepTimer.start(0);
+}
+
+void VirtualPrinter::headFinished() {
+    m_head = LineInHead();
+    step();
+}
+
+// One paper motion of one link, then the event loop runs (operator actions land between lines);
+// the next step waits as long as the motion takes at the chosen speed.
+void VirtualPrinter::step() {
+    // A closed link's data arrived before anything a newer link sent: it prints first.
+    qsizetype closed = -1;
+    for (qsizetype i = 0; i < m_sessions.size() && closed < 0; ++i)
+        if (m_sessions.at(i) && m_sessions.at(i)->isClosing() && m_sessions.at(i)->buffered() > 0)
+            closed = i;
+    for (qsizetype tried = 0; tried < m_sessions.size() && canPrint(); ++tried) {
+        const qsizetype index = closed >= 0 ? closed : (m_nextSession + tried) % m_sessions.size();
+        EscPosSession* session = m_sessions.at(index);
+        if (!session || session->buffered() == 0)
+            continue;
+        m_nextSession = int((index + 1) % m_sessions.size());
+        const int dots = session->processStep();
+        closed = -1;
+        Q_EMIT bufferChanged();
+        if (dots > 0) {
+            dropClosedSessions();
+            m_stepTimer.start(m_dotLinesPerSecond > 0 ? dots * 1000 / m_dotLinesPerSecond : 0);
+            return;
+        }
     }
-    session->receive(bytes);
+    dropClosedSessions();
+    schedule();
+}
+
+void VirtualPrinter::notePrinting(int top, int height, const QString& text) {
+    m_head = LineInHead{!text.isEmpty(), top, height, text};
+}
+
+// The paper ran out under the head: the line it was printing never reaches the customer.
+void VirtualPrinter::loseLineInHead() {
+    if (!m_head.active || !m_stepTimer.isActive())
+        return;
+    if (m_paper.eraseLine(m_head.top, m_head.height, m_head.text))
+        m_wireLog.addCommand(
+            WireLog::Direction::Received, QByteArray(),
+            QStringLiteral("paper ran out while printing \"%1\": that line is lost").arg(m_head.text));
+    m_head = LineInHead();
 }
 
 void VirtualPrinter::noteSent(const QByteArray& bytes) {

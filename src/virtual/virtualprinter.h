@@ -11,6 +11,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <memory>
 
 namespace virt {
@@ -19,7 +20,9 @@ class EscPosSession;
 
 // The virtual mechanism: paper roll, cover and paper sensors, the online switch, the drawer on the
 // kick connector, the wire log and the capture folder. Every link talks to it through its own
-// EscPosSession; status changes reach each link that enabled automatic status back.
+// EscPosSession with its own receive buffer; status changes reach each link that enabled automatic
+// status back. Buffered data is printed in small steps from the event loop, one paper motion per
+// step, so the operator can stop the printer between two lines of one job.
 class VirtualPrinter : public QObject {
     Q_OBJECT
 public:
@@ -44,14 +47,33 @@ public:
     void setOnline(bool online);
     void setCoverOpen(bool open);
     void setPaper(PaperLevel level);
-    // Printing stops with the cover open or no paper; data sent meanwhile stays off the paper.
-    bool canPrint() const { return !sensors().stopped(); }
+    // Printing stops with the cover open, no paper or off line; data received meanwhile waits in
+    // the receive buffer.
+    bool canPrint() const { return m_online && !sensors().stopped(); }
+
+    // Print speed in dot lines per second; 0 prints as fast as the event loop runs.
+    static constexpr int kRealisticDotLinesPerSecond = 2000; // 250 mm/s at 8 dots/mm
+    void setDotLinesPerSecond(int rate);
+    int dotLinesPerSecond() const { return m_dotLinesPerSecond; }
+    // True while buffered data waits and the printer could print it.
+    bool isPrinting() const;
+    qsizetype bufferedBytes() const;
 
     // A new link; the printer owns the session. output gets every reply, from the event loop.
     EscPosSession* attach(std::function<void(const QByteArray&)> output);
+    // The link closed: what it sent still prints, then its session goes.
     void detach(EscPosSession* session);
-    // Bytes arriving on a link. While offline the printer takes nothing.
-    void receive(EscPosSession* session, const QByteArray& bytes);
+    // Bytes arriving on a link; returns how many the receive buffer took (the rest must wait for
+    // EscPosSession::spaceFreed).
+    qsizetype receive(EscPosSession* session, const QByteArray& bytes);
+    // Real-time commands that bypass a full buffer.
+    void receiveRealtime(EscPosSession* session, const QByteArray& bytes);
+
+    // For the sessions: the buffers of `session` are cleared (DLE DC4 fn 8, DLE ENQ 2).
+    void clearBuffers(EscPosSession* session);
+    // For the sessions: a text line is going onto the paper; paper running out before the head has
+    // finished it loses that line.
+    void notePrinting(int top, int height, const QString& text);
 
     // For the sessions: a reply leaving the printer (logged and captured).
     void noteSent(const QByteArray& bytes);
@@ -62,9 +84,15 @@ Q_SIGNALS:
     void sensorsChanged();
     void problemFound(const QString& message);
     void linkAttached();
+    void bufferChanged();
 
 private:
     void applySensors(const SensorState& before);
+    void schedule();
+    void step();
+    void headFinished();
+    void loseLineInHead();
+    void dropClosedSessions();
     void receiptClosed(const Receipt& receipt);
 
     QString m_name;
@@ -82,6 +110,15 @@ private:
     SensorState m_lastSensors;
     QList<QPointer<EscPosSession>> m_sessions;
     bool m_finished = false;
+    QTimer m_stepTimer;
+    int m_dotLinesPerSecond = 0;
+    int m_nextSession = 0;
+    struct LineInHead {
+        bool active = false;
+        int top = 0;
+        int height = 0;
+        QString text;
+    } m_head;
 };
 
 } // namespace virt

@@ -19,6 +19,8 @@ struct VirtualProfile {
     CellSize fontA{12, 24};
     CellSize fontB{9, 17};
     int lineSpacing = 30; // ESC 2
+    // Receive buffer of each link: 16 KB, a typical size for receipt printers (4 KB to 64 KB).
+    int receiveBufferBytes = 16 * 1024;
     int defaultCodePage = 437;
     QMap<int, int> codePageForEscT; // ESC t n -> code page
 

@@ -21,6 +21,7 @@ void VirtualTransport::open() {
             if (self)
                 Q_EMIT self->dataReceived(bytes);
         });
+        connect(m_session, &EscPosSession::spaceFreed, this, &VirtualTransport::flush);
         VirtualPrinterHub::instance()->noteOpened(m_printer);
     }
     QMetaObject::invokeMethod(
@@ -31,6 +32,7 @@ void VirtualTransport::close() {
     if (m_printer && m_session)
         m_printer->detach(m_session);
     m_session = nullptr;
+    m_pending.clear();
 }
 
 void VirtualTransport::write(const QByteArray& bytes) {
@@ -40,7 +42,21 @@ void VirtualTransport::write(const QByteArray& bytes) {
             Qt::QueuedConnection);
         return;
     }
-    m_printer->receive(m_session, bytes);
+    // A host may send real-time requests past a busy printer; they never wait behind data.
+    if ((!m_pending.isEmpty() || m_session->freeSpace() < bytes.size()) &&
+        EscPosSession::isRealtimeOnly(bytes)) {
+        m_printer->receiveRealtime(m_session, bytes);
+        return;
+    }
+    m_pending += bytes;
+    flush();
+}
+
+void VirtualTransport::flush() {
+    if (!m_session || !m_printer || m_pending.isEmpty())
+        return;
+    const qsizetype taken = m_printer->receive(m_session, m_pending);
+    m_pending.remove(0, taken);
 }
 
 } // namespace virt

@@ -10,7 +10,8 @@
 namespace virt {
 
 // A link to an in-process virtual printer ("virtual:NAME"). Replies arrive from the event loop,
-// never inside write().
+// never inside write(). Bytes the printer's receive buffer cannot take yet wait here, as in a
+// socket's send buffer, and go on when the printer has room; closing the link drops them.
 class VirtualTransport : public device::Transport {
     Q_OBJECT
 public:
@@ -24,12 +25,17 @@ public:
     QString describe() const override { return QStringLiteral("virtual:%1").arg(m_name); }
 
     VirtualPrinter* printer() const { return m_printer; }
+    // Bytes written that the printer has not taken yet.
+    qsizetype pendingBytes() const { return m_pending.size(); }
 
 private:
+    void flush();
+
     QString m_name;
     QMap<QString, QString> m_options;
     QPointer<VirtualPrinter> m_printer;
     QPointer<EscPosSession> m_session;
+    QByteArray m_pending;
 };
 
 } // namespace virt

@@ -70,8 +70,12 @@ void TestPrintDataTranslator::translate_data() {
         "1b45001b2d001d42001d21001b6100"
         "620a");
     row("no reset on an empty line", esc("\n\n"), "0a0a");
-    row("CR LF lines unchanged", esc("Line 1\r\nLine 2\r\n"), "4c696e6520310d0a4c696e6520320d0a");
-    row("CR LF with bold", esc("\x1b|bCA\r\n"), "1b4501410d0a1b4500");
+    row("CR before LF dropped", esc("Line 1\r\nLine 2\r\n"), "4c696e6520310a4c696e6520320a");
+    row("CR before LF dropped after an escape", esc("\x1b|bCA\r\n\x1b|cA\r\n"),
+        "1b4501410a1b4500 1b61010a1b6100");
+    row("lone CR kept", esc("A\rB\n"), "410d420a");
+    row("CR after a short escape dropped", esc("\x1b|N\r\n"), "1b4500 1b2d00 1d4200 1d2100 1b6100 0a");
+    row("CR as a raw command's parameter kept", esc("\x1b\x64\r\n"), "1b640d0a");
 
     // Unknown, incomplete and raw
     row("unknown sequences dropped", esc("a\x1b|iCb\x1b|3hCc\x1b|tLd\x1b|!1Ce\x1b|2ZZf"),

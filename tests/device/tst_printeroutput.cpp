@@ -32,7 +32,7 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("calls"); // "T:text" PrintNormal, "C:pct" CutPaper, "S:cs" CharacterSet
         QTest::addColumn<QByteArray>("expected");
         QTest::newRow("text and line feed") << QStringList{"T:abc\n"} << QByteArray("abc\n");
-        QTest::newRow("CR LF kept") << QStringList{"T:Line\r\n"} << QByteArray("Line\r\n");
+        QTest::newRow("CR before LF dropped") << QStringList{"T:Line\r\n"} << QByteArray("Line\n");
         QTest::newRow("empty data") << QStringList{"T:"} << QByteArray();
         QTest::newRow("feed escape") << QStringList{QStringLiteral("T:\x1b|10lF")} << hex("1b640a");
         QTest::newRow("code page 437")
@@ -247,10 +247,32 @@ private Q_SLOTS:
                                            OPOS_ER_RETRY, OPOS_EPTR_COVER_OPEN, OPOS_S_ERROR}));
         QCOMPARE(e.p.ErrorLevel(), PTR_EL_RECOVERABLE);
         QCOMPARE(e.fake->data(), QByteArray());
+        // While the cover stays open, ten reply time-outs long, the one fault raises no more events.
+        QTest::qWait(1500);
+        QCOMPARE(errors.size(), 1);
         e.fake->setCoverOpen(false); // the retry follows the closed cover
         QTRY_COMPARE(done.count(), 1);
         QCOMPARE(e.fake->data(), QByteArray("one\n"));
         QCOMPARE(e.p.State(), OPOS_S_IDLE);
+    }
+
+    // Every asynchronous call gets an OutputID and one completion in order, also those a sideways
+    // block holds until it prints and rotations that send nothing.
+    void asyncRotationsComplete() {
+        Enabled e;
+        QSignalSpy done(&e.p, &PosPrinter::OutputCompleteEvent);
+        e.p.setAsyncMode(true);
+        QCOMPARE(e.p.RotatePrint(PTR_S_RECEIPT, PTR_RP_NORMAL), OPOS_SUCCESS);
+        QCOMPARE(e.p.RotatePrint(PTR_S_RECEIPT, PTR_RP_LEFT90), OPOS_SUCCESS);
+        QCOMPARE(e.p.PrintNormal(PTR_S_RECEIPT, QStringLiteral("ab\n")), OPOS_SUCCESS);
+        QCOMPARE(e.p.OutputID(), 3);
+        QCOMPARE(e.p.RotatePrint(PTR_S_RECEIPT, PTR_RP_NORMAL), OPOS_SUCCESS);
+        QCOMPARE(e.p.PrintNormal(PTR_S_RECEIPT, QStringLiteral("cd\n")), OPOS_SUCCESS);
+        QCOMPARE(e.p.OutputID(), 5);
+        QTRY_COMPARE(done.count(), 5);
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(done.at(i).at(0).toInt(), i + 1);
+        QVERIFY(e.fake->data().endsWith("ab\n" + hex("0c") + "cd\n"));
     }
 
     void asyncErrorClear() {

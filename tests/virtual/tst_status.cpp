@@ -60,8 +60,8 @@ void TestStatus::replies_data() {
         << false << out << false << QByteArray::fromHex("100404") << QByteArray::fromHex("7e");
     QTest::newRow("GS r 1 near end") << false << near << false << QByteArray::fromHex("1d7201")
                                      << QByteArray::fromHex("03");
-    QTest::newRow("GS r '1' out") << false << out << false << QByteArray::fromHex("1d7231")
-                                  << QByteArray::fromHex("0f");
+    QTest::newRow("GS r '1' waits while out of paper")
+        << false << out << false << QByteArray::fromHex("1d7231") << QByteArray();
     QTest::newRow("GS r 2 drawer") << false << ok << true << QByteArray::fromHex("1d7202")
                                    << QByteArray::fromHex("01");
     QTest::newRow("GS r 2 closed") << false << ok << false << QByteArray::fromHex("1d7232")
@@ -82,7 +82,7 @@ void TestStatus::replies() {
     h.printer->setPaper(PaperLevel(paper));
     if (drawerOpen)
         h.printer->drawer()->pulse(2);
-    h.send(request);
+    h.printer->receive(h.session, request);
     QVERIFY2(h.replies.isEmpty(), "a reply must not arrive inside the write");
     QCOMPARE(h.takeReplies().toHex(), reply.toHex());
 }

@@ -21,6 +21,11 @@ namespace {
 constexpr quint8 kAutomaticStatusMask = 0x0F;
 
 // Print data that leaves the printer at the start of a line: a line feed, a feed or a cut.
+// A printer that cannot print until its cover is closed, paper loaded or it is back online.
+bool isStopped(const PrinterStatus& status) {
+    return status.coverOpen || status.paperEnd || status.offline;
+}
+
 bool endsAtLineStart(const QString& data) {
     static const QRegularExpression tail(QStringLiteral("(\\n|\\x1B\\|\\d*[lu]F|\\x1B\\|\\d*f?P)$"));
     return tail.match(data).hasMatch();
@@ -355,6 +360,9 @@ void PosPrinterControl::disableDevice() {
 
 void PosPrinterControl::clearQueuedOutput() {
     m_retryTimer.stop();
+    m_retryOnRecovery = false;
+    m_heldCompletions.clear();
+    m_blockIds.clear();
     m_output.clear();
     m_events.dropErrors();
 }
@@ -401,7 +409,7 @@ Outcome PosPrinterControl::printNormal(qint32 station, const QString& data) {
     if (auto busy = busyCheck())
         return *busy;
     if (m_sideways.isOpen())
-        return !containsCut(data) && m_sideways.append(data) ? OPOS_SUCCESS : OPOS_E_ILLEGAL;
+        return !containsCut(data) && m_sideways.append(data) ? holdForBlock() : OPOS_E_ILLEGAL;
     const QByteArray bytes = m_translator->translate(data);
     if (!data.isEmpty())
         m_atLineStart = endsAtLineStart(data);
@@ -433,21 +441,20 @@ Outcome PosPrinterControl::rotatePrint(qint32 station, qint32 rotation) {
     const bool bitmaps = rotation & PTR_RP_BITMAP;
     switch (rotation & ~(PTR_RP_BARCODE | PTR_RP_BITMAP)) {
     case PTR_RP_NORMAL: {
-        if (!m_sideways.isOpen() && !m_upsideDown)
-            return OPOS_SUCCESS;
         if (auto busy = busyCheck())
             return *busy;
-        if (m_sideways.isOpen() && m_sideways.parts().isEmpty()) {
-            // An empty block leaves no blank page; what had to go out before it still does.
-            const Outcome outcome = m_pendingSetup.isEmpty() ? Outcome(OPOS_SUCCESS) : submit(QByteArray());
-            if (outcome.code == OPOS_SUCCESS)
-                m_sideways.close();
-            return outcome;
-        }
+        if (!m_sideways.isOpen() && !m_upsideDown)
+            return nothingToPrint();
         if (m_sideways.isOpen()) {
-            const Outcome outcome = submit(sidewaysBlock());
-            if (outcome.code == OPOS_SUCCESS)
+            // An empty block leaves no blank page; what had to go out before it still does.
+            const bool empty = m_sideways.parts().isEmpty();
+            const Outcome outcome = empty ? nothingToPrint() : submit(sidewaysBlock());
+            if (outcome.code == OPOS_SUCCESS) {
                 m_sideways.close(); // a block that did not print stays open for another try
+                // The block's calls complete with the request that printed it.
+                if (m_async)
+                    m_heldCompletions.insert(m_outputId, std::exchange(m_blockIds, {}));
+            }
             return outcome;
         }
         // ESC { counts only at the start of a line: a pending line is printed first.
@@ -475,17 +482,17 @@ Outcome PosPrinterControl::rotatePrint(qint32 station, qint32 rotation) {
         m_sideways.open(rotation & ~(PTR_RP_BARCODE | PTR_RP_BITMAP));
         m_rotateBarcodes = barcodes;
         m_rotateBitmaps = bitmaps;
-        return OPOS_SUCCESS;
+        return holdForBlock();
     case PTR_RP_ROTATE180: {
         if (m_sideways.isOpen())
             return OPOS_E_ILLEGAL;
+        if (auto busy = busyCheck())
+            return *busy;
         if (m_upsideDown) {
             m_rotateBarcodes = barcodes;
             m_rotateBitmaps = bitmaps;
-            return OPOS_SUCCESS;
+            return nothingToPrint();
         }
-        if (auto busy = busyCheck())
-            return *busy;
         QByteArray bytes = endPendingLine();
         bytes += EscPos::upsideDown(true);
         const Outcome outcome = submit(bytes);
@@ -614,7 +621,7 @@ Outcome PosPrinterControl::printSymbol(const SymbolOutput& symbol, bool turnsWit
         if (!turnsWithText)
             return OPOS_E_ILLEGAL;
         return m_sideways.appendSymbol(symbol.pageBytes, symbol.heightDots, symbol.widthDots)
-                   ? OPOS_SUCCESS
+                   ? holdForBlock()
                    : OPOS_E_ILLEGAL;
     }
     QByteArray bytes = endPendingLine();
@@ -672,8 +679,9 @@ void PosPrinterControl::onStatusChanged(const PrinterStatus& status) {
     if (!m_enabled)
         return;
     reportStatus(status, false);
-    if (m_retryTimer.isActive() && !status.coverOpen && !status.paperEnd) {
+    if ((m_retryOnRecovery || m_retryTimer.isActive()) && !isStopped(status)) {
         m_retryTimer.stop();
+        m_retryOnRecovery = false;
         retryNow();
     }
 }
@@ -713,7 +721,22 @@ void PosPrinterControl::onRequestCompleted(qint32 id, bool synchronous) {
             m_syncOutcome = Outcome(OPOS_SUCCESS);
         return;
     }
+    for (const qint32 held : m_heldCompletions.take(id))
+        m_events.post({PendingEvent::Kind::OutputComplete, held, 0, 0});
     m_events.post({PendingEvent::Kind::OutputComplete, id, 0, 0});
+}
+
+// An asynchronous call taken into the open sideways block gets its OutputID now and completes
+// when the block has printed.
+Outcome PosPrinterControl::holdForBlock() {
+    if (m_async)
+        m_blockIds.append(++m_outputId);
+    return OPOS_SUCCESS;
+}
+
+// A call with nothing to send still completes in its turn when asynchronous.
+Outcome PosPrinterControl::nothingToPrint() {
+    return m_async || !m_pendingSetup.isEmpty() ? submit(QByteArray()) : Outcome(OPOS_SUCCESS);
 }
 
 void PosPrinterControl::onRequestFailed(qint32 id, bool synchronous, qint32 code, qint32 extended) {
@@ -765,8 +788,13 @@ void PosPrinterControl::deliver(const PendingEvent& event) {
             onQueueDrained();
             return;
         }
-        // Retry when the printer reports the fault gone, or after a pause: an immediate retry
-        // would only fail again while the cover is still open.
+        // A cover, paper or offline fault is retried when the printer reports it gone, and raises
+        // no further event while it lasts. A printer that did not answer is tried again after a
+        // pause.
+        if (isStopped(m_link->status())) {
+            m_retryOnRecovery = true;
+            return;
+        }
         m_retryTimer.start(m_link->timings().replyTimeoutMs);
         return;
     }

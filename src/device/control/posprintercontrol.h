@@ -11,6 +11,7 @@
 #include "device/registry/deviceconfig.h"
 #include "opos/posprinter.h"
 
+#include <QHash>
 #include <QMap>
 #include <QTimer>
 
@@ -142,6 +143,8 @@ private:
     static constexpr int kTextGapDots = 4;
     SymbolOutput bitmapOutput(const PreparedBitmap& bitmap) const;
     Outcome printSymbol(const SymbolOutput& symbol, bool turnsWithText);
+    Outcome holdForBlock();
+    Outcome nothingToPrint();
     // closed, not claimed, disabled: the common checks of every device method, in OPOS order
     std::optional<Outcome> deviceCheck() const;
     std::optional<Outcome> busyCheck() const;
@@ -176,7 +179,10 @@ private:
     bool m_rotateBarcodes = false; // the current rotation includes bar codes
     bool m_rotateBitmaps = false;  // ... and bitmaps
     static constexpr int kStoredBitmaps = 20;
-    QMap<int, QByteArray> m_storedBitmaps; // SetBitmap's numbers and the bytes that print them
+    QMap<int, QByteArray> m_storedBitmaps;          // SetBitmap's numbers and the bytes that print them
+    bool m_retryOnRecovery = false;                 // a failed request waits for the fault to clear
+    QList<qint32> m_blockIds;                       // asynchronous calls held in the open sideways block
+    QHash<qint32, QList<qint32>> m_heldCompletions; // request -> held calls it completes
     bool m_atLineStart = true;
     qint32 m_openResult = 0;
     qint32 m_outputId = 0;

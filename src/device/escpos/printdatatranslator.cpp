@@ -54,6 +54,19 @@ void PrintDataTranslator::reset() {
     m_afterRawPrefix = false;
 }
 
+// Where the text before an LF ends: a CR directly before it is dropped, as UnifiedPOS says, so a
+// printer with automatic line feed does not double-space CR LF lines. A CR that is the parameter
+// of a raw command stays.
+static qsizetype withoutCarriageReturn(QStringView data, qsizetype start, qsizetype lineFeed) {
+    if (lineFeed <= start || data[lineFeed - 1] != u'\r')
+        return lineFeed;
+    // Commands typed raw carry up to two parameters after their prefix.
+    for (qsizetype i = std::max<qsizetype>(0, lineFeed - 4); i < lineFeed - 1; ++i)
+        if (QStringView(u"\x10\x1B\x1C\x1D").contains(data[i]) && data[i + 1] != u'|')
+            return lineFeed;
+    return lineFeed - 1;
+}
+
 QByteArray PrintDataTranslator::translate(QStringView data) {
     QByteArray out;
     qsizetype textStart = 0;
@@ -67,7 +80,7 @@ QByteArray PrintDataTranslator::translate(QStringView data) {
                 apply(out, *sequence);
             textStart = pos;
         } else if (c == LF) {
-            appendText(out, data.mid(textStart, pos - textStart));
+            appendText(out, data.mid(textStart, withoutCarriageReturn(data, textStart, pos) - textStart));
             ++pos;
             endLine(out);
             textStart = pos;

@@ -4,6 +4,7 @@
 #include "virtual/virtualprinter.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -37,6 +38,8 @@ VirtualPanel::VirtualPanel(VirtualPrinter* printer, QWidget* parent)
     buildUi();
     connectAll();
     showSensors();
+    showBuffer();
+    m_realSpeed->setChecked(printer->dotLinesPerSecond() > 0);
     if (!printer->problem().isEmpty())
         showProblem(printer->problem());
     resize(1000, 720);
@@ -95,6 +98,10 @@ void VirtualPanel::buildUi() {
 
     m_clearPaper =
         named(new QPushButton(tr("Clear p&aper")), QStringLiteral("clearPaper"), tr("Clear paper"));
+    m_realSpeed = named(new QCheckBox(tr("&Real speed (250 mm/s)")), QStringLiteral("realSpeed"),
+                        tr("Print at real speed"));
+    m_realSpeed->setToolTip(tr("Print as fast as a real printer, so the cover can be opened during a job"));
+    m_buffer = named(new QLabel, QStringLiteral("receiveBuffer"), tr("Receive buffer"));
     m_problem = named(new QLabel, QStringLiteral("problem"), tr("Problem"));
     m_problem->setWordWrap(true);
     m_problem->setStyleSheet(QStringLiteral("color: #a00000"));
@@ -106,6 +113,8 @@ void VirtualPanel::buildUi() {
     controls->addWidget(lineBox);
     controls->addWidget(drawerBox);
     controls->addWidget(m_clearPaper);
+    controls->addWidget(m_realSpeed);
+    controls->addWidget(m_buffer);
     controls->addWidget(m_problem);
     controls->addStretch();
 
@@ -155,6 +164,10 @@ void VirtualPanel::connectAll() {
     connect(m_offline, &QRadioButton::clicked, printer, [printer] { printer->setOnline(false); });
     connect(m_closeDrawer, &QPushButton::clicked, printer->drawer(), &VirtualDrawer::close);
     connect(m_clearPaper, &QPushButton::clicked, printer->paper(), &PaperRoll::clear);
+    connect(m_realSpeed, &QCheckBox::toggled, printer, [printer](bool real) {
+        printer->setDotLinesPerSecond(real ? VirtualPrinter::kRealisticDotLinesPerSecond : 0);
+    });
+    connect(printer, &VirtualPrinter::bufferChanged, this, &VirtualPanel::showBuffer);
 
     connect(printer, &VirtualPrinter::sensorsChanged, this, &VirtualPanel::showSensors);
     connect(printer->drawer(), &VirtualDrawer::changed, this, &VirtualPanel::showSensors);
@@ -180,6 +193,15 @@ void VirtualPanel::showSensors() {
     m_drawerState->setText(open ? tr("Drawer open") : tr("Drawer closed"));
     m_drawerState->setAccessibleName(m_drawerState->text()); // read out the state, not a caption
     m_closeDrawer->setEnabled(open);
+}
+
+void VirtualPanel::showBuffer() {
+    if (!m_printer)
+        return;
+    m_buffer->setText(tr("Buffer: %1 of %2 bytes")
+                          .arg(m_printer->bufferedBytes())
+                          .arg(m_printer->profile().receiveBufferBytes));
+    m_buffer->setAccessibleName(m_buffer->text());
 }
 
 void VirtualPanel::showProblem(const QString& message) {

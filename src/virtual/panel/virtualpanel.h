@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class QButtonGroup;
+class QCheckBox;
 class QLabel;
 class QListView;
 class QPushButton;
@@ -30,6 +31,7 @@ private:
     void connectAll();
     void showSensors();
     void showProblem(const QString& message);
+    void showBuffer();
     void paperChanged();
     void scrollToNewest();
 
@@ -47,6 +49,8 @@ private:
     QLabel* m_drawerState = nullptr;
     QPushButton* m_closeDrawer = nullptr;
     QPushButton* m_clearPaper = nullptr;
+    QCheckBox* m_realSpeed = nullptr;
+    QLabel* m_buffer = nullptr;
     QLabel* m_problem = nullptr;
     QListView* m_wire = nullptr;
     QTimer* m_repaint = nullptr;

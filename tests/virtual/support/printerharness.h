@@ -5,20 +5,41 @@
 
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QImage>
+#include <QTimer>
 #include <memory>
 
-// A virtual printer with one link whose replies are collected.
+// A virtual printer with one link whose replies are collected. send() behaves as a host that waits
+// while the printer works: it offers the bytes until taken and lets the printer print them.
 struct PrinterHarness {
     explicit PrinterHarness(const QString& profile = QStringLiteral("80mm"))
-        : printer(std::make_unique<virt::VirtualPrinter>(QStringLiteral("test"),
-                                                         *virt::VirtualProfile::byId(profile))) {
+        : PrinterHarness(*virt::VirtualProfile::byId(profile)) {}
+    explicit PrinterHarness(const virt::VirtualProfile& profile)
+        : printer(std::make_unique<virt::VirtualPrinter>(QStringLiteral("test"), profile)) {
         session = printer->attach([this](const QByteArray& bytes) { replies += bytes; });
     }
-    void send(const QByteArray& bytes) { printer->receive(session, bytes); }
+    void send(const QByteArray& bytes) {
+        QByteArray rest = bytes;
+        rest.remove(0, printer->receive(session, rest));
+        settle();
+        while (!rest.isEmpty() && printer->canPrint()) {
+            rest.remove(0, printer->receive(session, rest));
+            settle();
+        }
+    }
+    // Runs the event loop until the printer has printed all it can (bounded).
+    void settle() {
+        const QDeadlineTimer deadline(10000);
+        QTimer wake; // bounds every wait
+        wake.start(50);
+        while (printer->isPrinting() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
     void sendHex(const char* hex) { send(QByteArray::fromHex(hex)); }
     // Replies travel through the event loop.
     QByteArray takeReplies() {
+        settle();
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
         const QByteArray out = replies;
@@ -26,6 +47,15 @@ struct PrinterHarness {
         return out;
     }
     QImage current() const { return printer->paper()->currentImage(); }
+    QStringList lines() const {
+        QStringList texts;
+        for (const virt::Receipt& receipt : printer->paper()->receipts())
+            for (const virt::PrintedLine& line : receipt.lines)
+                texts.append(line.text);
+        for (const virt::PrintedLine& line : printer->paper()->currentLines())
+            texts.append(line.text);
+        return texts;
+    }
 
     std::unique_ptr<virt::VirtualPrinter> printer;
     virt::EscPosSession* session = nullptr;
