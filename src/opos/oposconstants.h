@@ -50,6 +50,18 @@ inline constexpr qint32 OPOS_ER_CONTINUEINPUT = 13;
 
 inline constexpr qint32 OPOS_FOREVER = -1;
 
+// Power reporting.
+inline constexpr qint32 OPOS_PR_NONE = 0;
+inline constexpr qint32 OPOS_PR_STANDARD = 1;
+inline constexpr qint32 OPOS_PR_ADVANCED = 2;
+inline constexpr qint32 OPOS_PN_DISABLED = 0;
+inline constexpr qint32 OPOS_PN_ENABLED = 1;
+inline constexpr qint32 OPOS_PS_UNKNOWN = 2000;
+inline constexpr qint32 OPOS_PS_ONLINE = 2001;
+inline constexpr qint32 OPOS_PS_OFF = 2002;
+inline constexpr qint32 OPOS_PS_OFFLINE = 2003;
+inline constexpr qint32 OPOS_PS_OFF_OFFLINE = 2004;
+
 // Extended printer result codes.
 inline constexpr qint32 OPOS_EPTR_COVER_OPEN = 201;
 inline constexpr qint32 OPOS_EPTR_JRN_EMPTY = 202;
@@ -152,6 +164,12 @@ inline constexpr qint32 PTR_SUE_SLP_EMPTY = 27;
 inline constexpr qint32 PTR_SUE_SLP_NEAREMPTY = 28;
 inline constexpr qint32 PTR_SUE_SLP_PAPEROK = 29;
 inline constexpr qint32 PTR_SUE_IDLE = 1001;
+
+// Power status updates, for every device class.
+inline constexpr qint32 OPOS_SUE_POWER_ONLINE = 2001;
+inline constexpr qint32 OPOS_SUE_POWER_OFF = 2002;
+inline constexpr qint32 OPOS_SUE_POWER_OFFLINE = 2003;
+inline constexpr qint32 OPOS_SUE_POWER_OFF_OFFLINE = 2004;
 
 // Cash drawer status updates.
 inline constexpr qint32 CASH_SUE_DRAWERCLOSED = 0;

@@ -33,6 +33,7 @@ public:
     // Writable properties; the outcome of a set is read from ResultCode.
     virtual void setDeviceEnabled(bool enabled) = 0;
     virtual void setAsyncMode(bool async) = 0;
+    virtual void setPowerNotify(qint32 PowerNotify) = 0; // only while disabled
 
     // Results and state.
     virtual qint32 ResultCode() const = 0;
@@ -50,6 +51,9 @@ public:
     virtual bool FreezeEvents() const = 0;
     virtual qint32 OutputID() const = 0;
     virtual bool AsyncMode() const = 0;
+    virtual qint32 CapPowerReporting() const = 0;
+    virtual qint32 PowerNotify() const = 0;
+    virtual qint32 PowerState() const = 0;
 
     // Capabilities.
     virtual qint32 CapCharacterSet() const = 0;

@@ -30,7 +30,11 @@ constexpr quint8 kAutomaticStatusMask = 0x0F;
 } // namespace
 
 CashDrawerControl::CashDrawerControl(QObject* parent)
-    : opos::CashDrawer(parent), m_events([this](const PendingEvent& e) { deliver(e); }, this) {}
+    : opos::CashDrawer(parent), m_events([this](const PendingEvent& e) { deliver(e); }, this) {
+    connect(&m_power, &PowerWatch::stateChanged, this, [this](qint32 code) {
+        m_events.post({PendingEvent::Kind::StatusUpdate, code, 0, 0});
+    });
+}
 
 CashDrawerControl::~CashDrawerControl() {
     if (isOpen())
@@ -70,6 +74,11 @@ qint32 CashDrawerControl::ReleaseDevice() {
         m_claimed = false; // sharable: the enabled state stays
         return OPOS_SUCCESS;
     });
+}
+
+void CashDrawerControl::setPowerNotify(qint32 PowerNotify) {
+    runCall(m_result, m_events, "CashDrawer.PowerNotify",
+            [&] { return m_power.setNotify(isOpen(), m_enabled, PowerNotify); });
 }
 
 void CashDrawerControl::setFreezeEvents(bool freeze) {
@@ -129,6 +138,7 @@ Outcome CashDrawerControl::closeDevice() {
     m_config.reset();
     m_events.setFrozen(false);
     m_drawerOpened = false;
+    m_power.reset();
     return OPOS_SUCCESS;
 }
 
@@ -164,10 +174,12 @@ Outcome CashDrawerControl::enableDevice() {
     m_drawerOpened = drawerOpenIn(m_link->status());
     m_enabled = true;
     m_events.setEnabled(true);
+    m_power.start(m_link);
     return OPOS_SUCCESS;
 }
 
 void CashDrawerControl::disableDevice() {
+    m_power.stop();
     m_link->setAutomaticStatus(this, false);
     m_link->detach(this);
     m_enabled = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/control/eventqueue.h"
+#include "device/control/powerwatch.h"
 #include "device/control/resultfunnel.h"
 #include "device/link/printerlink.h"
 #include "device/registry/deviceconfig.h"
@@ -27,6 +28,12 @@ public:
     void setDeviceEnabled(bool enabled) override;
     qint32 ResultCode() const override { return m_result.code(); }
     qint32 State() const override { return isOpen() ? opos::OPOS_S_IDLE : opos::OPOS_S_CLOSED; }
+    qint32 CapPowerReporting() const override {
+        return isOpen() ? opos::OPOS_PR_ADVANCED : opos::OPOS_PR_NONE;
+    }
+    qint32 PowerNotify() const override { return m_power.notify(); }
+    void setPowerNotify(qint32 PowerNotify) override;
+    qint32 PowerState() const override { return m_power.state(); }
 
     qint32 Claim(qint32 Timeout);
     qint32 ReleaseDevice();
@@ -59,6 +66,7 @@ private:
 
     ResultFunnel m_result;
     EventQueue m_events;
+    PowerWatch m_power;
     std::optional<DrawerConfig> m_config;
     std::shared_ptr<PrinterLink> m_link;
     bool m_claimed = false;

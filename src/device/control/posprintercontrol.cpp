@@ -47,6 +47,7 @@ PosPrinterControl::PosPrinterControl(QObject* parent)
     connect(&m_output, &OutputQueue::drained, this, &PosPrinterControl::onQueueDrained);
     m_retryTimer.setSingleShot(true);
     connect(&m_retryTimer, &QTimer::timeout, this, &PosPrinterControl::retryNow);
+    connect(&m_power, &PowerWatch::stateChanged, this, &PosPrinterControl::postStatus);
 }
 
 PosPrinterControl::~PosPrinterControl() {
@@ -135,6 +136,11 @@ void PosPrinterControl::setAsyncMode(bool async) {
         m_async = async;
         return OPOS_SUCCESS;
     });
+}
+
+void PosPrinterControl::setPowerNotify(qint32 PowerNotify) {
+    runCall(m_result, m_events, "PowerNotify",
+            [&] { return m_power.setNotify(isOpen(), m_enabled, PowerNotify); });
 }
 
 void PosPrinterControl::setFreezeEvents(bool freeze) {
@@ -318,6 +324,7 @@ Outcome PosPrinterControl::closeDevice() {
     m_errorStation = 0;
     m_errorString.clear();
     m_outputId = 0;
+    m_power.reset();
     return OPOS_SUCCESS;
 }
 
@@ -347,10 +354,12 @@ Outcome PosPrinterControl::enableDevice() {
     m_events.setEnabled(true);
     // A fault that is already there is reported at once; a printer in order raises nothing.
     reportStatus(m_link->status(), true);
+    m_power.start(m_link);
     return OPOS_SUCCESS;
 }
 
 void PosPrinterControl::disableDevice() {
+    m_power.stop();
     clearQueuedOutput();
     m_link->setAutomaticStatus(this, false);
     m_sideways.close();

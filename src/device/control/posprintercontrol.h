@@ -2,6 +2,7 @@
 
 #include "device/control/eventqueue.h"
 #include "device/control/outputqueue.h"
+#include "device/control/powerwatch.h"
 #include "device/control/resultfunnel.h"
 #include "device/control/sidewaysbuffer.h"
 #include "device/escpos/barcodecommand.h"
@@ -45,6 +46,7 @@ public:
 
     void setDeviceEnabled(bool enabled) override;
     void setAsyncMode(bool async) override;
+    void setPowerNotify(qint32 PowerNotify) override;
     void setFreezeEvents(bool freeze);
     void setFlagWhenIdle(bool flag);
     void setCharacterSet(qint32 characterSet);
@@ -67,6 +69,11 @@ public:
     bool FreezeEvents() const override { return m_events.isFrozen(); }
     qint32 OutputID() const override { return m_outputId; }
     bool AsyncMode() const override { return m_async; }
+    qint32 CapPowerReporting() const override {
+        return isOpen() ? opos::OPOS_PR_ADVANCED : opos::OPOS_PR_NONE;
+    }
+    qint32 PowerNotify() const override { return m_power.notify(); }
+    qint32 PowerState() const override { return m_power.state(); }
 
     qint32 CapCharacterSet() const override { return isOpen() ? opos::PTR_CCS_ASCII : 0; }
     bool CapConcurrentJrnRec() const override { return false; }
@@ -169,6 +176,7 @@ private:
     std::shared_ptr<PrinterLink> m_link;
     std::optional<PrintDataTranslator> m_translator;
     SidewaysBuffer m_sideways;
+    PowerWatch m_power;
     QTimer m_retryTimer;
 
     bool m_claimed = false;

@@ -41,6 +41,7 @@ public:
     }
     void setDeviceEnabled(bool) override { record(QStringLiteral("setDeviceEnabled")); }
     void setAsyncMode(bool) override { record(QStringLiteral("setAsyncMode")); }
+    void setPowerNotify(qint32) override { record(QStringLiteral("setPowerNotify")); }
 
     qint32 ResultCode() const override { return 0; }
     qint32 ResultCodeExtended() const override { return resultCodeExtended; }
@@ -55,6 +56,9 @@ public:
     bool FreezeEvents() const override { return false; }
     qint32 OutputID() const override { return 0; }
     bool AsyncMode() const override { return false; }
+    qint32 CapPowerReporting() const override { return 0; }
+    qint32 PowerNotify() const override { return 0; }
+    qint32 PowerState() const override { return 0; }
     qint32 CapCharacterSet() const override { return 0; }
     bool CapConcurrentJrnRec() const override { return false; }
     bool CapConcurrentJrnSlp() const override { return false; }
@@ -137,6 +141,10 @@ public:
     void setDeviceEnabled(bool) override { m_log->append(QStringLiteral("drawer.setDeviceEnabled")); }
     qint32 ResultCode() const override { return 0; }
     qint32 State() const override { return state; }
+    qint32 CapPowerReporting() const override { return 0; }
+    qint32 PowerNotify() const override { return 0; }
+    void setPowerNotify(qint32) override { m_log->append(QStringLiteral("drawer.setPowerNotify")); }
+    qint32 PowerState() const override { return 0; }
 
 private:
     CallLog m_log;

@@ -46,6 +46,15 @@ void FakeCashDrawer::setDeviceEnabled(bool enabled) {
                .arg(enabled ? QStringLiteral("true") : QStringLiteral("false")));
 }
 
+void FakeCashDrawer::setPowerNotify(qint32 PowerNotify) {
+    answer(QStringLiteral("PowerNotify"), QStringLiteral("setPowerNotify(%1)").arg(PowerNotify));
+}
+
+qint32 FakeCashDrawer::read(const QString& name) const {
+    calls.append(name + QStringLiteral("()"));
+    return values.value(name);
+}
+
 qint32 FakeCashDrawer::ResultCode() const {
     calls.append(QStringLiteral("ResultCode()"));
     return resultCode;

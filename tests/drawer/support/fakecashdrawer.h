@@ -18,6 +18,7 @@ public:
     qint32 defaultResult = 0;
     qint32 state = 1;
     qint32 resultCode = 0;
+    QHash<QString, qint32> values; // property reads (missing: 0)
 
     static void install();
     static QList<QPointer<FakeCashDrawer>>& created();
@@ -31,7 +32,12 @@ public:
     void setDeviceEnabled(bool enabled) override;
     qint32 ResultCode() const override;
     qint32 State() const override;
+    qint32 CapPowerReporting() const override { return read(QStringLiteral("CapPowerReporting")); }
+    qint32 PowerNotify() const override { return read(QStringLiteral("PowerNotify")); }
+    void setPowerNotify(qint32 PowerNotify) override;
+    qint32 PowerState() const override { return read(QStringLiteral("PowerState")); }
 
 private:
+    qint32 read(const QString& name) const;
     qint32 answer(const QString& method, const QString& call);
 };

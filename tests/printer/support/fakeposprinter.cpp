@@ -121,6 +121,10 @@ void FakePosPrinter::setAsyncMode(bool async) {
            QStringLiteral("setAsyncMode(%1)").arg(async ? QStringLiteral("true") : QStringLiteral("false")));
 }
 
+void FakePosPrinter::setPowerNotify(qint32 PowerNotify) {
+    answer(QStringLiteral("PowerNotify"), QStringLiteral("setPowerNotify(%1)").arg(PowerNotify));
+}
+
 qint32 FakePosPrinter::ResultCode() const {
     calls.append(QStringLiteral("ResultCode()"));
     return resultCode;

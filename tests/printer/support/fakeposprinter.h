@@ -48,6 +48,7 @@ public:
 
     void setDeviceEnabled(bool enabled) override;
     void setAsyncMode(bool async) override;
+    void setPowerNotify(qint32 PowerNotify) override;
 
     qint32 ResultCode() const override;
     qint32 ResultCodeExtended() const override;
@@ -70,6 +71,9 @@ public:
     POSLING_FAKE_BOOL(FreezeEvents)
     POSLING_FAKE_LONG(OutputID)
     POSLING_FAKE_BOOL(AsyncMode)
+    POSLING_FAKE_LONG(CapPowerReporting)
+    POSLING_FAKE_LONG(PowerNotify)
+    POSLING_FAKE_LONG(PowerState)
     POSLING_FAKE_LONG(CapCharacterSet)
     POSLING_FAKE_BOOL(CapConcurrentJrnRec)
     POSLING_FAKE_BOOL(CapConcurrentJrnSlp)
