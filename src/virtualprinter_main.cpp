@@ -47,7 +47,11 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption nameOption(QStringLiteral("name"),
                                         QStringLiteral("Printer name (default Z901)."),
                                         QStringLiteral("name"), QStringLiteral("Z901"));
-    parser.addOptions({portOption, bindOption, profileOption, captureOption, nameOption});
+    const QCommandLineOption realSpeedOption(
+        QStringLiteral("real-speed"),
+        QStringLiteral(
+            "Print at a real printer's speed (250 mm/s), so faults can be made in the middle of a job."));
+    parser.addOptions({portOption, bindOption, profileOption, captureOption, nameOption, realSpeedOption});
     parser.process(app);
 
     QTextStream err(stderr);
@@ -73,6 +77,8 @@ int main(int argc, char* argv[]) {
     if (capture.isEmpty())
         capture = qEnvironmentVariable("POSLING_CAPTURE_DIR");
     printer.setCaptureFolder(capture);
+    if (parser.isSet(realSpeedOption))
+        printer.setDotLinesPerSecond(virt::VirtualPrinter::kRealisticDotLinesPerSecond);
 
     virt::TcpPrinterServer server(&printer);
     QString error;
