@@ -1,4 +1,5 @@
 #include "device/escpos/bitmapraster.h"
+#include "device/escpos/escposencoder.h"
 
 #include <QDataStream>
 #include <QDir>
@@ -331,7 +332,7 @@ void TestBitmapRaster::splitsTallRastersIntoBands() {
     QFETCH(int, height);
     QFETCH(QList<int>, bands);
     const QByteArray bytes =
-        rasterBands(toPrinterDots(patternImage(QImage::Format_Mono, 9, height), PTR_BM_ASIS));
+        EscPos::rasterBands(toPrinterDots(patternImage(QImage::Format_Mono, 9, height), PTR_BM_ASIS));
     QByteArray headers;
     for (qsizetype at = 0; at + 8 <= bytes.size(); at += 8 + 2 * quint8(bytes[at + 6]))
         headers += bytes.mid(at, 8);

@@ -618,7 +618,7 @@ PosPrinterControl::SymbolOutput PosPrinterControl::bitmapOutput(const PreparedBi
     out.standardBytes = bitmap.standardModeBytes();
     // The host has the dots: it turns them itself rather than trusting the printer to.
     out.upsideDownBytes = halfTurned(bitmap, m_profile).standardModeBytes();
-    out.pageBytes = graphicsBytes(bitmap.dots);
+    out.pageBytes = EscPos::graphics(bitmap.dots);
     return out;
 }
 

@@ -4,7 +4,6 @@
 #include "device/escpos/escposencoder.h"
 
 #include <algorithm>
-#include <cstring>
 #include <optional>
 
 namespace device {
@@ -98,51 +97,7 @@ PreparedBitmap refused(const BitmapRefusal& refusal) {
     return bitmap;
 }
 
-// Largest graphics piece one GS 8 L fn 112 takes at scale 1.
-constexpr int kGraphicsMaxWidth = 2047;
-constexpr int kGraphicsMaxRows = 1662;
-
-// One raster row: offsetBits white dots, then the image row, white to the end of the last byte.
-void appendShiftedRow(QByteArray& out, const uchar* row, int widthBits, int offsetBits, int outBytes) {
-    const qsizetype start = out.size();
-    out.resize(start + outBytes);
-    uchar* dst = reinterpret_cast<uchar*>(out.data()) + start;
-    std::memset(dst, 0, size_t(outBytes));
-    const int inBytes = (widthBits + 7) / 8;
-    const int skipBytes = offsetBits / 8;
-    const int shift = offsetBits % 8;
-    // Bits past the image width in its last byte must stay white.
-    const uchar lastMask = uchar(0xFF << ((8 - widthBits % 8) % 8));
-    for (int i = 0; i < inBytes; ++i) {
-        const uchar b = i == inBytes - 1 ? uchar(row[i] & lastMask) : row[i];
-        dst[skipBytes + i] |= uchar(b >> shift);
-        if (shift != 0 && skipBytes + i + 1 < outBytes)
-            dst[skipBytes + i + 1] |= uchar(b << (8 - shift));
-    }
-}
-
 } // namespace
-
-QByteArray rasterBands(const QImage& dots, int offsetBits) {
-    if (dots.isNull() || dots.format() != QImage::Format_Mono || offsetBits < 0)
-        return {};
-    const int bytesPerRow = (offsetBits + dots.width() + 7) / 8;
-    if (bytesPerRow > 0xFFFF)
-        return {};
-    // The rows are copied as they are when index 1 is black; a table the other way round is inverted.
-    QImage source = dots;
-    if (dots.colorCount() >= 2 && qGray(dots.color(1)) > qGray(dots.color(0)))
-        source.invertPixels();
-    QByteArray out;
-    out.reserve(qsizetype(bytesPerRow) * dots.height() + (dots.height() / kRasterBandRows + 1) * 8);
-    for (int top = 0; top < dots.height(); top += kRasterBandRows) {
-        const int rows = std::min(kRasterBandRows, dots.height() - top);
-        out += EscPos::rasterHeader(bytesPerRow, rows);
-        for (int y = top; y < top + rows; ++y)
-            appendShiftedRow(out, source.constScanLine(y), dots.width(), offsetBits, bytesPerRow);
-    }
-    return out;
-}
 
 PreparedBitmap halfTurned(const PreparedBitmap& bitmap, const PrinterProfile& profile) {
     if (bitmap.code != OPOS_SUCCESS || bitmap.dots.isNull())
@@ -160,47 +115,10 @@ PreparedBitmap halfTurned(const PreparedBitmap& bitmap, const PrinterProfile& pr
     return turned;
 }
 
-QByteArray graphicsBytes(const QImage& dots) {
-    if (dots.isNull() || dots.format() != QImage::Format_Mono || dots.width() > kGraphicsMaxWidth)
-        return {};
-    QImage source = dots;
-    if (dots.colorCount() >= 2 && qGray(dots.color(1)) > qGray(dots.color(0)))
-        source.invertPixels();
-    const int bytesPerRow = (dots.width() + 7) / 8;
-    QByteArray out;
-    for (int top = 0; top < dots.height(); top += kGraphicsMaxRows) {
-        const int rows = std::min(kGraphicsMaxRows, dots.height() - top);
-        const quint32 length = 10 + quint32(bytesPerRow) * quint32(rows);
-        // GS 8 L p1..p4 m fn a bx by c xL xH yL yH: raster, scale 1 x 1, colour 1.
-        const char header[] = {0x1D,
-                               0x38,
-                               0x4C,
-                               char(length & 0xFF),
-                               char((length >> 8) & 0xFF),
-                               char((length >> 16) & 0xFF),
-                               char(length >> 24),
-                               0x30,
-                               0x70,
-                               0x30,
-                               0x01,
-                               0x01,
-                               0x31,
-                               char(dots.width() & 0xFF),
-                               char(dots.width() >> 8),
-                               char(rows & 0xFF),
-                               char(rows >> 8)};
-        out.append(header, sizeof header);
-        for (int y = top; y < top + rows; ++y)
-            appendShiftedRow(out, source.constScanLine(y), dots.width(), 0, bytesPerRow);
-        out.append("\x1D\x28\x4C\x02\x00\x30\x32", 7); // GS ( L fn 50: print the stored graphics
-    }
-    return out;
-}
-
 QByteArray PreparedBitmap::standardModeBytes() const {
     if (code != OPOS_SUCCESS || dots.isNull())
         return {};
-    return EscPos::justify(justification) + rasterBands(dots, rasterOffsetBits) + EscPos::justify(0);
+    return EscPos::justify(justification) + EscPos::rasterBands(dots, rasterOffsetBits) + EscPos::justify(0);
 }
 
 PreparedBitmap prepareBitmap(const BitmapArguments& args, const PrinterProfile& profile) {

@@ -38,10 +38,6 @@ inline constexpr qint64 kMaxBitmapFileBytes = 32 * 1024 * 1024;
 inline constexpr qint64 kMaxBitmapPixels = 40'000'000;
 inline constexpr int kMaxBitmapHeightDots = 8000; // about one metre of paper at 203 dpi
 
-// Rows per GS v 0 band: yH stays 0 for models that read only one byte of rows, and a band of a
-// full 80 mm line (72 x 255 bytes) fits the image buffer of common models. Bands join without a gap.
-inline constexpr int kRasterBandRows = 255;
-
 // Never fails loudly: every problem is a result code with a reason. Order of checks: arguments,
 // then the file (existence, size), then the image header (pixel count, size on paper), then the
 // decoded image.
@@ -56,14 +52,5 @@ QImage toPrinterDots(const QImage& image, int targetWidth);
 // The same bitmap turned half a turn, for upside-down printing: the picture rotated 180 degrees and
 // its place mirrored across the line (left becomes right, a distance is kept from the other edge).
 PreparedBitmap halfTurned(const PreparedBitmap& bitmap, const PrinterProfile& profile);
-
-// A Format_Mono image as graphics: stored in the print buffer (GS 8 L fn 112) and printed
-// (GS ( L fn 50) in pieces the command takes. Unlike GS v 0 this also prints in page mode, where a
-// sideways block needs it.
-QByteArray graphicsBytes(const QImage& dots);
-
-// GS v 0 bands of a Format_Mono image (index 1 printed), each row preceded by offsetBits white
-// dots and padded with white to whole bytes. Empty for a null image or rows over 65535 bytes.
-QByteArray rasterBands(const QImage& dots, int offsetBits = 0);
 
 } // namespace device

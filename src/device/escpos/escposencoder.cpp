@@ -3,6 +3,7 @@
 #include <QImage>
 
 #include <algorithm>
+#include <cstring>
 
 namespace device::EscPos {
 
@@ -36,6 +37,40 @@ void appendWord(QByteArray& out, int value) {
     const int v = std::clamp(value, 0, 0xFFFF);
     out += char(v & 0xFF);
     out += char(v >> 8);
+}
+
+// Rows per GS v 0 band: yH stays 0 for models that read only one byte of rows, and a band of a
+// full 80 mm line (72 x 255 bytes) fits the image buffer of common models. Bands join without a gap.
+constexpr int kRasterBandRows = 255;
+// Largest graphics piece one GS 8 L fn 112 takes at scale 1.
+constexpr int kGraphicsMaxWidth = 2047;
+constexpr int kGraphicsMaxRows = 1662;
+
+// The rows are copied as they are when index 1 is black; a table the other way round is inverted.
+QImage blackAsOne(const QImage& dots) {
+    QImage source = dots;
+    if (dots.colorCount() >= 2 && qGray(dots.color(1)) > qGray(dots.color(0)))
+        source.invertPixels();
+    return source;
+}
+
+// One raster row: offsetBits white dots, then the image row, white to the end of the last byte.
+void appendShiftedRow(QByteArray& out, const uchar* row, int widthBits, int offsetBits, int outBytes) {
+    const qsizetype start = out.size();
+    out.resize(start + outBytes);
+    uchar* dst = reinterpret_cast<uchar*>(out.data()) + start;
+    std::memset(dst, 0, size_t(outBytes));
+    const int inBytes = (widthBits + 7) / 8;
+    const int skipBytes = offsetBits / 8;
+    const int shift = offsetBits % 8;
+    // Bits past the image width in its last byte must stay white.
+    const uchar lastMask = uchar(0xFF << ((8 - widthBits % 8) % 8));
+    for (int i = 0; i < inBytes; ++i) {
+        const uchar b = i == inBytes - 1 ? uchar(row[i] & lastMask) : row[i];
+        dst[skipBytes + i] |= uchar(b >> shift);
+        if (shift != 0 && skipBytes + i + 1 < outBytes)
+            dst[skipBytes + i + 1] |= uchar(b << (8 - shift));
+    }
 }
 
 } // namespace
@@ -121,40 +156,61 @@ QByteArray drawerKick(int pin, int onMs, int offMs) {
 }
 
 QByteArray rasterImage(const QImage& monochrome) {
-    if (monochrome.isNull() || monochrome.width() <= 0 || monochrome.height() <= 0)
+    if (monochrome.isNull())
         return {};
     // A dot is black where the pixel is dark and not transparent.
     const QImage image = monochrome.convertToFormat(QImage::Format_ARGB32);
-    const int bytesPerRow = (image.width() + 7) / 8;
+    QImage dots(image.size(), QImage::Format_Mono);
+    dots.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    dots.fill(0);
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        uchar* row = dots.scanLine(y);
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(line[x]) >= 128 && qGray(line[x]) < 128)
+                row[x / 8] |= uchar(0x80 >> (x % 8));
+    }
+    return rasterBands(dots);
+}
+
+QByteArray rasterBands(const QImage& dots, int offsetBits) {
+    if (dots.isNull() || dots.format() != QImage::Format_Mono || offsetBits < 0)
+        return {};
+    const int bytesPerRow = (offsetBits + dots.width() + 7) / 8;
     if (bytesPerRow > 0xFFFF)
         return {};
-    // Bands of at most 255 rows: some models refuse taller GS v 0 blocks, and a band fits in
-    // any receive buffer. The bands join without a gap.
-    constexpr int bandRows = 255;
+    const QImage source = blackAsOne(dots);
     QByteArray out;
-    out.reserve(image.height() * bytesPerRow + (image.height() / bandRows + 1) * 8);
-    for (int top = 0; top < image.height(); top += bandRows) {
-        const int rows = std::min(bandRows, image.height() - top);
+    out.reserve(qsizetype(bytesPerRow) * dots.height() + (dots.height() / kRasterBandRows + 1) * 8);
+    for (int top = 0; top < dots.height(); top += kRasterBandRows) {
+        const int rows = std::min(kRasterBandRows, dots.height() - top);
         out += command({GS, 'v', '0', 0});
         appendWord(out, bytesPerRow);
         appendWord(out, rows);
-        for (int y = top; y < top + rows; ++y) {
-            const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-            QByteArray row(bytesPerRow, '\0');
-            for (int x = 0; x < image.width(); ++x) {
-                if (qAlpha(line[x]) >= 128 && qGray(line[x]) < 128)
-                    row[x / 8] = char(quint8(row[x / 8]) | (0x80 >> (x % 8)));
-            }
-            out += row;
-        }
+        for (int y = top; y < top + rows; ++y)
+            appendShiftedRow(out, source.constScanLine(y), dots.width(), offsetBits, bytesPerRow);
     }
     return out;
 }
 
-QByteArray rasterHeader(int bytesPerRow, int rows) {
-    QByteArray out = command({GS, 'v', '0', 0});
-    appendWord(out, bytesPerRow);
-    appendWord(out, rows);
+QByteArray graphics(const QImage& dots) {
+    if (dots.isNull() || dots.format() != QImage::Format_Mono || dots.width() > kGraphicsMaxWidth)
+        return {};
+    const QImage source = blackAsOne(dots);
+    const int bytesPerRow = (dots.width() + 7) / 8;
+    QByteArray out;
+    for (int top = 0; top < dots.height(); top += kGraphicsMaxRows) {
+        const int rows = std::min(kGraphicsMaxRows, dots.height() - top);
+        const quint32 length = 10 + quint32(bytesPerRow) * quint32(rows);
+        // GS 8 L p1..p4 m fn a bx by c xL xH yL yH: raster, scale 1 x 1, colour 1.
+        out += command({GS, '8', 'L', char(length & 0xFF), char((length >> 8) & 0xFF),
+                        char((length >> 16) & 0xFF), char(length >> 24), 0x30, 0x70, 0x30, 0x01, 0x01, 0x31});
+        appendWord(out, dots.width());
+        appendWord(out, rows);
+        for (int y = top; y < top + rows; ++y)
+            appendShiftedRow(out, source.constScanLine(y), dots.width(), 0, bytesPerRow);
+        out += command({GS, '(', 'L', 0x02, 0x00, 0x30, 0x32}); // fn 50: print the stored graphics
+    }
     return out;
 }
 

@@ -33,8 +33,14 @@ QByteArray enableAutomaticStatus(quint8 mask);         // GS a n
 QByteArray realtimeStatus(int n);                      // DLE EOT n
 QByteArray transmitStatus(int n);                      // GS r n
 QByteArray drawerKick(int pin, int onMs, int offMs);   // ESC p m t1 t2
-QByteArray rasterImage(const QImage& monochrome);      // GS v 0, bit 7 leftmost, 1 = black
-QByteArray rasterHeader(int bytesPerRow, int rows);    // GS v 0 0 xL xH yL yH: the rows follow
+QByteArray rasterImage(const QImage& monochrome);      // GS v 0, dark opaque pixels printed
+// GS v 0 bands of a Format_Mono image (index 1 printed), each row preceded by offsetBits white
+// dots and padded with white to whole bytes. Empty for a null image or rows over 65535 bytes.
+QByteArray rasterBands(const QImage& dots, int offsetBits = 0);
+// A Format_Mono image as graphics: stored in the print buffer (GS 8 L fn 112) and printed
+// (GS ( L fn 50) in pieces the command takes. Unlike GS v 0 this also prints in page mode, where a
+// sideways block needs it.
+QByteArray graphics(const QImage& dots);
 QByteArray barcodeSetup(int heightDots, int moduleWidth, int hriPosition); // GS h, GS w, GS H
 QByteArray barcode(int gsKType,
                    const QByteArray& data); // GS k m n d... (function B); empty: 1..255 bytes only
