@@ -316,7 +316,7 @@ Outcome PosPrinterControl::closeDevice() {
     m_async = false;
     m_flagWhenIdle = false;
     m_upsideDown = false;
-    m_rotateBarcodes = m_rotateBitmaps = false;
+    m_turning = 0;
     m_storedBitmaps.clear();
     m_pendingSetup.clear();
     m_checkHealthText.clear();
@@ -446,8 +446,7 @@ Outcome PosPrinterControl::rotatePrint(qint32 station, qint32 rotation) {
     if (station != PTR_S_RECEIPT)
         return OPOS_E_ILLEGAL;
     // Bar codes and bitmaps turn with the text only when the call asks for it.
-    const bool barcodes = rotation & PTR_RP_BARCODE;
-    const bool bitmaps = rotation & PTR_RP_BITMAP;
+    const qint32 turning = rotation & (PTR_RP_BARCODE | PTR_RP_BITMAP);
     switch (rotation & ~(PTR_RP_BARCODE | PTR_RP_BITMAP)) {
     case PTR_RP_NORMAL: {
         if (auto busy = busyCheck())
@@ -489,8 +488,7 @@ Outcome PosPrinterControl::rotatePrint(qint32 station, qint32 rotation) {
             m_atLineStart = true;
         }
         m_sideways.open(rotation & ~(PTR_RP_BARCODE | PTR_RP_BITMAP));
-        m_rotateBarcodes = barcodes;
-        m_rotateBitmaps = bitmaps;
+        m_turning = turning;
         return holdForBlock();
     case PTR_RP_ROTATE180: {
         if (m_sideways.isOpen())
@@ -498,8 +496,7 @@ Outcome PosPrinterControl::rotatePrint(qint32 station, qint32 rotation) {
         if (auto busy = busyCheck())
             return *busy;
         if (m_upsideDown) {
-            m_rotateBarcodes = barcodes;
-            m_rotateBitmaps = bitmaps;
+            m_turning = turning;
             return nothingToPrint();
         }
         QByteArray bytes = endPendingLine();
@@ -508,8 +505,7 @@ Outcome PosPrinterControl::rotatePrint(qint32 station, qint32 rotation) {
         if (outcome.code == OPOS_SUCCESS) {
             m_upsideDown = true;
             m_atLineStart = true;
-            m_rotateBarcodes = barcodes;
-            m_rotateBitmaps = bitmaps;
+            m_turning = turning;
         }
         return outcome;
     }
@@ -530,7 +526,14 @@ Outcome PosPrinterControl::printBarCode(qint32 station, const BarcodeArguments& 
     }
     if (auto busy = busyCheck())
         return *busy;
-    return printSymbol(barcodeOutput(command, arguments.textPosition != PTR_BC_TEXT_NONE), m_rotateBarcodes);
+    const std::optional<SymbolForm> form = symbolForm(PTR_RP_BARCODE);
+    if (!form)
+        return OPOS_E_ILLEGAL;
+    // The human-readable line is one character cell high, with a little gap to the bars.
+    const int height =
+        command.heightDots +
+        (arguments.textPosition != PTR_BC_TEXT_NONE ? m_profile.lineHeightDots() + kTextGapDots : 0);
+    return printSymbol(*form, barcodeBytes(command, height, *form), command.widthDots, height);
 }
 
 Outcome PosPrinterControl::setBitmap(qint32 number, qint32 station, const BitmapArguments& arguments) {
@@ -564,7 +567,10 @@ Outcome PosPrinterControl::printBitmap(qint32 station, const BitmapArguments& ar
     }
     if (auto busy = busyCheck())
         return *busy;
-    return printSymbol(bitmapOutput(bitmap), m_rotateBitmaps);
+    const std::optional<SymbolForm> form = symbolForm(PTR_RP_BITMAP);
+    if (!form)
+        return OPOS_E_ILLEGAL;
+    return printSymbol(*form, bitmapBytes(bitmap, *form), bitmap.dots.width(), bitmap.dots.height());
 }
 
 QByteArray PosPrinterControl::sidewaysBlock() {
@@ -593,54 +599,61 @@ QByteArray PosPrinterControl::sidewaysBlock() {
     return bytes;
 }
 
-PosPrinterControl::SymbolOutput PosPrinterControl::barcodeOutput(const BarcodeCommand& command,
-                                                                 bool withText) const {
-    SymbolOutput out;
-    out.widthDots = command.widthDots;
-    // The human-readable line is one character cell high, with a little gap to the bars.
-    out.heightDots = command.heightDots + (withText ? m_profile.lineHeightDots() + kTextGapDots : 0);
-    out.standardBytes = command.standardModeBytes();
-    out.pageBytes = command.setup + command.symbol;
-    // Upside down, the symbol gets a page of its own printed in the opposite direction, which
-    // turns it whatever the printer does with ESC { around bar codes. Its place on the line turns
-    // with it: the distance from the left edge is counted from the right.
-    out.upsideDownBytes = EscPos::pageMode() +
-                          EscPos::pageArea(0, 0, m_profile.lineWidthDots, out.heightDots) +
-                          EscPos::pageDirection(2) + EscPos::absolutePosition(command.leftDots) +
-                          out.pageBytes + EscPos::printPage();
-    return out;
+// How the current rotation prints a bar code (PTR_RP_BARCODE) or bitmap (PTR_RP_BITMAP): into the
+// open sideways block, only when the rotation includes it; turned half a turn under upside-down
+// printing when it turns with the text; else upright. Nothing: it may not print now.
+std::optional<PosPrinterControl::SymbolForm> PosPrinterControl::symbolForm(qint32 kind) const {
+    const bool turnsWithText = m_turning & kind;
+    if (m_sideways.isOpen())
+        return turnsWithText ? std::optional(SymbolForm::InBlock) : std::nullopt;
+    return m_upsideDown && turnsWithText ? SymbolForm::HalfTurned : SymbolForm::Upright;
 }
 
-PosPrinterControl::SymbolOutput PosPrinterControl::bitmapOutput(const PreparedBitmap& bitmap) const {
-    SymbolOutput out;
-    out.widthDots = bitmap.dots.width();
-    out.heightDots = bitmap.dots.height();
-    out.standardBytes = bitmap.standardModeBytes();
-    // The host has the dots: it turns them itself rather than trusting the printer to.
-    out.upsideDownBytes = halfTurned(bitmap, m_profile).standardModeBytes();
-    out.pageBytes = EscPos::graphics(bitmap.dots);
-    return out;
-}
-
-// Prints a bar code or bitmap as the current rotation wants it: into the open sideways block (only
-// when the rotation includes it), turned in a page of its own under upside-down printing when it
-// turns with the text, else upright on a line of its own.
-Outcome PosPrinterControl::printSymbol(const SymbolOutput& symbol, bool turnsWithText) {
-    if (m_sideways.isOpen()) {
-        if (!turnsWithText)
-            return OPOS_E_ILLEGAL;
-        return m_sideways.appendSymbol(symbol.pageBytes, symbol.heightDots, symbol.widthDots)
-                   ? holdForBlock()
-                   : OPOS_E_ILLEGAL;
+QByteArray PosPrinterControl::barcodeBytes(const BarcodeCommand& command, int heightDots,
+                                           SymbolForm form) const {
+    switch (form) {
+    case SymbolForm::InBlock:
+        return command.setup + command.symbol;
+    case SymbolForm::HalfTurned:
+        // A page of its own printed in the opposite direction turns the symbol whatever the printer
+        // does with ESC { around bar codes. Its place on the line turns with it: the distance from
+        // the left edge is counted from the right.
+        return EscPos::pageMode() + EscPos::pageArea(0, 0, m_profile.lineWidthDots, heightDots) +
+               EscPos::pageDirection(2) + EscPos::absolutePosition(command.leftDots) + command.setup +
+               command.symbol + EscPos::printPage();
+    case SymbolForm::Upright:
+        break;
     }
+    return command.standardModeBytes();
+}
+
+QByteArray PosPrinterControl::bitmapBytes(const PreparedBitmap& bitmap, SymbolForm form) const {
+    switch (form) {
+    case SymbolForm::InBlock:
+        return EscPos::graphics(bitmap.dots);
+    case SymbolForm::HalfTurned:
+        // The host has the dots: it turns them itself rather than trusting the printer to.
+        return halfTurned(bitmap, m_profile).standardModeBytes();
+    case SymbolForm::Upright:
+        break;
+    }
+    return bitmap.standardModeBytes();
+}
+
+// Prints a bar code or bitmap in the form its rotation chose: a block symbol waits in the block,
+// anything else goes on a line of its own.
+Outcome PosPrinterControl::printSymbol(SymbolForm form, const QByteArray& symbol, int widthDots,
+                                       int heightDots) {
+    if (form == SymbolForm::InBlock)
+        return m_sideways.appendSymbol(symbol, heightDots, widthDots) ? holdForBlock() : OPOS_E_ILLEGAL;
     QByteArray bytes = endPendingLine();
     if (m_upsideDown) {
         // ESC { is left off around the symbol, so the printer cannot turn it a second time.
         bytes += EscPos::upsideDown(false);
-        bytes += turnsWithText ? symbol.upsideDownBytes : symbol.standardBytes;
+        bytes += symbol;
         bytes += EscPos::upsideDown(true);
     } else {
-        bytes += symbol.standardBytes;
+        bytes += symbol;
     }
     const Outcome outcome = submit(bytes);
     if (outcome.code == OPOS_SUCCESS)

@@ -138,18 +138,13 @@ private:
     Outcome printBarCode(qint32 station, const BarcodeArguments& arguments);
     Outcome setBitmap(qint32 number, qint32 station, const BitmapArguments& arguments);
     Outcome printBitmap(qint32 station, const BitmapArguments& arguments);
-    // A bar code or bitmap in each form a rotation may need.
-    struct SymbolOutput {
-        QByteArray standardBytes;   // upright, on a line of its own
-        QByteArray upsideDownBytes; // turned half a turn, on a line of its own
-        QByteArray pageBytes;       // for a page-mode block, placed at the block's current position
-        int widthDots = 0;
-        int heightDots = 0;
-    };
-    SymbolOutput barcodeOutput(const BarcodeCommand& command, bool withText) const;
+    // Where and how a bar code or bitmap prints under the current rotation.
+    enum class SymbolForm { Upright, HalfTurned, InBlock };
+    std::optional<SymbolForm> symbolForm(qint32 kind) const;
+    QByteArray barcodeBytes(const BarcodeCommand& command, int heightDots, SymbolForm form) const;
     static constexpr int kTextGapDots = 4;
-    SymbolOutput bitmapOutput(const PreparedBitmap& bitmap) const;
-    Outcome printSymbol(const SymbolOutput& symbol, bool turnsWithText);
+    QByteArray bitmapBytes(const PreparedBitmap& bitmap, SymbolForm form) const;
+    Outcome printSymbol(SymbolForm form, const QByteArray& symbol, int widthDots, int heightDots);
     Outcome holdForBlock();
     Outcome nothingToPrint();
     // closed, not claimed, disabled: the common checks of every device method, in OPOS order
@@ -184,8 +179,7 @@ private:
     bool m_async = false;
     bool m_flagWhenIdle = false;
     bool m_upsideDown = false;
-    bool m_rotateBarcodes = false; // the current rotation includes bar codes
-    bool m_rotateBitmaps = false;  // ... and bitmaps
+    qint32 m_turning = 0; // PTR_RP_BARCODE and PTR_RP_BITMAP of the current rotation
     static constexpr int kStoredBitmaps = 20;
     QMap<int, QByteArray> m_storedBitmaps;          // SetBitmap's numbers and the bytes that print them
     bool m_retryOnRecovery = false;                 // a failed request waits for the fault to clear
