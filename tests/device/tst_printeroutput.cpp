@@ -22,10 +22,36 @@ private Q_SLOTS:
                  hex("1b40 1b7400 1d610f 100401 100402 100404").toHex(' '));
     }
 
-    void wireFramingOfOneRequest() {
+    // The ready check, the data, and behind it a process ID; the first request also asks GS r 1 to
+    // learn whether the printer answers IDs at all, and later ones ask only what it answers.
+    void wireFramingOfRequests_data() {
+        QTest::addColumn<bool>("knowsIds");
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::newRow("printer with process IDs") << true << "abc\n<ID>\x1dr\x01"
+                                                  << "de\n<ID>";
+        QTest::newRow("printer without them") << false << "abc\n<ID>\x1dr\x01"
+                                              << "de\n\x1dr\x01";
+    }
+
+    void wireFramingOfRequests() {
+        QFETCH(bool, knowsIds);
+        QFETCH(QString, first);
+        QFETCH(QString, second);
         Enabled e;
+        e.fake->setIgnoreProcessId(!knowsIds);
+        // GS ( H 06 00 30 30 and four characters from 21h to 7Eh.
+        const auto shown = [](QByteArray wire) {
+            const QByteArray head = hex("1d28480600 3030");
+            for (qsizetype at = wire.indexOf(head); at >= 0; at = wire.indexOf(head, at + 1))
+                wire.replace(at, head.size() + 4, "<ID>");
+            return QString::fromLatin1(wire.mid(readyCheck().size()));
+        };
         QCOMPARE(e.p.PrintNormal(PTR_S_RECEIPT, QStringLiteral("abc\n")), OPOS_SUCCESS);
-        QCOMPARE(e.fake->received().toHex(' '), (readyCheck() + "abc\n" + hex("1d7201")).toHex(' '));
+        QCOMPARE(shown(e.fake->received()), first);
+        e.fake->clear();
+        QCOMPARE(e.p.PrintNormal(PTR_S_RECEIPT, QStringLiteral("de\n")), OPOS_SUCCESS);
+        QCOMPARE(shown(e.fake->received()), second);
     }
 
     void printed_data() {

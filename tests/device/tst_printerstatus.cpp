@@ -52,6 +52,18 @@ private Q_SLOTS:
         QTest::newRow("broken automatic restarts") << QList<QByteArray>{QByteArray::fromHex("1000"
                                                                                             "16")}
                                                    << "R16";
+        QTest::newRow("process ID between real-time replies")
+            << QList<QByteArray>{QByteArray::fromHex("12372241424344"), QByteArray::fromHex("0012")}
+            << "R12 H2241424344 R12";
+        QTest::newRow("header reply in pieces with XOFF")
+            << QList<QByteArray>{QByteArray::fromHex("372241"), QByteArray::fromHex("1342434400")}
+            << "H2241424344";
+        QTest::newRow("buffer clear breaks an automatic status")
+            << QList<QByteArray>{QByteArray::fromHex("1000372500")} << "H25";
+        QTest::newRow("header without end given up")
+            << QList<QByteArray>{QByteArray::fromHex("3722") + QByteArray(100, 'x') +
+                                 QByteArray::fromHex("0012")}
+            << "R12";
         QTest::newRow("information block ignored")
             << QList<QByteArray>{QByteArray::fromHex("5f4142"), QByteArray::fromHex("430012")} << "R12";
     }
@@ -65,6 +77,7 @@ private Q_SLOTS:
             for (const StatusMessage& m : parser.feed(piece)) {
                 const char kind = m.kind == StatusMessage::Kind::RealTime    ? 'R'
                                   : m.kind == StatusMessage::Kind::Automatic ? 'A'
+                                  : m.kind == StatusMessage::Kind::Header    ? 'H'
                                                                              : 'T';
                 got << QLatin1Char(kind) + QString::fromLatin1(m.bytes.toHex());
             }

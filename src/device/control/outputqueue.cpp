@@ -5,6 +5,9 @@
 #include "opos/oposconstants.h"
 
 #include <QPointer>
+#include <QRandomGenerator>
+
+#include <algorithm>
 
 namespace device {
 
@@ -31,7 +34,8 @@ ReadyCheck evaluateReadyCheck(const ExchangeOutcome& outcome) {
     return {OPOS_SUCCESS, 0, QStringLiteral("Successful")};
 }
 
-OutputQueue::OutputQueue(QObject* parent) : QObject(parent) {}
+OutputQueue::OutputQueue(QObject* parent)
+    : QObject(parent), m_tagCounter(QRandomGenerator::global()->generate()) {}
 
 OutputQueue::~OutputQueue() {
     if (m_link && m_exchange)
@@ -40,11 +44,16 @@ OutputQueue::~OutputQueue() {
 
 void OutputQueue::setLink(std::shared_ptr<PrinterLink> link) {
     clear();
+    disconnect(m_processIdConnection);
     m_link = std::move(link);
+    m_restoreLineState = false;
+    if (m_link)
+        m_processIdConnection =
+            connect(m_link.get(), &PrinterLink::processIdDone, this, &OutputQueue::onProcessIdDone);
 }
 
 void OutputQueue::enqueue(const OutputRequest& request) {
-    m_requests.push_back(request);
+    m_requests.push_back({request, {}, false, false});
     if (!m_running && !m_halted)
         startHead();
 }
@@ -59,9 +68,37 @@ void OutputQueue::clear() {
     if (m_link && m_exchange)
         m_link->cancel(m_exchange);
     m_exchange = 0;
+    const bool printerHolds = std::any_of(m_requests.cbegin(), m_requests.cend(),
+                                          [](const Pending& p) { return p.written && !p.confirmed; });
     m_running = false;
     m_halted = false;
     m_requests.clear();
+    if (printerHolds)
+        discardPrinterBuffer();
+}
+
+// Four characters from 21h to 7Eh, counted on from a random start so that a reply owed to an
+// earlier run of the program cannot match.
+QByteArray OutputQueue::nextTag() {
+    quint32 n = m_tagCounter++;
+    QByteArray tag(4, '!');
+    for (char& c : tag) {
+        c = char(0x21 + n % 94);
+        n /= 94;
+    }
+    return tag;
+}
+
+void OutputQueue::run(const QByteArray& bytes, const QList<StatusQuery>& queries, bool abortOnFault,
+                      std::function<void(const ExchangeOutcome&)> then) {
+    QPointer<OutputQueue> self(this);
+    m_exchange = m_link->exchange(bytes, queries, abortOnFault,
+                                  [self, then = std::move(then)](const ExchangeOutcome& o) {
+                                      if (!self)
+                                          return;
+                                      self->m_exchange = 0;
+                                      then(o);
+                                  });
 }
 
 void OutputQueue::startHead() {
@@ -73,75 +110,176 @@ void OutputQueue::startHead() {
             this, [this] { fail(OPOS_E_NOHARDWARE, 0); }, Qt::QueuedConnection);
         return;
     }
-    QPointer<OutputQueue> self(this);
-    m_exchange =
-        m_link->exchange(readyCheckBytes(), readyCheckQueries(), false, [self](const ExchangeOutcome& o) {
-            if (self)
-                self->onReadyCheck(o);
-        });
+    run(readyCheckBytes(), readyCheckQueries(), false, [this](const ExchangeOutcome& o) { onReadyCheck(o); });
 }
 
 void OutputQueue::onReadyCheck(const ExchangeOutcome& outcome) {
-    m_exchange = 0;
     const ReadyCheck check = evaluateReadyCheck(outcome);
+    const Pending& head = m_requests.front();
     if (check.code != OPOS_SUCCESS) {
-        qCInfo(lcDevice) << "output request" << m_requests.front().id << "not printed:" << check.text;
+        qCInfo(lcDevice) << "output request" << head.request.id << "not printed:" << check.text;
         fail(check.code, check.extended);
-        return;
+    } else if (head.confirmed) {
+        completeHead(); // confirmed while the queue waited for the fault to clear
+    } else if (head.written) {
+        askBehindHead();
+    } else {
+        writeHead();
     }
-    QPointer<OutputQueue> self(this);
-    m_exchange = m_link->exchange(m_requests.front().bytes + EscPos::transmitStatus(1),
-                                  {{StatusQuery::Kind::Transmit, 1}}, true, [self](const ExchangeOutcome& o) {
-                                      if (self)
-                                          self->onWritten(o);
-                                  });
+}
+
+void OutputQueue::writeHead() {
+    Pending& head = m_requests.front();
+    head.tag = nextTag();
+    head.written = true;
+    QByteArray bytes = head.request.bytes;
+    if (std::exchange(m_restoreLineState, false))
+        bytes.prepend(head.request.lineState);
+    // A printer not yet known to answer process IDs gets GS r 1 behind the ID: it answers in order
+    // too, so when its reply comes without the ID before it, the printer does not know GS ( H.
+    const std::optional<bool> knows = m_link->knowsProcessIds();
+    QList<StatusQuery> queries;
+    if (knows.value_or(true)) {
+        bytes += EscPos::processId(head.tag);
+        queries.append(StatusQuery::processId(head.tag, !knows.has_value()));
+    }
+    if (!knows.value_or(false)) {
+        bytes += EscPos::transmitStatus(1);
+        queries.append({StatusQuery::Kind::Transmit, 1});
+    }
+    run(bytes, queries, true, [this](const ExchangeOutcome& o) { onWritten(o); });
 }
 
 void OutputQueue::onWritten(const ExchangeOutcome& outcome) {
-    m_exchange = 0;
-    switch (outcome.result) {
-    case ExchangeOutcome::Result::Answered: {
-        const OutputRequest done = m_requests.front();
-        m_requests.pop_front();
-        m_running = false;
-        if (!m_requests.empty())
-            startHead();
-        Q_EMIT completed(done.id, done.synchronous);
-        if (m_requests.empty() && !m_running)
-            Q_EMIT drained();
+    if (outcome.result != ExchangeOutcome::Result::Answered) {
+        onFault(outcome);
         return;
     }
-    case ExchangeOutcome::Result::Faulted:
-        if (m_link->status().coverOpen)
-            fail(OPOS_E_EXTENDED, OPOS_EPTR_COVER_OPEN);
-        else
-            fail(OPOS_E_EXTENDED, OPOS_EPTR_REC_EMPTY);
+    if (!m_link->knowsProcessIds())
+        m_link->setKnowsProcessIds(m_requests.front().confirmed);
+    completeHead();
+}
+
+// After a fault the printer may still hold the head. An ID written now is answered only once all
+// before it has printed; as replies come in order, the head's own ID has come by then if the
+// printer kept it. If it did not (switched off, or its buffer cleared at the printer), it is
+// written again.
+void OutputQueue::askBehindHead() {
+    if (m_link->knowsProcessIds().value_or(false)) {
+        const QByteArray marker = nextTag();
+        run(EscPos::processId(marker), {StatusQuery::processId(marker)}, true,
+            [this](const ExchangeOutcome& o) { onAskedBehind(o); });
+    } else {
+        // Without IDs the printer's word that all has printed is all there is.
+        run(EscPos::transmitStatus(1), {{StatusQuery::Kind::Transmit, 1}}, true,
+            [this](const ExchangeOutcome& o) { onAskedBehind(o); });
+    }
+}
+
+void OutputQueue::onAskedBehind(const ExchangeOutcome& outcome) {
+    if (outcome.result != ExchangeOutcome::Result::Answered) {
+        onFault(outcome);
         return;
+    }
+    Pending& head = m_requests.front();
+    if (head.confirmed || !m_link->knowsProcessIds().value_or(false)) {
+        completeHead();
+        return;
+    }
+    qCInfo(lcDevice) << "output request" << head.request.id << "was lost by the printer; written again";
+    head.written = false;
+    m_restoreLineState = true;
+    writeHead();
+}
+
+void OutputQueue::onFault(const ExchangeOutcome& outcome) {
+    switch (outcome.result) {
+    case ExchangeOutcome::Result::Faulted: {
+        const PrinterStatus status = m_link->status();
+        const qint32 extended = status.coverOpen ? OPOS_EPTR_COVER_OPEN : OPOS_EPTR_REC_EMPTY;
+        if (status.paperEnd)
+            clearPrinterThenFail(OPOS_E_EXTENDED, extended);
+        else
+            fail(OPOS_E_EXTENDED, extended); // the printer keeps the rest and goes on when closed
+        return;
+    }
     case ExchangeOutcome::Result::TimedOut:
         // It answered the ready check a moment ago but did not get through the job.
         fail(OPOS_E_OFFLINE, 0);
         return;
     case ExchangeOutcome::Result::LinkDown:
+        // A printer that went away has lost what it held; it gets the request again.
+        m_requests.front().written = false;
+        m_restoreLineState = true;
         fail(OPOS_E_NOHARDWARE, 0);
         return;
+    case ExchangeOutcome::Result::Answered:
+        break;
     }
+}
+
+// Paper ran out: the line the printer stopped in may be lost, so what it holds is cleared at once
+// and the unconfirmed request is written again in full on resume. Without process IDs what has
+// printed is unknown; the printer is left to go on by itself.
+void OutputQueue::clearPrinterThenFail(qint32 code, qint32 extended) {
+    if (!m_link->knowsProcessIds().value_or(false)) {
+        fail(code, extended);
+        return;
+    }
+    run(EscPos::clearBuffers(), {StatusQuery(StatusQuery::Kind::BuffersCleared)}, false,
+        [this, code, extended](const ExchangeOutcome& o) {
+            Pending& head = m_requests.front();
+            if (o.result == ExchangeOutcome::Result::Answered && !head.confirmed) {
+                head.written = false;
+                m_restoreLineState = true;
+            }
+            fail(code, extended);
+        });
+}
+
+void OutputQueue::completeHead() {
+    const OutputRequest done = m_requests.front().request;
+    m_requests.pop_front();
+    m_running = false;
+    if (!m_requests.empty())
+        startHead();
+    Q_EMIT completed(done.id, done.synchronous);
+    if (m_requests.empty() && !m_running)
+        Q_EMIT drained();
 }
 
 void OutputQueue::fail(qint32 code, qint32 extended) {
     m_running = false;
     if (m_requests.empty())
         return;
-    const OutputRequest request = m_requests.front();
-    if (request.synchronous) {
+    const Pending head = m_requests.front();
+    if (head.request.synchronous) {
+        // The caller is told it failed: nothing of it may come out later.
         m_requests.pop_front();
+        if (head.written && !head.confirmed)
+            discardPrinterBuffer();
         if (!m_requests.empty())
             startHead();
     } else {
         m_halted = true;
     }
-    Q_EMIT failed(request.id, request.synchronous, code, extended);
+    Q_EMIT failed(head.request.id, head.request.synchronous, code, extended);
     if (m_requests.empty() && !m_running)
         Q_EMIT drained();
+}
+
+// DLE DC4 fn 8 acts at once, even while the printer is stopped; the next request restores the
+// line state the clear took away.
+void OutputQueue::discardPrinterBuffer() {
+    m_restoreLineState = true;
+    if (m_link && m_link->isOpen())
+        m_link->exchange(EscPos::clearBuffers(), {}, false, [](const ExchangeOutcome&) {});
+}
+
+void OutputQueue::onProcessIdDone(const QByteArray& tag) {
+    for (Pending& pending : m_requests)
+        if (pending.written && pending.tag == tag)
+            pending.confirmed = true;
 }
 
 } // namespace device

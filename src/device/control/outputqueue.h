@@ -5,6 +5,7 @@
 #include <QObject>
 
 #include <deque>
+#include <functional>
 #include <memory>
 
 namespace device {
@@ -13,6 +14,9 @@ struct OutputRequest {
     qint32 id = 0;
     QByteArray bytes;
     bool synchronous = true;
+    // What puts a cleared printer into the state this request starts from (initialise, code page,
+    // automatic status, rotation); written before it when the printer's buffer was cleared.
+    QByteArray lineState;
 };
 
 // The result of asking the printer whether it can print: DLE EOT 1, 2 and 4 replies.
@@ -27,9 +31,16 @@ ReadyCheck evaluateReadyCheck(const ExchangeOutcome& outcome);
 
 // The one output path of a printer control. Requests run one at a time from the event loop:
 // ask whether the printer can print (cover, paper, online; nothing is written when it cannot),
-// write the bytes followed by GS r 1 and wait for that in-order reply, which says the bytes are
-// through. A failed asynchronous request halts the queue until the control resumes (retry) or
-// clears it.
+// write the bytes followed by a process ID (GS ( H; GS r 1 where the printer does not know it) and
+// wait for the printer to name that ID, which says everything before it has printed. A late reply
+// names an earlier request and completes nothing.
+//
+// A failed asynchronous request halts the queue until the control resumes (retry) or clears it.
+// Every request reaches the paper once: a request the printer still holds after a cover or offline
+// fault is not written again; on resume the queue asks for a fresh ID behind it and completes the
+// request when the printer confirms it. When the paper runs out, the printer's buffer is cleared
+// at once (the line it stopped in may be lost) and the unconfirmed request is written again on
+// resume, after the line state is restored.
 class OutputQueue : public QObject {
     Q_OBJECT
 public:
@@ -41,6 +52,7 @@ public:
     bool hasPending() const { return !m_requests.empty(); }
     bool isHalted() const { return m_halted; }
     void resume();
+    // Discards every request; what the printer holds of them is cleared from its buffer.
     void clear();
 
 Q_SIGNALS:
@@ -49,16 +61,37 @@ Q_SIGNALS:
     void drained();
 
 private:
+    struct Pending {
+        OutputRequest request;
+        QByteArray tag;         // the process ID it was written with
+        bool written = false;   // its bytes went out and the printer may hold them
+        bool confirmed = false; // the printer named its ID: it is on the paper
+    };
+
     void startHead();
     void onReadyCheck(const ExchangeOutcome& outcome);
+    void writeHead();
     void onWritten(const ExchangeOutcome& outcome);
+    void askBehindHead();
+    void onAskedBehind(const ExchangeOutcome& outcome);
+    void onFault(const ExchangeOutcome& outcome);
+    void clearPrinterThenFail(qint32 code, qint32 extended);
+    void completeHead();
     void fail(qint32 code, qint32 extended);
+    void discardPrinterBuffer();
+    void onProcessIdDone(const QByteArray& tag);
+    QByteArray nextTag();
+    void run(const QByteArray& bytes, const QList<StatusQuery>& queries, bool abortOnFault,
+             std::function<void(const ExchangeOutcome&)> then);
 
     std::shared_ptr<PrinterLink> m_link;
-    std::deque<OutputRequest> m_requests;
+    QMetaObject::Connection m_processIdConnection;
+    std::deque<Pending> m_requests;
     quint64 m_exchange = 0; // the link exchange of the running request, 0 when none
     bool m_running = false;
     bool m_halted = false;
+    bool m_restoreLineState = false; // the printer's buffer was cleared since the last write
+    quint32 m_tagCounter = 0;
 };
 
 } // namespace device

@@ -332,10 +332,8 @@ Outcome PosPrinterControl::enableDevice() {
     if (!m_claimed)
         return m_link->claimOwner() ? OPOS_E_CLAIMED : OPOS_E_NOTCLAIMED;
     // Reset, select the code page, turn on automatic status back and ask once where things stand.
-    const QByteArray setup =
-        EscPos::initialize() +
-        EscPos::selectCharacterTable(m_profile.escTForCharacterSet.value(m_characterSet, 0)) +
-        EscPos::enableAutomaticStatus(kAutomaticStatusMask) + readyCheckBytes();
+    m_upsideDown = false;
+    const QByteArray setup = lineState() + readyCheckBytes();
     const std::optional<ExchangeOutcome> answer = exchangeAndWait(*m_link, setup, readyCheckQueries());
     if (!answer)
         return OPOS_E_NOHARDWARE;
@@ -661,6 +659,15 @@ Outcome PosPrinterControl::printSymbol(SymbolForm form, const QByteArray& symbol
     return outcome;
 }
 
+// What the printer is set to between requests: reset, code page, automatic status back, rotation.
+// Sent at enable, and again before a request when the printer's buffer had to be cleared.
+QByteArray PosPrinterControl::lineState() const {
+    return EscPos::initialize() +
+           EscPos::selectCharacterTable(m_profile.escTForCharacterSet.value(m_characterSet, 0)) +
+           EscPos::enableAutomaticStatus(kAutomaticStatusMask) +
+           (m_upsideDown ? EscPos::upsideDown(true) : QByteArray());
+}
+
 // Ends an unfinished line through the translator, so its line attributes end with it and the
 // translator knows the next data starts a new line.
 QByteArray PosPrinterControl::endPendingLine() {
@@ -671,6 +678,7 @@ Outcome PosPrinterControl::submit(const QByteArray& bytes) {
     OutputRequest request;
     const QByteArray setup = std::exchange(m_pendingSetup, {});
     request.bytes = setup + bytes;
+    request.lineState = lineState();
     if (m_async) {
         request.id = ++m_outputId;
         request.synchronous = false;

@@ -159,6 +159,7 @@ private:
     void deliver(const PendingEvent& event);
     QByteArray sidewaysBlock();
     QByteArray endPendingLine();
+    QByteArray lineState() const;
     void postStatus(qint32 code);
     void clearQueuedOutput();
     void retryNow();

@@ -149,6 +149,13 @@ QByteArray realtimeStatus(int n) {
 QByteArray transmitStatus(int n) {
     return command({GS, 'r', byteOf(n)});
 }
+QByteArray processId(const QByteArray& fourChars) {
+    Q_ASSERT(fourChars.size() == 4);
+    return command({GS, '(', 'H', 0x06, 0x00, 0x30, 0x30}) + fourChars.left(4);
+}
+QByteArray clearBuffers() {
+    return QByteArray::fromHex("10140801031401060208");
+}
 
 QByteArray drawerKick(int pin, int onMs, int offMs) {
     // The pulse times are in units of 2 ms; a zero would mean no pulse at all.

@@ -89,6 +89,7 @@ void PrinterLink::attach(const void* user, OpenCallback done) {
         return;
     m_opening = true;
     m_parser.reset();
+    m_processIds.reset();
     m_openTimer.start(m_timings.openTimeoutMs);
     qCDebug(lcDevice) << "opening" << m_transport->describe();
     m_transport->open();
@@ -185,6 +186,7 @@ void PrinterLink::pump() {
         qCInfo(lcDevice) << "reopening" << m_transport->describe();
         m_opening = true;
         m_parser.reset();
+        m_processIds.reset();
         m_openTimer.start(m_timings.openTimeoutMs);
         m_transport->open();
         return;
@@ -237,34 +239,66 @@ void PrinterLink::onData(const QByteArray& bytes) {
     PrinterStatus next = m_status;
     for (const StatusMessage& message : m_parser.feed(bytes)) {
         const auto first = static_cast<quint8>(message.bytes.at(0));
-        if (message.kind == StatusMessage::Kind::Automatic) {
+        switch (message.kind) {
+        case StatusMessage::Kind::Automatic:
             applyAutomatic(next, message.bytes);
-            continue;
-        }
-        const StatusQuery::Kind kind = message.kind == StatusMessage::Kind::RealTime
-                                           ? StatusQuery::Kind::RealTime
-                                           : StatusQuery::Kind::Transmit;
-        if (!m_current)
-            continue; // an answer nobody waits for (late, after a time-out)
-        for (qsizetype i = 0; i < m_current->queries.size(); ++i) {
-            const StatusQuery& query = m_current->queries.at(i);
-            if (query.kind != kind || m_current->replies.at(i) >= 0)
-                continue;
-            m_current->replies[i] = first;
-            if (kind == StatusQuery::Kind::RealTime)
-                applyRealTime(next, query.n, first);
-            else
-                applyTransmit(next, query.n, first);
+            break;
+        case StatusMessage::Kind::RealTime:
+            answerCurrent(StatusQuery::Kind::RealTime, {}, first, next);
+            break;
+        case StatusMessage::Kind::Transmit:
+            answerCurrent(StatusQuery::Kind::Transmit, {}, first, next);
+            break;
+        case StatusMessage::Kind::Header:
+            if (first == kProcessIdReply && message.bytes.size() == 5) {
+                const QByteArray tag = message.bytes.mid(1);
+                answerCurrent(StatusQuery::Kind::ProcessId, tag, first, next);
+                Q_EMIT processIdDone(tag);
+            } else if (first == kBuffersClearedReply) {
+                answerCurrent(StatusQuery::Kind::BuffersCleared, {}, first, next);
+            }
             break;
         }
     }
     updateStatus(next);
     if (!m_current)
         return;
-    if (std::all_of(m_current->replies.cbegin(), m_current->replies.cend(), [](int r) { return r >= 0; }))
+    if (currentAnswered())
         finishCurrent(ExchangeOutcome::Result::Answered);
     else if (m_current->abortOnFault && (m_status.coverOpen || m_status.paperEnd))
         finishCurrent(ExchangeOutcome::Result::Faulted);
+}
+
+// Gives a reply to the first open query of the running exchange that it answers. Status replies
+// carry no name and are taken in order; a process ID answers only the query with its own tag, so
+// one that comes after its time-out completes nothing.
+bool PrinterLink::answerCurrent(StatusQuery::Kind kind, const QByteArray& tag, quint8 reply,
+                                PrinterStatus& next) {
+    if (!m_current)
+        return false; // an answer nobody waits for (late, after a time-out)
+    for (qsizetype i = 0; i < m_current->queries.size(); ++i) {
+        const StatusQuery& query = m_current->queries.at(i);
+        if (query.kind != kind || m_current->replies.at(i) >= 0)
+            continue;
+        if (kind == StatusQuery::Kind::ProcessId && query.tag != tag)
+            continue;
+        m_current->replies[i] = reply;
+        if (kind == StatusQuery::Kind::RealTime)
+            applyRealTime(next, query.n, reply);
+        else if (kind == StatusQuery::Kind::Transmit)
+            applyTransmit(next, query.n, reply);
+        return true;
+    }
+    return false;
+}
+
+// Every required query has its reply. In-order replies come in the order of their requests, so an
+// optional query before an answered in-order one has had its chance.
+bool PrinterLink::currentAnswered() const {
+    for (qsizetype i = 0; i < m_current->queries.size(); ++i)
+        if (m_current->replies.at(i) < 0 && !m_current->queries.at(i).optional)
+            return false;
+    return true;
 }
 
 void PrinterLink::updateStatus(const PrinterStatus& next) {

@@ -11,17 +11,30 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace device {
 
 // A status request inside the bytes of an exchange, in the order the printer answers it.
 struct StatusQuery {
     enum class Kind {
-        RealTime, // DLE EOT n: answered at once, even offline
-        Transmit  // GS r n: answered in order, after everything written before it
+        RealTime,      // DLE EOT n: answered at once, even offline
+        Transmit,      // GS r n: answered in order, after everything written before it
+        ProcessId,     // GS ( H with tag: answered in order, naming itself
+        BuffersCleared // DLE DC4 fn 8: answered at once
     };
+    StatusQuery(Kind kind = Kind::RealTime, int n = 1) : kind(kind), n(n) {}
+    static StatusQuery processId(const QByteArray& tag, bool optional = false) {
+        StatusQuery query(Kind::ProcessId, 0);
+        query.tag = tag;
+        query.optional = optional;
+        return query;
+    }
+
     Kind kind = Kind::RealTime;
     int n = 1;
+    QByteArray tag;        // ProcessId: the four characters the reply must carry
+    bool optional = false; // the exchange may finish without it (a printer that may not know it)
 };
 
 struct ExchangeOutcome {
@@ -32,7 +45,7 @@ struct ExchangeOutcome {
         LinkDown  // no connection
     };
     Result result = Result::Answered;
-    QList<quint8> replies; // in query order
+    QList<quint8> replies; // in query order; 0 for an optional query left unanswered
 };
 
 // One connection to one printer, shared by every control that reaches it (the cash drawer hangs
@@ -76,8 +89,15 @@ public:
 
     PrinterStatus status() const { return m_status; }
 
+    // Whether the printer answers GS ( H process IDs: unknown until the first request that asks,
+    // and again after every reopen (it may be another printer, or one just switched on).
+    std::optional<bool> knowsProcessIds() const { return m_processIds; }
+    void setKnowsProcessIds(bool knows) { m_processIds = knows; }
+
 Q_SIGNALS:
     void statusChanged(const device::PrinterStatus& status);
+    // Every process ID the printer reports done, asked for or not (a late one included).
+    void processIdDone(const QByteArray& tag);
     void linkLost(const QString& reason);
 
 private:
@@ -100,6 +120,8 @@ private:
     void finishCurrent(ExchangeOutcome::Result result);
     void failAll(ExchangeOutcome::Result result);
     void updateStatus(const PrinterStatus& next);
+    bool answerCurrent(StatusQuery::Kind kind, const QByteArray& tag, quint8 reply, PrinterStatus& next);
+    bool currentAnswered() const;
 
     QString m_connection;
     LinkTimings m_timings;
@@ -119,6 +141,7 @@ private:
 
     StatusParser m_parser;
     PrinterStatus m_status;
+    std::optional<bool> m_processIds;
 };
 
 } // namespace device

@@ -1,11 +1,15 @@
 #include "device/link/printerstatus.h"
 
+#include <utility>
+
 namespace device {
 
 namespace {
 constexpr quint8 kXon = 0x11;
 constexpr quint8 kXoff = 0x13;
 constexpr quint8 kInformationStart = 0x5F;
+constexpr quint8 kHeaderStart = 0x37;
+constexpr qsizetype kLongestHeader = 80; // longer than any header reply: noise, given up
 } // namespace
 
 QList<StatusMessage> StatusParser::feed(const QByteArray& bytes) {
@@ -18,6 +22,25 @@ QList<StatusMessage> StatusParser::feed(const QByteArray& bytes) {
         }
         if (b == kXon || b == kXoff)
             continue;
+        if (m_inHeader) {
+            if (b == 0x00) {
+                m_inHeader = false;
+                if (!m_header.isEmpty())
+                    messages.append({StatusMessage::Kind::Header, std::exchange(m_header, {})});
+            } else if (m_header.size() < kLongestHeader) {
+                m_header.append(c);
+            } else {
+                m_inHeader = false;
+                m_header.clear();
+            }
+            continue;
+        }
+        if (b == kHeaderStart) {
+            // No status byte has this value, so it always starts a header reply.
+            m_automatic.clear();
+            m_inHeader = true;
+            continue;
+        }
         if (b == kInformationStart) {
             // GS I replies: 5Fh, ASCII text, 00h; their letters would pass for status bytes.
             m_automatic.clear();
@@ -49,6 +72,8 @@ QList<StatusMessage> StatusParser::feed(const QByteArray& bytes) {
 
 void StatusParser::reset() {
     m_automatic.clear();
+    m_header.clear();
+    m_inHeader = false;
     m_inInformation = false;
 }
 

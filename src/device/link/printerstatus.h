@@ -22,7 +22,8 @@ struct StatusMessage {
     enum class Kind {
         RealTime,  // reply to DLE EOT n: one byte 0xx1xx10
         Automatic, // automatic status back: four bytes, the first 0xx1xx00
-        Transmit   // reply to GS r n: one byte 0xx0xxxx
+        Transmit,  // reply to GS r n: one byte 0xx0xxxx
+        Header     // 37h, a type byte, its data, 00h (GS ( H, DLE DC4 fn 8): bytes hold type and data
     };
     Kind kind = Kind::RealTime;
     QByteArray bytes;
@@ -37,6 +38,8 @@ public:
 
 private:
     QByteArray m_automatic; // an automatic status being collected
+    QByteArray m_header;    // a header reply being collected, after its 37h
+    bool m_inHeader = false;
     bool m_inInformation = false;
 };
 
@@ -44,5 +47,9 @@ private:
 void applyRealTime(PrinterStatus& status, int n, quint8 reply);
 void applyAutomatic(PrinterStatus& status, const QByteArray& fourBytes);
 void applyTransmit(PrinterStatus& status, int n, quint8 reply);
+
+// The header replies the controls ask for.
+constexpr quint8 kProcessIdReply = 0x22;      // 37 22 d1 d2 d3 d4 00
+constexpr quint8 kBuffersClearedReply = 0x25; // 37 25 00
 
 } // namespace device

@@ -87,9 +87,33 @@ void FakePrinter::sendAutomatic() {
     answer(asb);
 }
 
+// GS r n answers a status byte, GS ( H its own ID behind 37 22.
+QByteArray FakePrinter::inOrderReply(const QByteArray& request) const {
+    if (request.at(1) == 'r')
+        return QByteArray(1, char(transmit(quint8(request.at(2)))));
+    return QByteArray::fromHex("3722") + request.mid(7, 4) + QByteArray(1, '\0');
+}
+
+void FakePrinter::setBusy(bool busy) {
+    m_busy = busy;
+    releaseHeld();
+}
+
+void FakePrinter::releaseFirstHeld() {
+    if (!m_heldRequests.isEmpty())
+        answer(inOrderReply(m_heldRequests.takeFirst()));
+}
+
+void FakePrinter::answerInOrder(const QByteArray& request) {
+    if (holding() || !m_heldRequests.isEmpty())
+        m_heldRequests.append(request);
+    else
+        answer(inOrderReply(request));
+}
+
 void FakePrinter::releaseHeld() {
-    while (!stopped() && !m_heldTransmits.isEmpty())
-        answer(QByteArray(1, char(transmit(m_heldTransmits.takeFirst()))));
+    while (!holding() && !m_heldRequests.isEmpty())
+        answer(inOrderReply(m_heldRequests.takeFirst()));
 }
 
 void FakePrinter::onBytes(const QByteArray& bytes) {
@@ -103,14 +127,20 @@ void FakePrinter::onBytes(const QByteArray& bytes) {
             answer(QByteArray(1, char(realTime(next(2)))));
             i += 2;
         } else if (b == 0x1D && next(1) == 0x72) {
-            if (m_ignoreTransmit) {
-                // swallowed
-            } else if (stopped()) {
-                m_heldTransmits.append(next(2));
-            } else {
-                answer(QByteArray(1, char(transmit(next(2)))));
-            }
+            if (!m_ignoreTransmit)
+                answerInOrder(bytes.mid(i, 3));
             i += 2;
+        } else if (b == 0x1D && next(1) == 0x28 && next(2) == 0x48) {
+            if (!m_ignoreProcessId)
+                answerInOrder(bytes.mid(i, 11));
+            i += 10;
+        } else if (b == 0x10 && next(1) == 0x14 && next(2) == 0x08) {
+            if (!m_ignoreClear) {
+                ++m_clears;
+                m_heldRequests.clear();
+                answer(QByteArray::fromHex("372500"));
+            }
+            i += 9;
         } else if (b == 0x1D && next(1) == 0x61) {
             m_asbMask = next(2);
             sendAutomatic();
