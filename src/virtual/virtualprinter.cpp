@@ -225,6 +225,10 @@ void VirtualPrinter::noteSent(const QByteArray& bytes) {
         name = QStringLiteral("real-time status (DLE EOT)");
     else if (first == 0x5F)
         name = QStringLiteral("printer information (GS I)");
+    else if (bytes.startsWith("\x37\x22"))
+        name = QStringLiteral("process ID done (GS ( H)");
+    else if (bytes.startsWith("\x37\x25"))
+        name = QStringLiteral("buffers cleared (DLE DC4 fn 8)");
     m_wireLog.addCommand(WireLog::Direction::Sent, bytes, name);
 }
 

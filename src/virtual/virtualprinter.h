@@ -75,6 +75,8 @@ public:
     // finished it loses that line.
     void notePrinting(int top, int height, const QString& text);
 
+    // The text line passing under the head at this moment; empty between lines.
+    QString lineInHead() const { return m_head.active && m_stepTimer.isActive() ? m_head.text : QString(); }
     // For the sessions: a reply leaving the printer (logged and captured).
     void noteSent(const QByteArray& bytes);
     // Saves the part of the roll not yet cut (the program is ending).
