@@ -152,6 +152,43 @@ private Q_SLOTS:
         QTRY_COMPARE(e.fake->clears(), 1);
     }
 
+    // A printer that stopped answering is asked again quietly: one event while it stays silent,
+    // and the request prints when it is back.
+    void silentPrinterRaisesOneEvent() {
+        AsyncPrinter a;
+        a.fake->setSilent(true);
+        a.print("A\n");
+        QTRY_COMPARE(a.errors.size(), 1);
+        QCOMPARE(a.errors.at(0), (QList<int>{OPOS_E_NOHARDWARE, 0, OPOS_S_ERROR}));
+        QTest::qWait(1000); // several reply time-outs
+        QCOMPARE(a.errors.size(), 1);
+        a.fake->setSilent(false);
+        QTRY_COMPARE(a.done.count(), 1);
+        QCOMPARE(a.fake->data(), QByteArray("A\n"));
+        QCOMPARE(a.errors.size(), 1);
+    }
+
+    // A fault that comes back after RETRY is a new fault with its own event; the request still
+    // prints once.
+    void faultThatReturnsRaisesTheNextEvent() {
+        AsyncPrinter a;
+        a.fake->setBusy(true);
+        a.print("A\n");
+        QTRY_VERIFY(a.fake->data().contains("A\n"));
+        a.fault(QStringLiteral("cover"), true);
+        QTRY_COMPARE(a.errors.size(), 1);
+        const qsizetype idsBefore = a.fake->received().count("\x1d(H");
+        a.fault(QStringLiteral("cover"), false);
+        QTRY_VERIFY(a.fake->received().count("\x1d(H") > idsBefore); // asking behind the held request
+        a.fault(QStringLiteral("cover"), true);
+        QTRY_COMPARE(a.errors.size(), 2);
+        a.fake->setBusy(false);
+        a.fault(QStringLiteral("cover"), false);
+        QTRY_COMPARE(a.done.count(), 1);
+        QCOMPARE(a.fake->data(), QByteArray("A\n"));
+        QCOMPARE(a.errors.size(), 2);
+    }
+
     // A reply that comes after its time-out names its own request and completes no later one.
     void lateReplyCompletesNothing() {
         AsyncPrinter a;

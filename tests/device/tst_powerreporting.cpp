@@ -65,7 +65,10 @@ QList<int> codes(const QSignalSpy& spy) {
 void act(FakePrinter* fake, const QString& action) {
     if (action == u"silent" || action == u"answer")
         fake->setSilent(action == u"silent");
-    else if (action == u"offline" || action == u"online")
+    else if (action == u"deaf") {
+        fake->setSilent(true); // a stopped printer whose receive buffer is full reads nothing
+        QTest::qWait(1500);
+    } else if (action == u"offline" || action == u"online")
         fake->setOffline(action == u"offline");
     else if (action == u"cover closed")
         fake->setCoverOpen(false);
@@ -143,6 +146,9 @@ private Q_SLOTS:
             << false << false << false << QStringList{"silent:2004", "answer:2004 2001"};
         QTest::newRow("offline, online")
             << false << false << false << QStringList{"offline:2003", "online:2003 2001"};
+        QTest::newRow("stopped and deaf stays offline")
+            << false << false << false
+            << QStringList{"offline:2003", "deaf:2003", "answer:2003", "online:2003 2001"};
         QTest::newRow("unplugged, reopened") << false << false << false << QStringList{"unplug:2004 2001"};
         QTest::newRow("held while frozen") << false << true << false << QStringList{"silent:2004"};
         QTest::newRow("cover open at enable")

@@ -46,7 +46,7 @@ PosPrinterControl::PosPrinterControl(QObject* parent)
     connect(&m_output, &OutputQueue::failed, this, &PosPrinterControl::onRequestFailed);
     connect(&m_output, &OutputQueue::drained, this, &PosPrinterControl::onQueueDrained);
     m_retryTimer.setSingleShot(true);
-    connect(&m_retryTimer, &QTimer::timeout, this, &PosPrinterControl::retryNow);
+    connect(&m_retryTimer, &QTimer::timeout, this, &PosPrinterControl::retryWhenAnswering);
     connect(&m_power, &PowerWatch::stateChanged, this, &PosPrinterControl::postStatus);
 }
 
@@ -367,6 +367,8 @@ void PosPrinterControl::disableDevice() {
 
 void PosPrinterControl::clearQueuedOutput() {
     m_retryTimer.stop();
+    if (m_retryProbe)
+        m_link->cancel(std::exchange(m_retryProbe, 0));
     m_retryOnRecovery = false;
     m_heldCompletions.clear();
     m_blockIds.clear();
@@ -795,6 +797,26 @@ void PosPrinterControl::onQueueDrained() {
 void PosPrinterControl::retryNow() {
     if (m_enabled && m_output.isHalted())
         m_output.resume();
+}
+
+// A printer that did not answer is asked again, quietly, until it can print; only then is the
+// request retried, so a printer left switched off raises no event after the first.
+void PosPrinterControl::retryWhenAnswering() {
+    if (!m_enabled || !m_output.isHalted() || m_retryProbe)
+        return;
+    QPointer<PosPrinterControl> self(this);
+    m_retryProbe = m_link->exchange(readyCheckBytes(), readyCheckQueries(), false,
+                                    [self](const ExchangeOutcome& outcome) {
+                                        if (!self)
+                                            return;
+                                        self->m_retryProbe = 0;
+                                        if (!self->m_enabled || !self->m_output.isHalted())
+                                            return;
+                                        if (evaluateReadyCheck(outcome).code == OPOS_SUCCESS)
+                                            self->retryNow();
+                                        else
+                                            self->m_retryTimer.start(self->m_link->timings().replyTimeoutMs);
+                                    });
 }
 
 void PosPrinterControl::deliver(const PendingEvent& event) {

@@ -163,6 +163,7 @@ private:
     void postStatus(qint32 code);
     void clearQueuedOutput();
     void retryNow();
+    void retryWhenAnswering();
 
     ResultFunnel m_result;
     EventQueue m_events;
@@ -174,6 +175,7 @@ private:
     SidewaysBuffer m_sideways;
     PowerWatch m_power;
     QTimer m_retryTimer;
+    quint64 m_retryProbe = 0; // the exchange asking a silent printer whether it is back
 
     bool m_claimed = false;
     bool m_enabled = false;

@@ -36,7 +36,7 @@ PowerWatch::PowerWatch(QObject* parent) : QObject(parent) {
     m_pollTimer.setInterval(kPollIntervalMs);
     connect(&m_pollTimer, &QTimer::timeout, this, &PowerWatch::poll);
     m_answerTimer.setSingleShot(true);
-    connect(&m_answerTimer, &QTimer::timeout, this, [this] { enter(OPOS_PS_OFF_OFFLINE); });
+    connect(&m_answerTimer, &QTimer::timeout, this, [this] { enter(silentState()); });
 }
 
 PowerWatch::~PowerWatch() {
@@ -105,7 +105,14 @@ void PowerWatch::onPollAnswered(const ExchangeOutcome& outcome) {
     if (outcome.result == ExchangeOutcome::Result::Answered && !outcome.replies.isEmpty())
         enter(stateFor(outcome.replies.first() & kOfflineBit));
     else
-        enter(OPOS_PS_OFF_OFFLINE);
+        enter(silentState());
+}
+
+// A stopped printer (it reports itself offline while its cover is open or its paper out) whose
+// receive buffer is full reads nothing more, real-time requests included, until it prints again:
+// its silence over a link that is still up says offline, not switched off.
+qint32 PowerWatch::silentState() const {
+    return m_link && m_link->isOpen() && m_link->status().offline ? OPOS_PS_OFFLINE : OPOS_PS_OFF_OFFLINE;
 }
 
 // Automatic status, or a reply to anyone's request: the printer is there.

@@ -44,6 +44,7 @@ private:
     void onPollAnswered(const ExchangeOutcome& outcome);
     void onStatusChanged(const PrinterStatus& status);
     void enter(qint32 state);
+    qint32 silentState() const;
     void cancelPoll();
 
     std::shared_ptr<PrinterLink> m_link;
