@@ -1,4 +1,5 @@
 #include "device/control/posprintercontrol.h"
+#include "device/link/owedreplies.h"
 #include "support/enabledprinter.h"
 
 #include <QSignalSpy>
@@ -187,6 +188,65 @@ private Q_SLOTS:
         QTRY_COMPARE(a.done.count(), 1);
         QCOMPARE(a.fake->data(), QByteArray("A\n"));
         QCOMPARE(a.errors.size(), 2);
+    }
+
+    // Real-time replies owed by exchanges that timed out are passed over when they come, until
+    // they expire; an exchange kept waiting by them adds only what it did not pass over.
+    void owedReplies_data() {
+        QTest::addColumn<QList<int>>("steps"); // +u/p: add u unanswered after p passed over; 0: a reply
+        QTest::addColumn<QString>("expected"); // per reply: o owed, n not
+        QTest::newRow("nothing owed") << QList<int>{0, 0} << "nn";
+        QTest::newRow("a timed-out poll") << QList<int>{10, 0, 0} << "on";
+        QTest::newRow("two exchanges stalled") << QList<int>{30, 10, 0, 0, 0, 0, 0} << "oooon";
+        QTest::newRow("exchange fed by owed replies adds nothing") << QList<int>{33, 0, 0, 0} << "nnn";
+        QTest::newRow("partly fed") << QList<int>{31, 0, 0, 0} << "oon";
+    }
+
+    void owedReplies() {
+        QFETCH(QList<int>, steps);
+        QFETCH(QString, expected);
+        OwedReplies owed;
+        QString got;
+        for (int step : steps) {
+            if (step == 0)
+                got += owed.payOne() ? u'o' : u'n';
+            else
+                owed.add(step / 10, step % 10, 60000);
+        }
+        QCOMPARE(got, expected);
+    }
+
+    void owedRepliesExpire() {
+        OwedReplies owed;
+        owed.add(3, 0, 50);
+        QCOMPARE(owed.count(), 3);
+        QTest::qWait(80);
+        QVERIFY(!owed.payOne());
+        owed.add(2, 0, 60000);
+        owed.clear();
+        QCOMPARE(owed.count(), 0);
+    }
+
+    // A power poll that timed out during a stall is answered later, when the printer reads again:
+    // its drawer bit must not be taken for the cover bit of the next ready check.
+    void lateRealTimeReplyIsNotReadAsTheNext() {
+        DeviceRig rig;
+        PosPrinterControl p;
+        QCOMPARE(p.Open(QStringLiteral("P")), OPOS_SUCCESS);
+        QCOMPARE(p.Claim(0), OPOS_SUCCESS);
+        p.setPowerNotify(OPOS_PN_ENABLED);
+        p.setDeviceEnabled(true);
+        QSignalSpy power(&p, &PosPrinter::StatusUpdateEvent);
+        FakePrinter* fake = FakePrinter::of(QStringLiteral("P"));
+        fake->setDrawerPin(true);
+        settle();
+        fake->clear();
+        fake->setStalled(true);
+        QVERIFY(power.wait(2000)); // the poll went unanswered
+        QCOMPARE(power.last().at(0).toInt(), OPOS_SUE_POWER_OFF_OFFLINE);
+        QTimer::singleShot(40, fake, [fake] { fake->setStalled(false); });
+        QCOMPARE(p.PrintNormal(PTR_S_RECEIPT, QStringLiteral("A\n")), OPOS_SUCCESS);
+        QCOMPARE(fake->data(), QByteArray("A\n"));
     }
 
     // A reply that comes after its time-out names its own request and completes no later one.

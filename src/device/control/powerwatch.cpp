@@ -35,8 +35,6 @@ qint32 statusUpdateCodeFor(qint32 state) {
 PowerWatch::PowerWatch(QObject* parent) : QObject(parent) {
     m_pollTimer.setInterval(kPollIntervalMs);
     connect(&m_pollTimer, &QTimer::timeout, this, &PowerWatch::poll);
-    m_answerTimer.setSingleShot(true);
-    connect(&m_answerTimer, &QTimer::timeout, this, [this] { enter(silentState()); });
 }
 
 PowerWatch::~PowerWatch() {
@@ -80,7 +78,6 @@ void PowerWatch::stop() {
 }
 
 void PowerWatch::cancelPoll() {
-    m_answerTimer.stop();
     if (m_link && m_poll)
         m_link->cancel(m_poll);
     m_poll = 0;
@@ -91,17 +88,17 @@ void PowerWatch::poll() {
     if (m_poll || m_link->pendingExchanges() > 0)
         return;
     QPointer<PowerWatch> self(this);
-    m_poll = m_link->exchange(EscPos::realtimeStatus(1), {{StatusQuery::Kind::RealTime, 1}}, false,
-                              [self](const ExchangeOutcome& outcome) {
-                                  if (self)
-                                      self->onPollAnswered(outcome);
-                              });
-    m_answerTimer.start(qMin(kAnswerWithinMs, m_link->timings().replyTimeoutMs));
+    m_poll = m_link->exchange(
+        EscPos::realtimeStatus(1), {{StatusQuery::Kind::RealTime, 1}}, false,
+        [self](const ExchangeOutcome& outcome) {
+            if (self)
+                self->onPollAnswered(outcome);
+        },
+        qMin(kAnswerWithinMs, m_link->timings().replyTimeoutMs));
 }
 
 void PowerWatch::onPollAnswered(const ExchangeOutcome& outcome) {
     m_poll = 0;
-    m_answerTimer.stop();
     if (outcome.result == ExchangeOutcome::Result::Answered && !outcome.replies.isEmpty())
         enter(stateFor(outcome.replies.first() & kOfflineBit));
     else

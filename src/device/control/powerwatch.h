@@ -49,7 +49,6 @@ private:
 
     std::shared_ptr<PrinterLink> m_link;
     QTimer m_pollTimer;
-    QTimer m_answerTimer;
     quint64 m_poll = 0; // the outstanding poll exchange, 0 when none
     qint32 m_notify = opos::OPOS_PN_DISABLED;
     qint32 m_state = opos::OPOS_PS_UNKNOWN;

@@ -6,6 +6,8 @@
 
 #include <QMap>
 
+#include <algorithm>
+
 namespace device {
 
 namespace {
@@ -44,13 +46,15 @@ PrinterLink::PrinterLink(const PrinterConfig& config, std::unique_ptr<Transport>
     : m_connection(config.connection), m_timings(config.timings), m_transport(std::move(transport)) {
     m_openTimer.setSingleShot(true);
     m_replyTimer.setSingleShot(true);
+    m_owedTimer.setSingleShot(true);
+    connect(&m_owedTimer, &QTimer::timeout, this, &PrinterLink::schedulePump);
     connect(&m_openTimer, &QTimer::timeout, this, [this] {
         qCWarning(lcDevice) << m_connection << "did not open within" << m_timings.openTimeoutMs << "ms";
         m_transport->close();
         onOpenFinished(Transport::OpenStatus::Failed, QStringLiteral("no answer while opening"));
     });
     connect(&m_replyTimer, &QTimer::timeout, this, [this] {
-        qCWarning(lcDevice) << m_connection << "gave no status reply within" << m_timings.replyTimeoutMs
+        qCWarning(lcDevice) << m_connection << "gave no status reply within" << m_replyTimer.interval()
                             << "ms";
         finishCurrent(ExchangeOutcome::Result::TimedOut);
     });
@@ -89,6 +93,7 @@ void PrinterLink::attach(const void* user, OpenCallback done) {
         return;
     m_opening = true;
     m_parser.reset();
+    m_owed.clear();
     m_processIds.reset();
     m_openTimer.start(m_timings.openTimeoutMs);
     qCDebug(lcDevice) << "opening" << m_transport->describe();
@@ -143,13 +148,14 @@ void PrinterLink::setAutomaticStatus(const void* user, bool on) {
 }
 
 quint64 PrinterLink::exchange(const QByteArray& bytes, const QList<StatusQuery>& queries, bool abortOnFault,
-                              ExchangeCallback done) {
+                              ExchangeCallback done, int replyTimeoutMs) {
     Exchange e;
     e.id = m_nextId++;
     e.bytes = bytes;
     e.queries = queries;
     e.replies = QList<int>(queries.size(), -1);
     e.abortOnFault = abortOnFault;
+    e.timeoutMs = replyTimeoutMs > 0 ? replyTimeoutMs : m_timings.replyTimeoutMs;
     e.done = std::move(done);
     m_queue.push_back(std::move(e));
     schedulePump();
@@ -186,9 +192,20 @@ void PrinterLink::pump() {
         qCInfo(lcDevice) << "reopening" << m_transport->describe();
         m_opening = true;
         m_parser.reset();
+        m_owed.clear();
         m_processIds.reset();
         m_openTimer.start(m_timings.openTimeoutMs);
         m_transport->open();
+        return;
+    }
+    const QList<StatusQuery>& queries = m_queue.front().queries;
+    const bool asksRealTime = std::any_of(queries.cbegin(), queries.cend(), [](const StatusQuery& q) {
+        return q.kind == StatusQuery::Kind::RealTime;
+    });
+    if (const qint64 owedFor = m_owed.remainingMs(); owedFor > 0 && asksRealTime) {
+        // Replies of an exchange that timed out may still come: a new request for real-time status
+        // waits until they came or can be given up, so no reply is taken for another.
+        m_owedTimer.start(int(qMin<qint64>(owedFor, m_timings.replyTimeoutMs)));
         return;
     }
     m_current = std::move(m_queue.front());
@@ -204,7 +221,7 @@ void PrinterLink::pump() {
         finishCurrent(ExchangeOutcome::Result::Answered);
         return;
     }
-    m_replyTimer.start(m_timings.replyTimeoutMs);
+    m_replyTimer.start(m_current->timeoutMs);
 }
 
 void PrinterLink::finishCurrent(ExchangeOutcome::Result result) {
@@ -213,6 +230,12 @@ void PrinterLink::finishCurrent(ExchangeOutcome::Result result) {
         return;
     Exchange done = std::move(*m_current);
     m_current.reset();
+    if (result == ExchangeOutcome::Result::TimedOut) {
+        int unanswered = 0;
+        for (qsizetype i = 0; i < done.queries.size(); ++i)
+            unanswered += done.queries.at(i).kind == StatusQuery::Kind::RealTime && done.replies.at(i) < 0;
+        m_owed.add(unanswered, done.passedOver, done.timeoutMs);
+    }
     schedulePump();
     if (!done.done)
         return;
@@ -244,7 +267,15 @@ void PrinterLink::onData(const QByteArray& bytes) {
             applyAutomatic(next, message.bytes);
             break;
         case StatusMessage::Kind::RealTime:
-            answerCurrent(StatusQuery::Kind::RealTime, {}, first, next);
+            if (m_owed.payOne()) {
+                // Late, to an exchange that timed out: it says nothing about the running one.
+                if (m_current)
+                    ++m_current->passedOver;
+                else if (m_owed.count() == 0 && m_owedTimer.isActive())
+                    schedulePump(); // all paid: the waiting exchange can go
+            } else {
+                answerCurrent(StatusQuery::Kind::RealTime, {}, first, next);
+            }
             break;
         case StatusMessage::Kind::Transmit:
             answerCurrent(StatusQuery::Kind::Transmit, {}, first, next);
@@ -252,10 +283,14 @@ void PrinterLink::onData(const QByteArray& bytes) {
         case StatusMessage::Kind::Header:
             if (first == kProcessIdReply && message.bytes.size() == 5) {
                 const QByteArray tag = message.bytes.mid(1);
-                answerCurrent(StatusQuery::Kind::ProcessId, tag, first, next);
+                // The printer reached an ID written after every request owed so far: what it did
+                // not answer by then it will never answer.
+                if (answerCurrent(StatusQuery::Kind::ProcessId, tag, first, next))
+                    m_owed.clear();
                 Q_EMIT processIdDone(tag);
             } else if (first == kBuffersClearedReply) {
-                answerCurrent(StatusQuery::Kind::BuffersCleared, {}, first, next);
+                if (answerCurrent(StatusQuery::Kind::BuffersCleared, {}, first, next))
+                    m_owed.clear();
             }
             break;
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device/link/owedreplies.h"
 #include "device/link/printerstatus.h"
 #include "device/registry/deviceconfig.h"
 #include "device/transport/transport.h"
@@ -76,9 +77,10 @@ public:
     const void* claimOwner() const { return m_claimOwner; }
     void setClaimOwner(const void* owner) { m_claimOwner = owner; }
 
-    // Queues an exchange. done runs from the event loop, never inside this call.
+    // Queues an exchange. done runs from the event loop, never inside this call. Its replies may
+    // take replyTimeoutMs, the link's reply time-out when 0.
     quint64 exchange(const QByteArray& bytes, const QList<StatusQuery>& queries, bool abortOnFault,
-                     ExchangeCallback done);
+                     ExchangeCallback done, int replyTimeoutMs = 0);
     void cancel(quint64 id); // its callback will not run
     // Exchanges not finished yet, the running one included: each may take the reply time-out.
     qsizetype pendingExchanges() const { return qsizetype(m_queue.size()) + (m_current ? 1 : 0); }
@@ -107,6 +109,8 @@ private:
         QList<StatusQuery> queries;
         QList<int> replies; // -1 until answered
         bool abortOnFault = false;
+        int passedOver = 0; // owed real-time replies that came while it ran
+        int timeoutMs = 0;
         ExchangeCallback done;
     };
 
@@ -136,10 +140,12 @@ private:
     std::deque<Exchange> m_queue;
     std::optional<Exchange> m_current;
     QTimer m_replyTimer;
+    QTimer m_owedTimer; // the next exchange waits for owed replies until then
     bool m_pumpScheduled = false;
     quint64 m_nextId = 1;
 
     StatusParser m_parser;
+    OwedReplies m_owed;
     PrinterStatus m_status;
     std::optional<bool> m_processIds;
 };

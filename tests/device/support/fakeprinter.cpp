@@ -2,6 +2,8 @@
 
 #include <QMap>
 
+#include <utility>
+
 namespace {
 QMap<QString, QPointer<FakePrinter>>& printers() {
     static QMap<QString, QPointer<FakePrinter>> map;
@@ -99,6 +101,12 @@ void FakePrinter::setBusy(bool busy) {
     releaseHeld();
 }
 
+void FakePrinter::setStalled(bool stalled) {
+    m_stalled = stalled;
+    if (!stalled)
+        onBytes(std::exchange(m_unread, {}));
+}
+
 void FakePrinter::releaseFirstHeld() {
     if (!m_heldRequests.isEmpty())
         answer(inOrderReply(m_heldRequests.takeFirst()));
@@ -117,6 +125,10 @@ void FakePrinter::releaseHeld() {
 }
 
 void FakePrinter::onBytes(const QByteArray& bytes) {
+    if (m_stalled) {
+        m_unread += bytes;
+        return;
+    }
     m_received += bytes;
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const auto b = static_cast<quint8>(bytes.at(i));

@@ -33,6 +33,8 @@ public:
     void setBusy(bool busy);
     void releaseFirstHeld();
     void forgetHeld() { m_heldRequests.clear(); } // switched off and on: its buffer is gone
+    // Reads nothing while stalled, then everything that waited, real-time requests included.
+    void setStalled(bool stalled);
     void setCoverOpen(bool open);
     void setPaper(bool end, bool nearEnd);
     void setOffline(bool offline);
@@ -61,6 +63,8 @@ private:
     bool m_ignoreProcessId = false;
     bool m_ignoreClear = false;
     bool m_busy = false;
+    bool m_stalled = false;
+    QByteArray m_unread;
     int m_clears = 0;
     bool m_coverOpen = false;
     bool m_paperEnd = false;
