@@ -1,5 +1,6 @@
 #include "commandtable.h"
 
+#include <algorithm>
 #include <array>
 
 namespace virt {
@@ -64,19 +65,77 @@ int userCharactersRule(const CommandEntry&, QByteArrayView frame) {
     return pos;
 }
 
-// ESC c n m: only 3, 4 and 5 exist.
+// ESC c n m: n is 0, 1, 3, 4 or 5, as a value or a digit.
 int panelRule(const CommandEntry&, QByteArrayView frame) {
     if (frame.size() < 3)
         return 3;
-    const int n = u8(frame, 2);
-    return (n >= '3' && n <= '5') ? 4 : kRefuse;
+    const int n = u8(frame, 2) >= '0' ? u8(frame, 2) - '0' : u8(frame, 2);
+    return (n == 0 || n == 1 || (n >= 3 && n <= 5)) ? 4 : kRefuse;
 }
 
-// GS ( x pL pH data
-int gsParenRule(const CommandEntry&, QByteArrayView frame) {
+// ESC ( x, FS ( x and GS ( x: a function letter, then pL pH and that many bytes.
+int functionRule(const CommandEntry&, QByteArrayView frame) {
     if (frame.size() < 5)
         return 5;
     return withData(5, u16(frame, 3));
+}
+
+// FS g 1 m a1 a2 a3 a4 nL nH d1..dk writes NV user memory; FS g 2 m a1 a2 a3 a4 nL nH reads it.
+int userMemoryRule(const CommandEntry&, QByteArrayView frame) {
+    if (frame.size() < 3)
+        return 3;
+    const int fn = u8(frame, 2);
+    if (fn == '2')
+        return 10;
+    if (fn != '1')
+        return kRefuse;
+    if (frame.size() < 10)
+        return 10;
+    return withData(10, u16(frame, 8));
+}
+
+// GS C 0 n m, GS C 1 aL aH bL bH n r, GS C 2 nL nH (serial counter), GS C ; then five fields that
+// each end with ';'.
+int counterRule(const CommandEntry&, QByteArrayView frame) {
+    if (frame.size() < 3)
+        return 3;
+    switch (u8(frame, 2)) {
+    case '0':
+        return 5;
+    case '1':
+        return 9;
+    case '2':
+        return 5;
+    case ';': {
+        if (frame.size() > 3 + 5 * 6)
+            return kRefuse; // each field is at most five digits
+        const qsizetype ends = std::count(frame.begin() + 3, frame.end(), ';');
+        return ends >= 5 ? static_cast<int>(frame.size()) : kNeedMore;
+    }
+    default:
+        return kRefuse;
+    }
+}
+
+// GS Q 0 m xL xH yL yH d1..dk: x columns of y dots, k = x * ((y + 7) / 8).
+int variableImageRule(const CommandEntry&, QByteArrayView frame) {
+    if (frame.size() < 3)
+        return 3;
+    if (u8(frame, 2) != '0')
+        return kRefuse;
+    if (frame.size() < 8)
+        return 8;
+    const int x = u16(frame, 4), y = u16(frame, 6);
+    if (x == 0 || y == 0 || x > 4256 || y > 16)
+        return kRefuse;
+    return withData(8, qint64(x) * ((y + 7) / 8));
+}
+
+// GS g 0 m nL nH and GS g 2 m nL nH: maintenance counters.
+int maintenanceRule(const CommandEntry&, QByteArrayView frame) {
+    if (frame.size() < 3)
+        return 3;
+    return (u8(frame, 2) == '0' || u8(frame, 2) == '2') ? 6 : kRefuse;
 }
 
 // GS 8 L p1 p2 p3 p4 data
@@ -156,7 +215,8 @@ int rasterRule(const CommandEntry&, QByteArrayView frame) {
     return withData(8, qint64(x) * y);
 }
 
-// DLE DC4 fn ...: fn 1 pulse (m t), fn 2 power-off (2 bytes), fn 7 buzzer (3), fn 8 clear buffers (7).
+// DLE DC4 fn ...: fn 1 pulse (m t), fn 2 power-off (a b), fn 3 buzzer (a n r t1 t2), fn 7 status (m),
+// fn 8 clear buffers (seven fixed bytes).
 int realtimeCommandRule(const CommandEntry&, QByteArrayView frame) {
     if (frame.size() < 3)
         return 3;
@@ -164,8 +224,10 @@ int realtimeCommandRule(const CommandEntry&, QByteArrayView frame) {
     case 1:
     case 2:
         return 5;
+    case 3:
+        return 8;
     case 7:
-        return 6;
+        return 4;
     case 8:
         return 10;
     default:
@@ -173,11 +235,13 @@ int realtimeCommandRule(const CommandEntry&, QByteArrayView frame) {
     }
 }
 
-// DLE EOT n and DLE ENQ n: n 1..4 (7 and 8 for DLE EOT are extended requests we do not know).
+// DLE EOT n and DLE ENQ n: n 1..4; DLE EOT 7 a and DLE EOT 8 a carry one more byte.
 int realtimeStatusRule(const CommandEntry&, QByteArrayView frame) {
     if (frame.size() < 3)
         return 3;
     const int n = u8(frame, 2);
+    if (n == 7 || n == 8)
+        return u8(frame, 1) == 0x04 ? 4 : kRefuse;
     return (n >= 1 && n <= 4) ? 3 : kRefuse;
 }
 
@@ -217,6 +281,15 @@ int macroRule(const CommandEntry&, QByteArrayView) {
         Cmd::id, mn, meaning, 2, 0, rule                                                                     \
     }
 
+#define IGNORED(mn, meaning, args)                                                                           \
+    CommandEntry {                                                                                           \
+        Cmd::Ignored, mn, meaning, 2, args, nullptr                                                          \
+    }
+#define IGNORED_RULE(mn, meaning, rule)                                                                      \
+    CommandEntry {                                                                                           \
+        Cmd::Ignored, mn, meaning, 2, 0, rule                                                                \
+    }
+
 const CommandEntry kSingles[] = {
     {Cmd::LineFeed, "LF", "print and feed one line", 1, 0, nullptr},
     {Cmd::CarriageReturn, "CR", "carriage return (ignored)", 1, 0, nullptr},
@@ -231,10 +304,12 @@ const CommandEntry kEsc[] = {
     FIXED(AbsolutePosition, "ESC $", "absolute position", 2),
     FIXED(UserCharacterSet, "ESC %", "user-defined characters on/off", 1),
     RULE(DefineUserCharacters, "ESC &", "define user characters", userCharactersRule),
+    IGNORED_RULE("ESC (", "extended function", functionRule),
     RULE(BitImage, "ESC *", "bit image", bitImageRule),
     FIXED(Underline, "ESC -", "underline", 1),
     FIXED(DefaultLineSpacing, "ESC 2", "default line spacing", 0),
     FIXED(LineSpacing, "ESC 3", "line spacing", 1),
+    IGNORED("ESC <", "return home", 0),
     FIXED(SelectPeripheral, "ESC =", "select peripheral", 1),
     FIXED(CancelUserCharacter, "ESC ?", "cancel user character", 1),
     FIXED(Initialise, "ESC @", "initialise", 0),
@@ -247,6 +322,7 @@ const CommandEntry kEsc[] = {
     FIXED(InternationalSet, "ESC R", "international character set", 1),
     FIXED(StandardMode, "ESC S", "standard mode", 0),
     FIXED(PageDirection, "ESC T", "page direction", 1),
+    IGNORED("ESC U", "unidirectional printing", 1),
     FIXED(Rotate90, "ESC V", "rotate 90 degrees clockwise", 1),
     FIXED(PageArea, "ESC W", "page area", 8),
     FIXED(RelativePosition, "ESC \\", "relative position", 2),
@@ -254,42 +330,58 @@ const CommandEntry kEsc[] = {
     RULE(PanelSensors, "ESC c", "panel and paper sensors", panelRule),
     FIXED(FeedLines, "ESC d", "print and feed lines", 1),
     FIXED(ReverseFeed, "ESC e", "reverse feed", 1),
+    FIXED(ImmediateCut, "ESC i", "partial cut (one point left)", 0),
+    FIXED(ImmediateCut, "ESC m", "partial cut (three points left)", 0),
     FIXED(DrawerKick, "ESC p", "drawer kick", 3),
+    IGNORED("ESC r", "print colour", 1),
     FIXED(CodeTable, "ESC t", "code table", 1),
+    FIXED(PeripheralStatus, "ESC u", "transmit peripheral status", 1),
+    FIXED(PaperStatus, "ESC v", "transmit paper sensor status", 0),
     FIXED(UpsideDown, "ESC {", "upside-down", 1),
     FIXED(PrintPage, "ESC FF", "print page, stay in page mode", 0),
 };
-const quint8 kEscBytes[] = {' ', '!', '$', '%', '&', '*', '-', '2',  '3', '=', '?', '@', 'D', 'E', 'G', 'J',
-                            'L', 'M', 'R', 'S', 'T', 'V', 'W', '\\', 'a', 'c', 'd', 'e', 'p', 't', '{', 0x0C};
+const quint8 kEscBytes[] = {' ', '!', '$', '%', '&', '(', '*', '-', '2', '3', '<', '=', '?',  '@',
+                            'D', 'E', 'G', 'J', 'L', 'M', 'R', 'S', 'T', 'U', 'V', 'W', '\\', 'a',
+                            'c', 'd', 'e', 'i', 'm', 'p', 'r', 't', 'u', 'v', '{', 0x0C};
 
 const CommandEntry kGs[] = {
     FIXED(CharacterSize, "GS !", "character size", 1),
+    IGNORED("GS #", "select NV bit image", 1),
     FIXED(PageVerticalPosition, "GS $", "page vertical position", 2),
-    RULE(GraphicsFunction, "GS (", "function", gsParenRule),
+    RULE(GraphicsFunction, "GS (", "function", functionRule),
     RULE(DownloadBitImage, "GS *", "define downloaded image", downloadImageRule),
     FIXED(PrintDownloadedImage, "GS /", "print downloaded image", 1),
     RULE(GraphicsFunctionLong, "GS 8", "graphics (long)", gsEightRule),
     FIXED(MacroDefinition, "GS :", "macro definition", 0),
     FIXED(ReverseMode, "GS B", "reverse printing", 1),
+    IGNORED_RULE("GS C", "counter printing", counterRule),
+    IGNORED("GS E", "print head energy", 1),
     FIXED(HriPosition, "GS H", "HRI position", 1),
     FIXED(PrinterId, "GS I", "printer ID", 1),
     FIXED(LeftMargin, "GS L", "left margin", 2),
     FIXED(MotionUnits, "GS P", "motion units", 2),
+    IGNORED_RULE("GS Q", "variable vertical size bit image", variableImageRule),
+    IGNORED("GS T", "print position to line start", 1),
     RULE(Cut, "GS V", "cut", cutRule),
     FIXED(PrintAreaWidth, "GS W", "print area width", 2),
     FIXED(PageRelativeVertical, "GS \\", "page relative vertical position", 2),
     RULE(MacroExecute, "GS ^", "execute macro", macroRule),
     FIXED(AutomaticStatus, "GS a", "automatic status back", 1),
     FIXED(Smoothing, "GS b", "smoothing", 1),
+    IGNORED("GS c", "print counter", 0),
     FIXED(HriFont, "GS f", "HRI font", 1),
+    IGNORED_RULE("GS g", "maintenance counter", maintenanceRule),
     FIXED(BarHeight, "GS h", "bar height", 1),
+    IGNORED("GS j", "automatic status back (ink)", 1),
     RULE(Barcode, "GS k", "barcode", barcodeRule),
     FIXED(TransmitStatus, "GS r", "transmit status", 1),
     RULE(RasterImage, "GS v", "raster image", rasterRule),
     FIXED(ModuleWidth, "GS w", "module width", 1),
+    IGNORED("GS z", "online recovery wait time", 3),
 };
-const quint8 kGsBytes[] = {'!', '$', '(',  '*', '/', '8', ':', 'B', 'H', 'I', 'L', 'P',
-                           'V', 'W', '\\', '^', 'a', 'b', 'f', 'h', 'k', 'r', 'v', 'w'};
+const quint8 kGsBytes[] = {'!', '#', '$', '(', '*', '/', '8', ':', 'B',  'C', 'E',
+                           'H', 'I', 'L', 'P', 'Q', 'T', 'V', 'W', '\\', '^', 'a',
+                           'b', 'c', 'f', 'g', 'h', 'j', 'k', 'r', 'v',  'w', 'z'};
 
 const CommandEntry kDle[] = {
     RULE(RealtimeStatus, "DLE EOT", "real-time status", realtimeStatusRule),
@@ -301,15 +393,24 @@ const quint8 kDleBytes[] = {0x04, 0x05, 0x14};
 const CommandEntry kFs[] = {
     FIXED(KanjiMode, "FS !", "kanji print mode", 1),
     FIXED(KanjiOn, "FS &", "kanji mode on", 0),
+    IGNORED_RULE("FS (", "extended function", functionRule),
     FIXED(KanjiUnderline, "FS -", "kanji underline", 1),
     FIXED(KanjiOff, "FS .", "kanji mode off", 0),
+    IGNORED("FS 2", "define user kanji", 74),
+    IGNORED("FS ?", "cancel user kanji", 2),
+    IGNORED("FS C", "kanji code system", 1),
+    IGNORED("FS S", "kanji spacing", 2),
+    IGNORED("FS W", "kanji quadruple size", 1),
+    IGNORED_RULE("FS g", "NV user memory", userMemoryRule),
     FIXED(PrintNvImage, "FS p", "print NV image", 2),
     RULE(DefineNvImages, "FS q", "define NV images", nvImagesRule),
 };
-const quint8 kFsBytes[] = {'!', '&', '-', '.', 'p', 'q'};
+const quint8 kFsBytes[] = {'!', '&', '(', '-', '.', '2', '?', 'C', 'S', 'W', 'g', 'p', 'q'};
 
 #undef FIXED
 #undef RULE
+#undef IGNORED
+#undef IGNORED_RULE
 
 using PairTable = std::array<const CommandEntry*, 256>;
 

@@ -83,6 +83,12 @@ enum class Cmd {
     KanjiUnderline,
     PrintNvImage,
     DefineNvImages,
+    // Old and rare commands that are acted on
+    ImmediateCut,     // ESC i, ESC m
+    PeripheralStatus, // ESC u n: drawer pin, as GS r 2
+    PaperStatus,      // ESC v: paper sensors, as GS r 1
+    // A command of the printer's repertoire the virtual printer takes at its length and does not act on
+    Ignored,
 };
 
 struct CommandEntry;

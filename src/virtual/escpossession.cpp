@@ -69,6 +69,8 @@ QString describe(const CommandEntry& entry, const QByteArray& frame) {
         }
         return QStringLiteral("%1 %2  %3").arg(mnemonic, QChar::fromLatin1(function), what);
     }
+    if (entry.id == Cmd::Ignored)
+        return QStringLiteral("%1  %2 (ignored)").arg(mnemonic, meaning);
     return QStringLiteral("%1  %2").arg(mnemonic, meaning);
 }
 
@@ -492,7 +494,8 @@ void EscPosSession::command(const CommandEntry& entry, const QByteArray& frame) 
         break;
     }
     case Cmd::Justify:
-        if (selector(n) <= 2 && !m_pageMode)
+        // Honoured only at the start of a line: a printer ignores it in the middle of one.
+        if (selector(n) <= 2 && !m_pageMode && m_line.isEmpty())
             m_modes.justification = selector(n);
         break;
     case Cmd::FeedLines:
@@ -507,6 +510,10 @@ void EscPosSession::command(const CommandEntry& entry, const QByteArray& frame) 
         const auto it = m_printer->profile().codePageForEscT.constFind(n);
         if (it != m_printer->profile().codePageForEscT.constEnd())
             m_modes.codePage = *it;
+        else // a printer without the table ignores the command and keeps the one it has
+            m_printer->wireLog()->addCommand(
+                WireLog::Direction::Received, QByteArray(),
+                QStringLiteral("no character code table %1 here: ESC t ignored").arg(n));
         break;
     }
     case Cmd::UpsideDown:
@@ -562,7 +569,15 @@ void EscPosSession::command(const CommandEntry& entry, const QByteArray& frame) 
         break;
     }
     case Cmd::Cut:
+    case Cmd::ImmediateCut:
         cut(frame);
+        break;
+    case Cmd::PeripheralStatus:
+        if (selector(n) == 0)
+            reply(StatusBytes::transmit(m_printer->sensors(), 2));
+        break;
+    case Cmd::PaperStatus:
+        reply(StatusBytes::transmit(m_printer->sensors(), 1));
         break;
     case Cmd::AutomaticStatus:
         m_asbMask = quint8(n);
@@ -636,18 +651,27 @@ void EscPosSession::printPage(bool keep) {
     m_pagePos = QPoint();
 }
 
+// GS V, ESC i, ESC m. A cut counts only at the start of a line. The blade sits above the head:
+// without a feed of its own the cut falls that far above the last line, and what was printed below
+// it starts the next receipt; GS V function B feeds up to the blade (and n more) first.
 void EscPosSession::cut(const QByteArray& frame) {
     if (!canPrint() || m_pageMode)
         return; // a cut in page mode would cut through the page being composed
-    if (!m_line.isEmpty())
-        printLine(0);
-    const int m = u8(frame, 2);
+    if (!m_line.isEmpty()) {
+        m_printer->wireLog()->addCommand(WireLog::Direction::Received, QByteArray(),
+                                         QStringLiteral("cut ignored: not at the start of a line"));
+        return;
+    }
+    const bool gsV = frame.size() > 1 && u8(frame, 0) == 0x1D;
+    const int m = gsV ? u8(frame, 2) : 1;
     const bool partial = (m == 1 || m == 49 || m == 66 || m == 98 || m == 104);
-    if (frame.size() > 3)
-        m_printer->paper()->feed(u8(frame, 3)); // function B and later: feed n units first
-    m_printer->paper()->cut(partial ? CutKind::Partial : CutKind::Full);
+    const int blade = m_printer->profile().cutterDistanceDots;
+    if (gsV && frame.size() > 3) {
+        m_printer->paper()->feed(blade + u8(frame, 3)); // function B: to the blade, then n more
+        noteMotion(blade + u8(frame, 3));
+    }
+    m_printer->paper()->cut(partial ? CutKind::Partial : CutKind::Full, blade);
     m_printer->notePrinting(0, 0, QString()); // the line before the cut left with its receipt
-    noteMotion(u8(frame, 3));
 }
 
 void EscPosSession::runPrinterId(int n) {

@@ -71,20 +71,41 @@ QImage PaperRoll::currentImage() const {
     return m_canvas.copy(0, 0, m_width, qMin(height, m_canvas.height()));
 }
 
-Receipt PaperRoll::cut(CutKind kind) {
+Receipt PaperRoll::cut(CutKind kind, int aboveHead) {
+    const int carried = qBound(0, aboveHead, m_position);
+    const int cutAt = m_position - carried;
+    const int bottom = qMax(m_position, m_inkBottom);
+    QImage rest;
+    QList<PrintedLine> restLines;
+    if (carried > 0) {
+        rest = QImage(m_width, bottom - cutAt, QImage::Format_RGB32);
+        rest.fill(Qt::white);
+        if (!m_canvas.isNull()) {
+            QPainter painter(&rest);
+            painter.drawImage(0, 0, m_canvas, 0, cutAt, m_width, bottom - cutAt);
+        }
+        for (qsizetype i = m_lines.size() - 1; i >= 0; --i)
+            if (m_lines.at(i).top >= cutAt) {
+                PrintedLine moved = m_lines.takeAt(i);
+                moved.top -= cutAt;
+                restLines.prepend(moved);
+            }
+    }
     Receipt receipt;
     receipt.number = ++m_cutCount;
-    receipt.image = currentImage();
+    const int rows = carried > 0 ? cutAt : bottom;
+    if (rows > 0 && !m_canvas.isNull())
+        receipt.image = m_canvas.copy(0, 0, m_width, qMin(rows, m_canvas.height()));
     if (receipt.image.isNull()) {
         receipt.image = QImage(m_width, 1, QImage::Format_RGB32);
         receipt.image.fill(Qt::white);
     }
     receipt.lines = m_lines;
     receipt.cut = kind;
-    m_canvas = QImage();
-    m_position = 0;
-    m_inkBottom = 0;
-    m_lines.clear();
+    m_canvas = rest;
+    m_position = carried;
+    m_inkBottom = rest.isNull() ? 0 : rest.height();
+    m_lines = restLines;
 
     // Keep the history in one bit per dot, and only so much of it.
     Receipt kept = receipt;

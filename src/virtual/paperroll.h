@@ -52,7 +52,9 @@ public:
     // false when the current receipt holds no such line.
     bool eraseLine(int top, int height, const QString& text);
 
-    Receipt cut(CutKind kind);
+    // Cuts the paper `aboveHead` dots above the print position, where the blade sits: what lies
+    // between the blade and the head stays on the roll and starts the next receipt.
+    Receipt cut(CutKind kind, int aboveHead = 0);
     QImage currentImage() const;
     const QList<PrintedLine>& currentLines() const { return m_lines; }
     const QList<Receipt>& receipts() const { return m_receipts; }

@@ -44,6 +44,8 @@ struct PrintModes {
     TextStyle effectiveStyle() const {
         TextStyle s = style;
         s.bold = emphasis || doubleStrike;
+        if (s.reverse)
+            s.underline = 0; // reverse printing draws no underline
         return s;
     }
 };

@@ -1,10 +1,13 @@
 #include "virtualprofile.h"
 
+#include "codepages.h"
+
 namespace virt {
 
 std::optional<VirtualProfile> VirtualProfile::byId(const QString& id) {
     VirtualProfile profile;
-    profile.codePageForEscT = {{0, 437}, {2, 850}, {16, 1252}, {17, 866}, {18, 852}, {19, 858}};
+    for (const CodeTable& table : codeTables())
+        profile.codePageForEscT.insert(table.escT, table.codePage);
     const QString key = id.trimmed().toLower();
     if (key.isEmpty() || key == QLatin1String("80mm")) {
         profile.id = QStringLiteral("80mm");

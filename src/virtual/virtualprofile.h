@@ -19,6 +19,9 @@ struct VirtualProfile {
     CellSize fontA{12, 24};
     CellSize fontB{9, 17};
     int lineSpacing = 30; // ESC 2
+    // From the print head up to the blade: 5 lines of 30 dots (18.75 mm), the distance the 80 mm
+    // and 58 mm control profiles report as RecLinesToPaperCut.
+    int cutterDistanceDots = 150;
     // Receive buffer of each link: 16 KB, a typical size for receipt printers (4 KB to 64 KB).
     int receiveBufferBytes = 16 * 1024;
     int defaultCodePage = 437;

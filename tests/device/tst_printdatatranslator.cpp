@@ -14,6 +14,14 @@ QString esc(const char* text) {
     return QString::fromLatin1(text);
 }
 
+QByteArray hex(const char* bytes) {
+    return QByteArray::fromHex(bytes);
+}
+
+QByteArray spaces(int count) {
+    return QByteArray(count, ' ');
+}
+
 } // namespace
 
 class TestPrintDataTranslator : public QObject {
@@ -21,6 +29,8 @@ class TestPrintDataTranslator : public QObject {
 private Q_SLOTS:
     void translate_data();
     void translate();
+    void alignmentAfterTextIsPadded_data();
+    void alignmentAfterTextIsPadded();
     void attributesLastAcrossCallsUntilLineFeed();
     void resetForgetsAttributes();
     void cutFollowsWhatTheCutterCanDo_data();
@@ -102,8 +112,9 @@ void TestPrintDataTranslator::translate_data() {
     row("cut after LF adds no line", esc("T\n\x1b|P"), "540a1d564100");
     row("cut after raw feed adds no line", esc("\x1b\x64\x03\x1b|P"), "1b64031d564100");
     row("cut ends a bold line with its reset", esc("\x1b|bCT\x1b|P"), "1b4501540a1b45001d564100");
-    row("feed then full cut", esc("Total\x1b|fP"), "546f74616c1b64051d5600");
-    row("feed then partial cut", esc("\x1b|75fP"), "1b64051d5601");
+    row("feed then full cut ends a pending line first", esc("Total\x1b|fP"), "546f74616c0a1d564100");
+    row("feed then partial cut", esc("\x1b|75fP"), "1d564200");
+    row("feed then cut above 100 dropped", esc("\x1b|101fP"), "");
 
     // Text in the current character set
     row("text in 858", QStringLiteral("é€\x1b|bC€"), "82d51b4501d5", 858);
@@ -118,6 +129,45 @@ void TestPrintDataTranslator::translate() {
     QFETCH(QByteArray, expected);
     PrintDataTranslator translator(profile80(), characterSet);
     QCOMPARE(translator.translate(data).toHex(' '), expected.toHex(' '));
+}
+
+void TestPrintDataTranslator::alignmentAfterTextIsPadded_data() {
+    QTest::addColumn<QString>("profileId");
+    QTest::addColumn<QString>("data");
+    QTest::addColumn<QByteArray>("expected");
+    auto row = [](const char* name, const char* data, const QByteArray& expected, const char* id = "80mm") {
+        QTest::newRow(name) << QString::fromLatin1(id) << esc(data) << expected;
+    };
+    // 48 columns in font A on 80 mm, 64 in font B, 32 in font A on 58 mm.
+    row("right", "Total:\x1b|rA9.99\n", "Total:" + spaces(38) + "9.99\n");
+    row("centre in the space left", "Total:\x1b|cAx\n", "Total:" + spaces(20) + "x\n");
+    row("58 mm line", "Total:\x1b|rA9.99\n", "Total:" + spaces(22) + "9.99\n", "58mm");
+    row("font B line", "\x1bM\x01Total:\x1b|rA9.99\n", hex("1b4d01") + "Total:" + spaces(54) + "9.99\n");
+    row("left and negated after text follow", "A\x1b|lAB\x1b|!rAC\n", "ABC\n");
+    row("left at line start", "\x1b|lAx\n", hex("1b6100") + "x\n");
+    row("too long to pad", "Total:\x1b|rA1234567890123456789012345678901234567890123\n",
+        "Total:1234567890123456789012345678901234567890123\n");
+    row("double-wide text counts twice", "\x1b|2CTotal:\x1b|rA9.99\n",
+        hex("1d2110") + "Total:" + spaces(14) + "9.99" + hex("0a1d2100"));
+    row("double-wide after the pad", "Total:\x1b|rA\x1b|2C9.99\n",
+        "Total:" + spaces(34) + hex("1d2110") + "9.99" + hex("0a1d2100"));
+    row("underline leaves the gap blank", "\x1b|uCTotal:\x1b|rA9.99\n",
+        hex("1b2d01") + "Total:" + hex("1b2d00") + spaces(38) + hex("1b2d01") + "9.99" + hex("0a1b2d00"));
+    row("centre then right", "A\x1b|cAB\x1b|rAC\n", "A" + spaces(23) + "B" + spaces(22) + "C\n");
+    row("line ended by feed and cut", "Total:\x1b|rA9.99\x1b|fP",
+        "Total:" + spaces(38) + "9.99" + hex("0a1d564100"));
+    row("line ended by a feed", "Total:\x1b|rA9.99\x1b|2lF", "Total:" + spaces(38) + "9.99" + hex("1b6402"));
+    row("line left open is not padded", "Total:\x1b|rA9.99", "Total:9.99");
+}
+
+void TestPrintDataTranslator::alignmentAfterTextIsPadded() {
+    QFETCH(QString, profileId);
+    QFETCH(QString, data);
+    QFETCH(QByteArray, expected);
+    PrintDataTranslator translator(*PrinterProfile::byId(profileId), 437);
+    QCOMPARE(translator.translate(data), expected);
+    // Nothing held over: the next line starts fresh.
+    QCOMPARE(translator.translate(esc("\n\x1b|rAx\n")).toHex(), QByteArray("0a1b6102780a1b6100"));
 }
 
 void TestPrintDataTranslator::attributesLastAcrossCallsUntilLineFeed() {
@@ -150,7 +200,7 @@ void TestPrintDataTranslator::cutFollowsWhatTheCutterCanDo_data() {
     QTest::newRow("full cutter only: partial becomes full")
         << true << false << esc("\x1b|50P") << QByteArray::fromHex("1d564100");
     QTest::newRow("full cutter only: feed and full")
-        << true << false << esc("\x1b|50fP") << QByteArray::fromHex("1b64051d5600");
+        << true << false << esc("\x1b|50fP") << QByteArray::fromHex("1d564100");
 }
 
 void TestPrintDataTranslator::cutFollowsWhatTheCutterCanDo() {

@@ -145,21 +145,34 @@ void TestPaper::crLfFeedsOnce() {
 void TestPaper::cutsCloseReceipts() {
     PrinterHarness h;
     QSignalSpy closed(h.printer->paper(), &PaperRoll::receiptClosed);
+    // Function B feeds the last line up to the blade (and n dots more), then cuts; the 150 dots from
+    // the blade to the head become the top of the next receipt.
     h.send(QByteArray("FIRST\n") + QByteArray::fromHex("1d564200") + "SECOND\n" +
-           QByteArray::fromHex("1d5631") + "THIRD\n" + QByteArray::fromHex("1d5600"));
-    QCOMPARE(closed.count(), 3);
+           QByteArray::fromHex("1d564132"));
+    QCOMPARE(closed.count(), 2);
     const auto& receipts = h.printer->paper()->receipts();
-    QCOMPARE(receipts.size(), 3);
     QCOMPARE(receipts[0].lines.value(0).text, QStringLiteral("FIRST"));
     QCOMPARE(receipts[0].cut, CutKind::Partial);
-    QCOMPARE(receipts[1].cut, CutKind::Partial);
-    QCOMPARE(receipts[2].cut, CutKind::Full);
-    QCOMPARE(receipts[2].number, 3);
+    QCOMPARE(receipts[0].image.height(), 30);
+    QCOMPARE(receipts[1].lines.value(0).text, QStringLiteral("SECOND"));
+    QCOMPARE(receipts[1].lines.value(0).top, 150);
+    QCOMPARE(receipts[1].cut, CutKind::Full);
+    QCOMPARE(receipts[1].image.height(), 150 + 30 + 50);
+    QCOMPARE(receipts[1].number, 2);
     QCOMPARE(receipts[0].image.width(), 576);
-    QVERIFY(h.printer->paper()->isBlank()); // nothing after the last cut
-    // Function B feeds n units before the cut.
-    h.send(QByteArray("X\n") + QByteArray::fromHex("1d564132"));
-    QCOMPARE(h.printer->paper()->receipts().last().image.height(), 30 + 50);
+    // Without a feed the blade cuts 150 dots above the head: a line printed since the last feed
+    // past the blade starts the next receipt.
+    h.send(QByteArray("THIRD\n") + QByteArray::fromHex("1d5631"));
+    QCOMPARE(closed.count(), 3);
+    QVERIFY(h.printer->paper()->receipts().last().lines.isEmpty());
+    QCOMPARE(h.printer->paper()->currentLines().value(0).text, QStringLiteral("THIRD"));
+    QCOMPARE(h.printer->paper()->currentLines().value(0).top, 120);
+    // ESC i cuts as well; a cut in the middle of a line is not carried out.
+    h.send(QByteArray("abc") + QByteArray::fromHex("1d5600 1b69"));
+    QCOMPARE(closed.count(), 3);
+    h.send(QByteArray("\n") + QByteArray::fromHex("1b6405 1b69"));
+    QCOMPARE(closed.count(), 4);
+    QCOMPARE(h.printer->paper()->receipts().last().lines.value(1).text, QStringLiteral("abc"));
 }
 
 void TestPaper::longLinesWrap() {
@@ -258,7 +271,7 @@ void TestPaper::stoppedPrinterKeepsDataOffThePaper() {
     QCOMPARE(cut, QStringList({QStringLiteral("BEFORE"), QStringLiteral("HELD")}));
     QCOMPARE(h.printer->paper()->currentLines().size(), 1);
     QCOMPARE(h.printer->paper()->currentLines().first().text, QStringLiteral("AFTER"));
-    QCOMPARE(h.printer->paper()->position(), 30);
+    QCOMPARE(h.printer->paper()->position(), 150 + 30); // below the paper from the blade to the head
 }
 
 void TestPaper::rasterIsPixelExact() {

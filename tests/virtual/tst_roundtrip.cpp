@@ -32,9 +32,10 @@ void TestRoundTrip::jobs_data() {
         << QStringList{"Big", "small"} << 0 << 48 + 30;
     QTest::newRow("two receipts") << E::initialize() + "A" + E::lineFeed() + E::cut(true) + "B" +
                                          E::lineFeed() + E::cut(false, 20) + "C" + E::lineFeed()
-                                  << QStringList{"C"} << 2 << 30;
-    QTest::newRow("cut here") << E::initialize() + "A" + E::lineFeed() + E::cutHere(false) << QStringList{}
-                              << 1 << 0;
+                                  << QStringList{"C"} << 2 << 150 + 30;
+    // The blade is 150 dots above the head: cutting at once leaves the line on the roll.
+    QTest::newRow("cut here") << E::initialize() + "A" + E::lineFeed() + E::cutHere(false) << QStringList{"A"}
+                              << 1 << 30;
     QTest::newRow("status requests leave no trace")
         << E::initialize() + E::realtimeStatus(1) + E::transmitStatus(1) + E::enableAutomaticStatus(0x0F) +
                "X" + E::lineFeed()

@@ -210,6 +210,10 @@ QByteArray CodePageConverter::encode(QStringView text, int codePage) {
     return out;
 }
 
+std::array<char32_t, 256> CodePageConverter::decodeTableOf(const char* iconvName) {
+    return buildDecodeTable(iconvName);
+}
+
 char32_t CodePageConverter::decodeByte(quint8 byte, int codePage) {
     return decodeTable(codePage)[byte];
 }

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <array>
+
 namespace device {
 
 // Unicode text to the single-byte code page the printer has selected (ESC t), and printer bytes
@@ -25,6 +27,9 @@ public:
     // The character a byte stands for in the code page; control bytes read as themselves, a byte the
     // page leaves undefined reads as Undefined. An unsupported code page reads as ASCII.
     static char32_t decodeByte(quint8 byte, int codePage);
+    // What each byte of a character set iconv knows by `iconvName` stands for; bytes it cannot read
+    // are Undefined. An unknown name gives the ASCII half only.
+    static std::array<char32_t, 256> decodeTableOf(const char* iconvName);
     static QString decode(QByteArrayView bytes, int codePage);
 };
 

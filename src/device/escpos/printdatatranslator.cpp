@@ -4,12 +4,14 @@
 #include "device/escpos/escposencoder.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace device {
 
 namespace {
 
 constexpr char16_t ESC = 0x1B;
+constexpr char16_t GS = 0x1D;
 constexpr char16_t LF = 0x0A;
 
 // Bounds the number of an escape sequence: a feed of this many lines is already absurd, and
@@ -30,15 +32,91 @@ bool isAsciiUpper(QChar c) {
 
 // Bytes that start a raw ESC/POS command typed by the user; the byte after one is a command
 // letter, not text.
-bool isRawCommandPrefix(QChar c) {
-    const char16_t u = c.unicode();
+bool isRawCommandPrefix(char16_t u) {
     return u == 0x1B || u == 0x1D || u == 0x1C || u == 0x10;
 }
 
 } // namespace
 
+PrintLinePosition::PrintLinePosition(const QList<PrinterFont>& fonts) : m_fonts(fonts) {}
+
+void PrintLinePosition::advance(QStringView text) {
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (m_rawParameter != RawParameter::None) {
+            takeRawParameter(u);
+        } else if (m_rawPrefix != 0) {
+            takeRawCommand(u);
+        } else if (isRawCommandPrefix(u)) {
+            m_rawPrefix = u;
+        } else if (u >= 0x20 && !c.isLowSurrogate()) {
+            m_hasText = true;
+            m_usedDots += characterDots();
+        }
+    }
+}
+
+void PrintLinePosition::skipDots(int dots) {
+    m_usedDots += dots;
+}
+
+void PrintLinePosition::setWidthMultiplier(int widthMul) {
+    m_widthMul = widthMul;
+}
+
+void PrintLinePosition::startLine() {
+    m_usedDots = 0;
+    m_hasText = false;
+    m_rawPrefix = 0;
+    m_rawParameter = RawParameter::None;
+}
+
+void PrintLinePosition::reset() {
+    startLine();
+    m_font = 0;
+    m_widthMul = 1;
+}
+
+int PrintLinePosition::lineDots() const {
+    return m_font < m_fonts.size() ? m_fonts[m_font].lineChars * m_fonts[m_font].cellWidth : 0;
+}
+
+int PrintLinePosition::characterDots() const {
+    return m_font < m_fonts.size() ? m_fonts[m_font].cellWidth * m_widthMul : 0;
+}
+
+void PrintLinePosition::takeRawCommand(char16_t letter) {
+    const char16_t prefix = std::exchange(m_rawPrefix, 0);
+    if (prefix == ESC && letter == u'M')
+        m_rawParameter = RawParameter::Font;
+    else if (prefix == ESC && letter == u'!')
+        m_rawParameter = RawParameter::PrintMode;
+    else if (prefix == GS && letter == u'!')
+        m_rawParameter = RawParameter::Size;
+    else if (prefix == ESC && letter == u'@')
+        reset();
+}
+
+void PrintLinePosition::takeRawParameter(char16_t n) {
+    switch (std::exchange(m_rawParameter, RawParameter::None)) {
+    case RawParameter::Font: // 0/48 A, 1/49 B
+        if (n == 0 || n == u'0' || n == 1 || n == u'1')
+            m_font = n & 1;
+        break;
+    case RawParameter::PrintMode: // bit 0 font B, bit 5 double width
+        m_font = n & 1;
+        m_widthMul = (n & 0x20) ? 2 : 1;
+        break;
+    case RawParameter::Size: // high nibble: width multiplier - 1
+        m_widthMul = ((n >> 4) & 7) + 1;
+        break;
+    case RawParameter::None:
+        break;
+    }
+}
+
 PrintDataTranslator::PrintDataTranslator(const PrinterProfile& profile, int characterSet)
-    : m_profile(profile), m_characterSet(characterSet) {}
+    : m_profile(profile), m_characterSet(characterSet), m_line(profile.fonts) {}
 
 void PrintDataTranslator::setCharacterSet(int characterSet) {
     m_characterSet = characterSet;
@@ -50,8 +128,8 @@ void PrintDataTranslator::setBitmapSource(BitmapSource source) {
 
 void PrintDataTranslator::reset() {
     m_attributes = {};
-    m_lineHasText = false;
-    m_afterRawPrefix = false;
+    m_line.reset();
+    m_aligned.reset();
 }
 
 // Where the text before an LF ends: a CR directly before it is dropped, as UnifiedPOS says, so a
@@ -89,6 +167,9 @@ QByteArray PrintDataTranslator::translate(QStringView data) {
         }
     }
     appendText(out, data.mid(textStart));
+    // The line goes on in later data: what is held goes out as it stands, since the output of one
+    // call is sent on its own.
+    m_aligned.reset();
     return out;
 }
 
@@ -121,14 +202,7 @@ std::optional<PrintDataTranslator::Sequence> PrintDataTranslator::parseSequence(
 void PrintDataTranslator::appendText(QByteArray& out, QStringView text) {
     if (text.isEmpty())
         return;
-    for (QChar c : text) {
-        if (m_afterRawPrefix)
-            m_afterRawPrefix = false;
-        else if (isRawCommandPrefix(c))
-            m_afterRawPrefix = true;
-        else if (c.unicode() >= 0x20)
-            m_lineHasText = true;
-    }
+    m_line.advance(text);
     out += CodePageConverter::encode(text, m_characterSet);
 }
 
@@ -140,15 +214,15 @@ void PrintDataTranslator::apply(QByteArray& out, const Sequence& s) {
         if (amount <= 0)
             return;
         // ESC d / ESC J print the buffer before feeding.
+        placeAlignedText(out);
         out += lower == u"l" ? EscPos::feedLines(amount) : EscPos::feedDots(amount);
-        m_lineHasText = false;
+        m_line.startLine();
     } else if (upper == u'P' && (lower.isEmpty() || lower == u"f") && !s.negated) {
         applyCut(out, s, lower == u"f");
     } else if (upper == u'C') {
         applyCharacterAttribute(out, s);
-    } else if (upper == u'A' && (lower == u"c" || lower == u"r")) {
-        m_attributes.justification = s.negated ? 0 : (lower == u"c" ? 1 : 2);
-        out += EscPos::justify(m_attributes.justification);
+    } else if (upper == u'A' && (lower == u"l" || lower == u"c" || lower == u"r")) {
+        align(out, s.negated || lower == u"l" ? 0 : (lower == u"c" ? 1 : 2));
     } else if (upper == u'N' && lower.isEmpty() && !s.negated && !s.number) {
         resetAttributes(out, true);
     } else if (upper == u'B' && lower.isEmpty() && !s.negated && s.number && m_bitmapSource) {
@@ -166,24 +240,22 @@ void PrintDataTranslator::applyCut(QByteArray& out, const Sequence& s, bool feed
     const int percent = s.number.value_or(100);
     if (percent < 1 || percent > 100)
         return;
-    if (feedFirst) {
-        // The application's own "feed past the cutter": the printed lines are then beyond the
-        // blade, so cut where the paper stands.
-        out += EscPos::feedLines(m_profile.linesToPaperCut);
-        m_lineHasText = false;
-    }
-    if (!m_profile.hasCutter)
+    if (!m_profile.hasCutter) {
+        // Feeding past where the blade would be is all that is left of a feed and cut.
+        if (feedFirst) {
+            placeAlignedText(out);
+            out += EscPos::feedLines(m_profile.linesToPaperCut);
+            m_line.startLine();
+        }
         return;
+    }
     // The cutter can only do what it has: a partial cut without a partial blade becomes full.
     const bool full = percent == 100 || !m_profile.hasPartialCut;
-    if (feedFirst) {
-        out += EscPos::cutHere(full);
-    } else {
-        // A cut is honoured only at the beginning of a line, and the printer itself feeds the
-        // last printed line past the blade first.
-        flushLine(out);
-        out += EscPos::cut(full, 0);
-    }
+    // A cut is honoured only at the beginning of a line. GS V 65/66 feeds the last printed line to
+    // the blade by the printer's own distance from head to blade, then cuts: that is the feed of
+    // ESC|fP too, more exact than RecLinesToPaperCut.
+    flushLine(out);
+    out += EscPos::cut(full, 0);
 }
 
 void PrintDataTranslator::applyCharacterAttribute(QByteArray& out, const Sequence& s) {
@@ -204,18 +276,64 @@ void PrintDataTranslator::applyCharacterAttribute(QByteArray& out, const Sequenc
         const int height = (n == 3 || n == 4) ? 2 : 1;
         m_attributes.sizeCode = ((width - 1) << 4) | (height - 1);
         out += EscPos::characterSize(width, height);
+        m_line.setWidthMultiplier(width);
     }
 }
 
+void PrintDataTranslator::align(QByteArray& out, int justification) {
+    if (!m_line.hasText()) {
+        m_attributes.justification = justification;
+        out += EscPos::justify(justification);
+        return;
+    }
+    // The printer ignores ESC a after text: the rest of the line is placed with spaces once the line
+    // is complete. An earlier held part ends here, placed as if the line ended with it.
+    placeAlignedText(out);
+    if (justification == 0)
+        return;
+    m_aligned = AlignedText{out.size(),
+                            justification,
+                            m_line.lineDots(),
+                            m_line.characterDots(),
+                            m_attributes.underlineDots,
+                            m_attributes.reverse};
+}
+
+// Puts the spaces before the held text that move it to the right edge or to the middle of the
+// space left. Text that does not fit gets none and wraps on the printer.
+void PrintDataTranslator::placeAlignedText(QByteArray& out) {
+    if (!m_aligned)
+        return;
+    const AlignedText held = *std::exchange(m_aligned, std::nullopt);
+    const int freeDots = held.lineDots - m_line.usedDots();
+    const int padDots = held.justification == 2 ? freeDots : freeDots / 2;
+    if (held.spaceDots <= 0 || padDots < held.spaceDots)
+        return;
+    const int spaces = padDots / held.spaceDots;
+    m_line.skipDots(spaces * held.spaceDots);
+    // The gap stays blank, as the printer's own justification leaves it.
+    QByteArray pad;
+    if (held.underlineDots != 0)
+        pad += EscPos::underline(0);
+    if (held.reverse)
+        pad += EscPos::reverse(false);
+    pad += QByteArray(spaces, ' ');
+    if (held.reverse)
+        pad += EscPos::reverse(true);
+    if (held.underlineDots != 0)
+        pad += EscPos::underline(held.underlineDots);
+    out.insert(held.padAt, pad);
+}
+
 void PrintDataTranslator::endLine(QByteArray& out) {
+    placeAlignedText(out);
     out += EscPos::lineFeed();
-    m_lineHasText = false;
-    m_afterRawPrefix = false;
+    m_line.startLine();
     resetAttributes(out, false);
 }
 
 void PrintDataTranslator::flushLine(QByteArray& out) {
-    if (m_lineHasText)
+    if (m_line.hasText())
         endLine(out);
 }
 
@@ -228,8 +346,10 @@ void PrintDataTranslator::resetAttributes(QByteArray& out, bool all) {
         out += EscPos::underline(0);
     if (all || a.reverse)
         out += EscPos::reverse(false);
-    if (all || a.sizeCode != 0)
+    if (all || a.sizeCode != 0) {
         out += EscPos::characterSize(1, 1);
+        m_line.setWidthMultiplier(1);
+    }
     if (all || a.justification != 0)
         out += EscPos::justify(0);
     m_attributes = {};
