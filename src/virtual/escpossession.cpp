@@ -7,7 +7,8 @@
 #include <QLoggingCategory>
 #include <QPainter>
 
-Q_LOGGING_CATEGORY(lcSession, "posling.virtual.escpos")
+// Per-command detail: off unless asked for (QT_LOGGING_RULES), a stream of noise would flood it.
+Q_LOGGING_CATEGORY(lcSession, "posling.virtual.escpos", QtInfoMsg)
 
 namespace virt {
 
@@ -361,7 +362,10 @@ void EscPosSession::printBlock(const QImage& ink) {
 
 void EscPosSession::skipped(const QByteArray& bytes, const char* why) {
     m_printer->wireLog()->addCommand(WireLog::Direction::Received, bytes, QString::fromLatin1(why));
-    qCDebug(lcSession) << why << bytes.toHex(' ');
+    // One bounded line, however long the frame: a truncated image may be a megabyte.
+    qCDebug(lcSession).noquote() << why << bytes.first(qMin<qsizetype>(bytes.size(), 32)).toHex(' ')
+                                 << (bytes.size() > 32 ? QStringLiteral("... (%1 bytes)").arg(bytes.size())
+                                                       : QString());
 }
 
 void EscPosSession::command(const CommandEntry& entry, const QByteArray& frame) {
@@ -618,7 +622,9 @@ void EscPosSession::initialise() {
     m_page.setArea(QRect(0, 0, m_printer->profile().widthDots, kDefaultPageHeight));
     m_page.setDirection(0);
     m_pagePos = QPoint();
-    // Automatic status back survives ESC @ (the link keeps its watch); stored symbol data does not.
+    // Automatic status back survives ESC @ (the link keeps its watch); stored symbol data and the
+    // graphics in the print buffer do not.
+    m_storedGraphic = QImage();
     m_qrData.clear();
     m_pdfData.clear();
     m_maxiData.clear();
@@ -768,8 +774,16 @@ void EscPosSession::runGraphics(const QByteArray& frame, int header) {
     const int width = u16(frame, base + 4), rows = u16(frame, base + 6);
     const int bytesPerRow = (width + 7) / 8;
     const int data = base + 8;
-    if (width == 0 || rows == 0 || width > 4096 || qint64(bytesPerRow) * rows > frame.size() - data)
+    // The graphics buffer holds at most 2047 x 1662 dots at normal size (half as many rows when
+    // doubled); a printer ignores a larger image rather than allocate it.
+    const int maxRows = by == 2 ? 831 : 1662;
+    if (width == 0 || rows == 0 || width > 2047 || rows > maxRows ||
+        qint64(bytesPerRow) * rows > frame.size() - data) {
+        m_printer->wireLog()->addCommand(
+            WireLog::Direction::Received, QByteArray(),
+            QStringLiteral("graphics of %1 x %2 dots refused").arg(width).arg(rows));
         return;
+    }
     const int sx = bx == 2 ? 2 : 1;
     const int visible = qMin(width, (m_printer->profile().widthDots + sx - 1) / sx);
     m_storedGraphic = scaled(bitsToImage(frame, data, bytesPerRow, visible, rows), sx, by == 2 ? 2 : 1);

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QTcpServer>
 
+#include <functional>
+
 namespace virt {
 
 // Serves a virtual printer on a raw TCP port (as printers do on 9100). Each connection is its own
@@ -23,10 +25,18 @@ Q_SIGNALS:
     void connectionsChanged(int count);
 
 private:
-    void accept();
+    // Hands over the bare descriptor of each connection instead of a QTcpSocket.
+    class Listener : public QTcpServer {
+    public:
+        std::function<void(qintptr)> take;
+
+    protected:
+        void incomingConnection(qintptr descriptor) override { take(descriptor); }
+    };
+    void accept(qintptr descriptor);
 
     VirtualPrinter* m_printer;
-    QTcpServer m_server;
+    Listener m_server;
     int m_connections = 0;
 };
 

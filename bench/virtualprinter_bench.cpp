@@ -1,0 +1,125 @@
+// How fast the virtual printer turns byte streams into paper, against a real printer printing the
+// same paper at 250 mm/s (2000 dot lines a second) and taking its bytes over a 115200 baud serial
+// line at most: plain text, styled text, raster images, and random bytes. Medians of several runs
+// of a fresh printer each, after one warm-up run.
+//
+// Usage: virtualprinter_bench [--runs N]
+
+#include "virtual/escpossession.h"
+#include "virtual/virtualprinter.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+
+#include <algorithm>
+#include <cstdio>
+#include <random>
+#include <vector>
+
+namespace {
+
+constexpr double kRealDotLinesPerSecond = 2000.0;
+
+QByteArray plainText() {
+    QByteArray out("\x1b@");
+    for (int i = 0; i < 2000; ++i)
+        out += QByteArray("Item ").append(QByteArray::number(i).rightJustified(5, '0')) +
+               "  Lorem ipsum dolor sit amet, consectetur   9.99\n";
+    return out;
+}
+
+QByteArray styledText() {
+    const auto hex = [](const char* h) { return QByteArray::fromHex(h); };
+    QByteArray out("\x1b@");
+    for (int i = 0; i < 1000; ++i) {
+        out += hex("1b4501") + "Bold heading line" + hex("1b4500 0a");
+        out += hex("1d2111") + "Double" + hex("1d2100") + " " + hex("1b2d01") + "under" + hex("1b2d00") +
+               " " + hex("1d4201") + "reverse" + hex("1d4200 0a");
+        out += hex("1b6101") + "centred text line" + hex("0a 1b6100");
+    }
+    return out;
+}
+
+QByteArray rasterImages() {
+    QByteArray out("\x1b@");
+    for (int i = 0; i < 50; ++i) {
+        // 576 x 256 dots of stripes, as a logo or a picture
+        QByteArray image = QByteArray::fromHex("1d763000 4800 0001");
+        for (int row = 0; row < 256; ++row)
+            image += QByteArray(72, char(row % 8 < 4 ? 0xAA : 0x55));
+        out += image;
+    }
+    return out;
+}
+
+QByteArray randomBytes() {
+    std::mt19937 random(20261208);
+    QByteArray out(512 * 1024, '\0');
+    for (char& c : out)
+        c = char(random() & 0xFF);
+    return out;
+}
+
+struct Run {
+    double ms = 0;
+    int dotLines = 0;
+};
+
+// A fresh printer takes the whole stream as a host would send it, and prints all of it.
+Run printStream(const QByteArray& stream) {
+    virt::VirtualPrinter printer(QStringLiteral("bench"), virt::VirtualProfile::defaultProfile());
+    virt::EscPosSession* session = printer.attach([](const QByteArray&) {});
+    int dotLines = 0;
+    QObject::connect(printer.paper(), &virt::PaperRoll::receiptClosed,
+                     [&](const virt::Receipt& r) { dotLines += r.image.height(); });
+    QElapsedTimer timer;
+    timer.start();
+    qsizetype offset = 0;
+    while (offset < stream.size() || printer.isPrinting()) {
+        if (offset < stream.size())
+            offset += printer.receive(session, stream.mid(offset, 4096));
+        QCoreApplication::processEvents();
+        if (!printer.canPrint())
+            break; // random bytes may switch it off line
+    }
+    Run run;
+    run.ms = double(timer.nsecsElapsed()) / 1e6;
+    run.dotLines = dotLines + printer.paper()->position();
+    return run;
+}
+
+void measure(const char* what, const QByteArray& stream, int runs) {
+    printStream(stream); // warm-up: fonts, code tables
+    std::vector<double> ms;
+    int dotLines = 0;
+    for (int i = 0; i < runs; ++i) {
+        const Run run = printStream(stream);
+        ms.push_back(run.ms);
+        dotLines = run.dotLines;
+    }
+    std::sort(ms.begin(), ms.end());
+    const double median = ms[ms.size() / 2];
+    const double paperMs = dotLines / kRealDotLinesPerSecond * 1000.0;
+    const double serialMs = stream.size() * 10.0 / 115200.0 * 1000.0;
+    const double realMs = std::max(paperMs, serialMs);
+    std::printf(
+        "%-16s %8.1f KB %8d dot lines | median %8.1f ms (spread %6.1f..%6.1f) | real printer %9.1f ms "
+        "| %6.1fx faster\n",
+        what, stream.size() / 1024.0, dotLines, median, ms.front(), ms.back(), realMs, realMs / median);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const qsizetype runsAt = args.indexOf(QStringLiteral("--runs"));
+    const int runs = runsAt >= 0 ? std::max(1, args.value(runsAt + 1).toInt()) : 5;
+    measure("plain text", plainText(), runs);
+    measure("styled text", styledText(), runs);
+    measure("raster images", rasterImages(), runs);
+    measure("random bytes", randomBytes(), runs);
+    return 0;
+}

@@ -1,0 +1,126 @@
+#include "tcpprinterconnection.h"
+
+#include "escpossession.h"
+#include "virtualprinter.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace virt {
+
+namespace {
+constexpr qsizetype kReadChunk = 4096;
+constexpr int kDrainCheckMs = 50;
+} // namespace
+
+TcpPrinterConnection::TcpPrinterConnection(VirtualPrinter* printer, qintptr descriptor, QObject* parent)
+    : QObject(parent), m_printer(printer), m_fd(int(descriptor)) {
+    ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) | O_NONBLOCK);
+    const int one = 1;
+    ::setsockopt(m_fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one); // status replies go out at once
+    QPointer<TcpPrinterConnection> self(this);
+    m_session = printer->attach([self](const QByteArray& bytes) {
+        if (self)
+            self->send(bytes);
+    });
+    m_readable = std::make_unique<QSocketNotifier>(m_fd, QSocketNotifier::Read);
+    m_writable = std::make_unique<QSocketNotifier>(m_fd, QSocketNotifier::Write);
+    m_writable->setEnabled(false);
+    connect(m_readable.get(), &QSocketNotifier::activated, this, &TcpPrinterConnection::readAvailable);
+    connect(m_writable.get(), &QSocketNotifier::activated, this, &TcpPrinterConnection::writePending);
+    connect(m_session, &EscPosSession::spaceFreed, this, [this] {
+        if (m_fd >= 0 && !m_inputEnded) {
+            m_readable->setEnabled(true);
+            readAvailable();
+        }
+    });
+    m_drainCheck.setInterval(kDrainCheckMs);
+    connect(&m_drainCheck, &QTimer::timeout, this, &TcpPrinterConnection::closeIfDone);
+}
+
+TcpPrinterConnection::~TcpPrinterConnection() {
+    if (m_fd >= 0) {
+        m_readable.reset();
+        m_writable.reset();
+        ::close(m_fd);
+    }
+}
+
+void TcpPrinterConnection::readAvailable() {
+    if (m_fd < 0 || !m_session)
+        return;
+    const qsizetype room = qMin(m_session->freeSpace(), kReadChunk);
+    if (room <= 0) {
+        m_readable->setEnabled(false); // full: the socket holds the rest until spaceFreed
+        return;
+    }
+    char chunk[kReadChunk];
+    const ssize_t n = ::recv(m_fd, chunk, size_t(room), 0);
+    if (n > 0) {
+        m_printer->receive(m_session, QByteArray(chunk, qsizetype(n)));
+        return;
+    }
+    if (n == 0) {
+        // The client will send no more; it may still wait for replies.
+        m_inputEnded = true;
+        m_readable->setEnabled(false);
+        m_drainCheck.start();
+        return;
+    }
+    if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+        close();
+}
+
+void TcpPrinterConnection::send(const QByteArray& bytes) {
+    if (m_fd < 0)
+        return;
+    m_outbox += bytes;
+    writePending();
+}
+
+void TcpPrinterConnection::writePending() {
+    while (m_fd >= 0 && !m_outbox.isEmpty()) {
+        const ssize_t n = ::send(m_fd, m_outbox.constData(), size_t(m_outbox.size()), MSG_NOSIGNAL);
+        if (n > 0) {
+            m_outbox.remove(0, qsizetype(n));
+            continue;
+        }
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
+            m_writable->setEnabled(true);
+            return;
+        }
+        close(); // the client is gone
+        return;
+    }
+    if (m_writable)
+        m_writable->setEnabled(false);
+}
+
+// After end of input: closes once the session has processed all it holds and the replies it made
+// (they travel through the event loop) are written; twice idle in a row, so none is in flight.
+void TcpPrinterConnection::closeIfDone() {
+    const bool idle = !m_session || (m_session->buffered() == 0 && m_outbox.isEmpty());
+    m_idleChecks = idle ? m_idleChecks + 1 : 0;
+    if (m_idleChecks >= 2)
+        close();
+}
+
+void TcpPrinterConnection::close() {
+    if (m_fd < 0)
+        return;
+    m_drainCheck.stop();
+    m_readable.reset();
+    m_writable.reset();
+    ::close(m_fd);
+    m_fd = -1;
+    if (m_session)
+        m_printer->detach(m_session); // what it sent still prints
+    Q_EMIT closed();
+    deleteLater();
+}
+
+} // namespace virt
