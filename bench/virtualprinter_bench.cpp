@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -64,6 +65,7 @@ QByteArray randomBytes() {
 struct Run {
     double ms = 0;
     int dotLines = 0;
+    double longestStallMs = 0; // the longest the event loop (a window, a quit) had to wait
 };
 
 // A fresh printer takes the whole stream as a host would send it, and prints all of it.
@@ -75,6 +77,15 @@ Run printStream(const QByteArray& stream) {
                      [&](const virt::Receipt& r) { dotLines += r.image.height(); });
     QElapsedTimer timer;
     timer.start();
+    QElapsedTimer sinceTick;
+    sinceTick.start();
+    double longestStall = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        longestStall = std::max(longestStall, double(sinceTick.nsecsElapsed()) / 1e6);
+        sinceTick.restart();
+    });
+    ticker.start(1);
     qsizetype offset = 0;
     while (offset < stream.size() || printer.isPrinting()) {
         if (offset < stream.size())
@@ -86,6 +97,7 @@ Run printStream(const QByteArray& stream) {
     Run run;
     run.ms = double(timer.nsecsElapsed()) / 1e6;
     run.dotLines = dotLines + printer.paper()->position();
+    run.longestStallMs = longestStall;
     return run;
 }
 
@@ -93,10 +105,12 @@ void measure(const char* what, const QByteArray& stream, int runs) {
     printStream(stream); // warm-up: fonts, code tables
     std::vector<double> ms;
     int dotLines = 0;
+    double stall = 0;
     for (int i = 0; i < runs; ++i) {
         const Run run = printStream(stream);
         ms.push_back(run.ms);
         dotLines = run.dotLines;
+        stall = std::max(stall, run.longestStallMs);
     }
     std::sort(ms.begin(), ms.end());
     const double median = ms[ms.size() / 2];
@@ -104,9 +118,10 @@ void measure(const char* what, const QByteArray& stream, int runs) {
     const double serialMs = stream.size() * 10.0 / 115200.0 * 1000.0;
     const double realMs = std::max(paperMs, serialMs);
     std::printf(
-        "%-16s %8.1f KB %8d dot lines | median %8.1f ms (spread %6.1f..%6.1f) | real printer %9.1f ms "
-        "| %6.1fx faster\n",
-        what, stream.size() / 1024.0, dotLines, median, ms.front(), ms.back(), realMs, realMs / median);
+        "%-14s %7.1f KB %8d dot lines | median %7.1f ms (%.1f..%.1f) | real printer %9.1f ms | %6.1fx "
+        "faster | longest stall %5.1f ms\n",
+        what, stream.size() / 1024.0, dotLines, median, ms.front(), ms.back(), realMs, realMs / median,
+        stall);
 }
 
 } // namespace

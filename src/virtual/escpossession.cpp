@@ -27,6 +27,7 @@ int selector(int n) {
 
 constexpr int kDefaultPageHeight = 1662;
 constexpr int kMaxLineItems = 1024;
+constexpr qsizetype kStepSliceBytes = 2048;
 
 // Rows of MSB-first bits, 1 = black.
 QImage bitsToImage(const QByteArray& data, int offset, int bytesPerRow, int widthDots, int rows) {
@@ -130,7 +131,10 @@ void EscPosSession::ArrivalWatch::command(const CommandEntry& entry, const QByte
 
 int EscPosSession::processStep() {
     m_motionDots = 0;
-    while (m_readPos < m_buffer.size() && m_motionDots == 0 && m_printer->canPrint())
+    // A long run of bytes that move no paper (commands, noise) is taken in slices, so the event loop
+    // (the window, a quit) never waits long for a step.
+    const qsizetype sliceEnd = qMin(m_buffer.size(), m_readPos + kStepSliceBytes);
+    while (m_readPos < sliceEnd && m_motionDots == 0 && m_printer->canPrint())
         m_interpreter.feed(static_cast<quint8>(m_buffer.at(m_readPos++)));
     compactBuffer();
     if (m_closing && buffered() == 0)
