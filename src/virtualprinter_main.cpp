@@ -1,12 +1,15 @@
-// posling-virtual-printer: the virtual receipt printer on a raw TCP port, for end-to-end tests of the
-// network transport.
+// posling-virtual-printer: the virtual receipt printer on a raw TCP port, as a network printer: one
+// client at a time, with the same window as the embedded printer where there is a display.
+#include "virtual/panel/virtualpanel.h"
 #include "virtual/tcpprinterserver.h"
 #include "virtual/virtualprinter.h"
 
+#include <QApplication>
 #include <QCommandLineParser>
-#include <QGuiApplication>
 #include <QSocketNotifier>
 #include <QTextStream>
+
+#include <memory>
 
 #include <csignal>
 #include <sys/socket.h>
@@ -21,14 +24,36 @@ void onSignal(int) {
     [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
 }
 
+bool hasDisplay() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"})
+        if (!qEnvironmentVariableIsEmpty(name))
+            return true;
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    return !platform.isEmpty() && platform != "offscreen" && platform != "minimal";
+}
+
+bool argumentGiven(int argc, char* argv[], const char* name) {
+    for (int i = 1; i < argc; ++i)
+        if (qstrcmp(argv[i], name) == 0)
+            return true;
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
-    // Headless by default: the printer draws with fonts but needs no screen.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    // The window where there is a display, unless --headless; without one the printer draws with
+    // fonts offscreen. Decided before the application exists, which picks the platform.
+    const bool panelAsked = argumentGiven(argc, argv, "--panel");
+    const bool headless = argumentGiven(argc, argv, "--headless") || (!panelAsked && !hasDisplay());
+    if (panelAsked && !hasDisplay()) {
+        QTextStream(stderr) << "--panel needs a display (DISPLAY is empty); leave it out to run headless\n";
+        return 2;
+    }
+    if (headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    QGuiApplication::setApplicationName(QStringLiteral("posling-virtual-printer"));
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("posling-virtual-printer"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("A virtual ESC/POS receipt printer on a TCP port."));
@@ -51,7 +76,14 @@ int main(int argc, char* argv[]) {
         QStringLiteral("real-speed"),
         QStringLiteral(
             "Print at a real printer's speed (250 mm/s), so faults can be made in the middle of a job."));
-    parser.addOptions({portOption, bindOption, profileOption, captureOption, nameOption, realSpeedOption});
+    const QCommandLineOption panelOption(
+        QStringLiteral("panel"),
+        QStringLiteral("Show the printer's window: paper, operator controls, wire monitor (the default with "
+                       "a display)."));
+    const QCommandLineOption headlessOption(QStringLiteral("headless"),
+                                            QStringLiteral("No window (the default without a display)."));
+    parser.addOptions({portOption, bindOption, profileOption, captureOption, nameOption, realSpeedOption,
+                       panelOption, headlessOption});
     parser.process(app);
 
     QTextStream err(stderr);
@@ -87,6 +119,15 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     QTextStream(stdout) << "listening on " << address.toString() << ":" << server.port() << Qt::endl;
+
+    std::unique_ptr<virt::VirtualPanel> panel;
+    if (!headless) {
+        panel = std::make_unique<virt::VirtualPanel>(&printer);
+        panel->setWindowTitle(QStringLiteral("%1 on port %2").arg(printer.name()).arg(server.port()));
+        panel->show();
+        // Closing the window ends the printer, as switching it off would.
+        QApplication::setQuitOnLastWindowClosed(true);
+    }
 
     // SIGINT/SIGTERM end the event loop, so the uncut paper is saved.
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) == 0) {

@@ -69,6 +69,7 @@ void TcpPrinterConnection::readAvailable() {
         m_inputEnded = true;
         m_readable->setEnabled(false);
         m_drainCheck.start();
+        Q_EMIT inputEnded();
         return;
     }
     if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
@@ -119,6 +120,10 @@ void TcpPrinterConnection::close() {
     m_fd = -1;
     if (m_session)
         m_printer->detach(m_session); // what it sent still prints
+    if (!m_inputEnded) {
+        m_inputEnded = true;
+        Q_EMIT inputEnded();
+    }
     Q_EMIT closed();
     deleteLater();
 }

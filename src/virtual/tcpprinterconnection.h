@@ -26,6 +26,7 @@ public:
     ~TcpPrinterConnection() override;
 
 Q_SIGNALS:
+    void inputEnded(); // the client sends no more: the port can take the next one
     void closed();
 
 private:

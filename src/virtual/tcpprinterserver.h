@@ -10,12 +10,14 @@
 
 namespace virt {
 
-// Serves a virtual printer on a raw TCP port (as printers do on 9100). Each connection is its own
-// link to the same mechanism.
+// Serves a virtual printer on a raw TCP port (as printers do on 9100), one client at a time as a
+// printer's raw port does: the next connection waits in the listen backlog until the current client
+// has sent its last byte (its data still prints, and its replies still go out, after that).
 class TcpPrinterServer : public QObject {
     Q_OBJECT
 public:
     explicit TcpPrinterServer(VirtualPrinter* printer, QObject* parent = nullptr);
+    ~TcpPrinterServer() override;
 
     bool listen(const QHostAddress& address, quint16 port, QString* error);
     quint16 port() const { return m_server.serverPort(); }
@@ -34,10 +36,13 @@ private:
         void incomingConnection(qintptr descriptor) override { take(descriptor); }
     };
     void accept(qintptr descriptor);
+    void serveNext();
 
     VirtualPrinter* m_printer;
     Listener m_server;
     int m_connections = 0;
+    QList<qintptr> m_waiting; // accepted in a burst, not served yet
+    bool m_serving = false;
 };
 
 } // namespace virt

@@ -1,6 +1,7 @@
 #include "app/form.h"
 #include "app/frm_sample.h"
 #include "app/statuslist.h"
+#include "common/wirebytes.h"
 #include "device/installcontrols.h"
 #include "printer/frmprinter.h"
 #include "virtual/installvirtual.h"
@@ -31,29 +32,6 @@ QStringList resultsSince(int from) {
 
 void click(QWidget& window, const char* name) {
     window.findChild<QAbstractButton*>(QLatin1String(name))->click();
-}
-
-// Every request also asks the printer for its status (DLE EOT n before it, a GS ( H process ID or
-// GS r n after it).
-// Those questions are the control's conversation, not the receipt, and may change without the
-// receipt changing, so the golden file holds the printed bytes alone. The report is plain text,
-// CR and LF, so no argument byte can be mistaken for the start of a request.
-QByteArray withoutStatusRequests(const QByteArray& wire) {
-    QByteArray printed;
-    for (qsizetype i = 0; i < wire.size(); ++i) {
-        const char first = wire.at(i);
-        const char second = i + 1 < wire.size() ? wire.at(i + 1) : '\0';
-        if ((first == '\x10' && second == '\x04') || (first == '\x1d' && second == 'r')) {
-            i += 2; // the command, its second byte and n
-            continue;
-        }
-        if (first == '\x1d' && second == '(' && wire.mid(i + 2, 1) == "H") {
-            i += 10; // GS ( H 06 00 30 30 and the four characters of the ID
-            continue;
-        }
-        printed.append(first);
-    }
-    return printed;
 }
 
 QString hexAround(const QByteArray& bytes, qsizetype offset) {

@@ -1,0 +1,211 @@
+#include "common/wirebytes.h"
+#include "device/control/posprintercontrol.h"
+#include "device/installcontrols.h"
+#include "opos/oposconstants.h"
+#include "printer/propertyreport.h"
+#include "virtual/installvirtual.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+using namespace opos;
+
+namespace {
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// posling-virtual-printer as its own process on a free loopback port, capturing what it receives.
+class PrinterProcess {
+public:
+    explicit PrinterProcess(const QString& capture) : m_capture(capture) {}
+    ~PrinterProcess() { stop(); }
+
+    bool start(quint16 port = 0, const QStringList& extra = {}) {
+        m_process.setProgram(QStringLiteral(POSLING_VIRTUAL_PRINTER));
+        m_process.setArguments(QStringList{QStringLiteral("--headless"), QStringLiteral("--port"),
+                                           QString::number(port), QStringLiteral("--capture"), m_capture} +
+                               extra);
+        m_process.start();
+        if (!m_process.waitForStarted(5000))
+            return false;
+        static const QRegularExpression listening(QStringLiteral("listening on [^:]+:(\\d+)"));
+        QByteArray out;
+        const QDeadlineTimer deadline(5000);
+        while (!deadline.hasExpired() && !out.contains('\n') && m_process.waitForReadyRead(100))
+            out += m_process.readAllStandardOutput();
+        const QRegularExpressionMatch match = listening.match(QString::fromLatin1(out));
+        m_port = match.hasMatch() ? quint16(match.captured(1).toUInt()) : 0;
+        return m_port != 0;
+    }
+    void kill() {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+    void stop() {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000))
+            kill();
+    }
+    quint16 port() const { return m_port; }
+    QByteArray wire() const { return readFile(QDir(m_capture).filePath(QStringLiteral("wire.bin"))); }
+
+private:
+    QString m_capture;
+    QProcess m_process;
+    quint16 m_port = 0;
+};
+
+// The registry names one printer Z901 at the given connection.
+void useConnection(const QString& folder, const QString& connection) {
+    const QString path = QDir(folder).filePath(QStringLiteral("devices.ini"));
+    QFile ini(path);
+    if (ini.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        ini.write(QStringLiteral("[Z901]\nclass=POSPrinter\nconnection=%1\nprofile=80mm\ntimeout=1500\n"
+                                 "open_timeout=1000\nretry_interval=50\n")
+                      .arg(connection)
+                      .toUtf8());
+    qputenv("POSLING_DEVICES", QFile::encodeName(path));
+}
+
+using Job = std::function<void(device::PosPrinterControl&)>;
+
+} // namespace
+
+// The controls against posling-virtual-printer over tcp:// on loopback, as against a network printer.
+class TestStandalonePrinter : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void jobsArriveAsInProcess_data();
+    void jobsArriveAsInProcess();
+    void killedMidJobThenRestarted();
+    void oneClientAtATime();
+
+private:
+    QByteArray runJob(const QString& connection, const Job& job, const std::function<QByteArray()>& wire);
+
+    QTemporaryDir m_folder;
+};
+
+void TestStandalonePrinter::initTestCase() {
+    QVERIFY(m_folder.isValid());
+    qputenv("XDG_CONFIG_HOME", m_folder.path().toUtf8());
+    // The in-process printer captures here; it reads this when it is made, on the first open.
+    QDir(m_folder.path()).mkdir(QStringLiteral("inprocess"));
+    qputenv("POSLING_CAPTURE_DIR", QFile::encodeName(m_folder.filePath(QStringLiteral("inprocess"))));
+    installDeviceControls();
+    installVirtualPrinter();
+}
+
+// What the printer received for one job, without the status requests around each request.
+QByteArray TestStandalonePrinter::runJob(const QString& connection, const Job& job,
+                                         const std::function<QByteArray()>& wire) {
+    useConnection(m_folder.path(), connection);
+    device::PosPrinterControl p;
+    if (p.Open(QStringLiteral("Z901")) != OPOS_SUCCESS || p.Claim(1000) != OPOS_SUCCESS)
+        return "(could not open " + connection.toUtf8() + ")";
+    p.setDeviceEnabled(true);
+    const qsizetype start = wire().size();
+    job(p);
+    const QByteArray received = withoutStatusRequests(wire().mid(start));
+    p.Close();
+    return received;
+}
+
+void TestStandalonePrinter::jobsArriveAsInProcess_data() {
+    QTest::addColumn<Job>("job");
+    QTest::newRow("property report") << Job([](device::PosPrinterControl& p) {
+        PropertyReport::run(p, [&p](const QString& line) { p.PrintNormal(PTR_S_RECEIPT, line + "\r\n"); });
+    });
+    QTest::newRow("bar code") << Job([](device::PosPrinterControl& p) {
+        QCOMPARE(p.PrintBarCode(PTR_S_RECEIPT, QStringLiteral("4006381333931"), PTR_BCS_EAN13, 120, 400,
+                                PTR_BC_CENTER, PTR_BC_TEXT_BELOW),
+                 OPOS_SUCCESS);
+    });
+    QTest::newRow("bitmap") << Job([](device::PosPrinterControl& p) {
+        const QString bitmap = QCoreApplication::applicationDirPath() + QStringLiteral("/test.bmp");
+        QCOMPARE(p.PrintBitmap(PTR_S_RECEIPT, bitmap, PTR_BM_ASIS, PTR_BM_CENTER), OPOS_SUCCESS);
+    });
+}
+
+// The same job reaches the printer byte for byte the same over TCP as in-process (the report names
+// the connection it printed over; that line is set aside).
+void TestStandalonePrinter::jobsArriveAsInProcess() {
+    QFETCH(Job, job);
+    const QString inProcessWire = m_folder.filePath(QStringLiteral("inprocess/wire.bin"));
+    const QByteArray local =
+        runJob(QStringLiteral("virtual:Z901"), job, [&] { return readFile(inProcessWire); });
+    PrinterProcess server(m_folder.filePath(QStringLiteral("server-%1").arg(QTest::currentDataTag())));
+    QVERIFY(server.start());
+    const QString tcp = QStringLiteral("tcp://127.0.0.1:%1").arg(server.port());
+    QByteArray remote = runJob(tcp, job, [&] { return server.wire(); });
+    remote.replace(tcp.toUtf8(), "virtual:Z901");
+    QVERIFY(local.size() > 10);
+    QCOMPARE(remote.toHex(), local.toHex());
+}
+
+// Killed in the middle of a job, the printer is missed within the time-out, without a hang; once
+// it is back on the same port the next call prints, and nothing of the lost job comes twice.
+void TestStandalonePrinter::killedMidJobThenRestarted() {
+    const QString capture = m_folder.filePath(QStringLiteral("killed"));
+    PrinterProcess server(capture);
+    QVERIFY(server.start(0, {QStringLiteral("--real-speed")}));
+    const quint16 port = server.port();
+    useConnection(m_folder.path(), QStringLiteral("tcp://127.0.0.1:%1").arg(port));
+    device::PosPrinterControl p;
+    QCOMPARE(p.Open(QStringLiteral("Z901")), OPOS_SUCCESS);
+    QCOMPARE(p.Claim(1000), OPOS_SUCCESS);
+    p.setDeviceEnabled(true);
+    QString job;
+    for (int i = 0; i < 60; ++i)
+        job += QStringLiteral("lost job line %1\n").arg(i);
+    QTimer::singleShot(300, [&server] { server.kill(); });
+    QElapsedTimer took;
+    took.start();
+    const qint32 failed = p.PrintNormal(PTR_S_RECEIPT, job);
+    QVERIFY2(failed == OPOS_E_NOHARDWARE || failed == OPOS_E_OFFLINE, qPrintable(QString::number(failed)));
+    QVERIFY2(took.elapsed() < 300 + 1500 + 1000, qPrintable(QString::number(took.elapsed())));
+
+    QDir(capture).removeRecursively();
+    QVERIFY(server.start(port));
+    QCOMPARE(p.PrintNormal(PTR_S_RECEIPT, QStringLiteral("after restart\n")), OPOS_SUCCESS);
+    const QByteArray received = server.wire();
+    QCOMPARE(received.count("after restart"), 1);
+    QVERIFY(!received.contains("lost job"));
+    p.Close();
+}
+
+// Like a printer's raw port: a second client waits until the first has sent its last byte.
+void TestStandalonePrinter::oneClientAtATime() {
+    PrinterProcess server(m_folder.filePath(QStringLiteral("clients")));
+    QVERIFY(server.start());
+    QTcpSocket first, second;
+    first.connectToHost(QHostAddress::LocalHost, server.port());
+    QVERIFY(first.waitForConnected(2000));
+    first.write(QByteArray::fromHex("100401"));
+    QVERIFY(first.waitForReadyRead(2000));
+    second.connectToHost(QHostAddress::LocalHost, server.port());
+    QVERIFY(second.waitForConnected(2000)); // the backlog takes it
+    second.write(QByteArray::fromHex("100401"));
+    QVERIFY(!second.waitForReadyRead(500));
+    first.disconnectFromHost();
+    QVERIFY(second.waitForReadyRead(2000));
+    QCOMPARE(second.readAll().toHex(), QByteArray("12"));
+}
+
+QTEST_MAIN(TestStandalonePrinter)
+#include "tst_standaloneprinter.moc"
