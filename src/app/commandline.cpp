@@ -8,11 +8,16 @@
 CommandLine::CommandLine()
     : m_devices(QStringLiteral("devices"),
                 QStringLiteral("Reads the logical device names (\"Z901\", \"Z901-1\") from <file>."),
-                QStringLiteral("file")) {
+                QStringLiteral("file")),
+      m_checkDevices(
+          QStringLiteral("check-devices"),
+          QStringLiteral("Checks every device of the registry and looks for printers it does not name, "
+                         "then exits: 0 when every entry is ok, 1 otherwise. Needs no display.")) {
     m_parser.setApplicationDescription(QStringLiteral("Tests POS receipt printers and their cash drawers."));
     m_parser.addHelpOption();
     m_parser.addVersionOption();
     m_parser.addOption(m_devices);
+    m_parser.addOption(m_checkDevices);
 }
 
 bool CommandLine::asksForInformationOnly(const QStringList& arguments) {
@@ -26,6 +31,25 @@ bool CommandLine::asksForInformationOnly(const QStringList& arguments) {
             return true;
     }
     return false;
+}
+
+bool CommandLine::asksForDeviceCheck(const QStringList& arguments) {
+    for (const QString& argument : arguments.mid(1)) {
+        if (argument == QStringLiteral("--"))
+            return false;
+        if (argument == QStringLiteral("--check-devices"))
+            return true;
+    }
+    return false;
+}
+
+QString CommandLine::parseForDeviceCheck(const QStringList& arguments) {
+    if (!m_parser.parse(arguments))
+        return m_parser.errorText() + QStringLiteral(" See posling --help.");
+    if (!m_parser.positionalArguments().isEmpty())
+        return QStringLiteral("--check-devices takes no further arguments: %1. See posling --help.")
+            .arg(m_parser.positionalArguments().join(u' '));
+    return {};
 }
 
 QString CommandLine::missingDisplayMessage(const QStringList& arguments,

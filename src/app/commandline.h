@@ -5,7 +5,7 @@
 #include <QProcessEnvironment>
 #include <QStringList>
 
-// The program's command line: --help, --version and --devices FILE.
+// The program's command line: --help, --version, --devices FILE and --check-devices.
 class CommandLine {
 public:
     CommandLine();
@@ -14,6 +14,13 @@ public:
 
     // True when the arguments ask only for help or the version, which need no display.
     static bool asksForInformationOnly(const QStringList& arguments);
+
+    // True when the arguments ask for the device check, which runs on a plain terminal and opens
+    // no window.
+    static bool asksForDeviceCheck(const QStringList& arguments);
+
+    // Parses the arguments of a device check: the usage error to print, or an empty text.
+    QString parseForDeviceCheck(const QStringList& arguments);
 
     // One sentence saying that no display can be reached and how to get one, or an empty text when
     // the arguments or the environment name a display or a platform. Qt would otherwise abort.
@@ -27,6 +34,7 @@ public:
 private:
     QCommandLineParser m_parser;
     QCommandLineOption m_devices;
+    QCommandLineOption m_checkDevices;
 };
 
 // Application name and version, as --version prints them.

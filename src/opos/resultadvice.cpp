@@ -88,20 +88,38 @@ QString withoutQuotedText(const QString& line) {
     return line.left(first) + line.mid(last + 1);
 }
 
+// An Open or Claim of the printer that fails so mostly has its cause on this machine (no device, no
+// rights to it, another program holding it), which the device check names.
+bool printerUnreachable(const QString& line, const QString& code) {
+    static const QRegularExpression openOrClaim(QStringLiteral("\\bPrinter\\.(Open|Claim)\\b"));
+    return (code == QLatin1String("OPOS_E_NOHARDWARE") || code == QLatin1String("OPOS_E_TIMEOUT") ||
+            code == QLatin1String("OPOS_E_NOEXIST")) &&
+           openOrClaim.match(line).hasMatch();
+}
+
 } // namespace
 
 QString resultAdvice(const QString& statusLine) {
     static const QRegularExpression codeName(
         QStringLiteral("\\b(OPOS_[A-Z0-9_]+|PTR_SUE_[A-Z_]+|Unknown Error|Unknown SUE)\\b"));
     const QHash<QString, Advice>& table = adviceTable();
-    const Advice* best = nullptr;
-    auto matches = codeName.globalMatch(withoutQuotedText(statusLine));
+    const QString line = withoutQuotedText(statusLine);
+    QHash<QString, Advice>::const_iterator best = table.constEnd();
+    auto matches = codeName.globalMatch(line);
     while (matches.hasNext()) {
         const auto it = table.constFind(matches.next().captured(1));
-        if (it != table.constEnd() && (!best || it->rank > best->rank))
-            best = &*it;
+        if (it != table.constEnd() && (best == table.constEnd() || it->rank > best->rank))
+            best = it;
     }
-    return best ? QString::fromUtf8(best->text) : QString();
+    if (best == table.constEnd())
+        return {};
+    const QString advice = QString::fromUtf8(best->text);
+    if (!printerUnreachable(line, best.key()))
+        return advice;
+    return advice +
+           QStringLiteral(". Run posling --check-devices in a terminal to see why. "
+                          "Permission denied: join the lp group (USB) or dialout (serial), then log in "
+                          "again. Busy: close the program it names.");
 }
 
 } // namespace opos

@@ -49,6 +49,29 @@ void TestResultAdvice::adviceForLine_data() {
                                    << "";
     QTest::newRow("empty line") << ""
                                 << "";
+
+    const QString findOut =
+        QStringLiteral(". Run posling --check-devices in a terminal to see why. Permission "
+                       "denied: join the lp group (USB) or dialout (serial), then log in "
+                       "again. Busy: close the program it names.");
+    QTest::newRow("printer open, no hardware")
+        << "1:  Result of Printer.Open:  OPOS_E_NOHARDWARE"
+        << "The device does not answer: check that it is connected and switched on" + findOut;
+    QTest::newRow("printer open, no such device")
+        << "1:  Result of Printer.Open:  OPOS_E_NOEXIST"
+        << "The named device, file or item does not exist: check the name" + findOut;
+    QTest::newRow("printer claim, time-out")
+        << "2:  Result of Printer.Claim:  OPOS_E_TIMEOUT"
+        << "The device did not answer in time: check the connection or allow a longer time-out" + findOut;
+    QTest::newRow("printer claim, claimed elsewhere: no device check")
+        << "2:  Result of Printer.Claim:  OPOS_E_CLAIMED"
+        << "Another application holds the device: have it released there, then claim again";
+    QTest::newRow("printing, no hardware: no device check")
+        << "3:  Result of Printer.PrintNormal:  OPOS_E_NOHARDWARE"
+        << "The device does not answer: check that it is connected and switched on";
+    QTest::newRow("drawer open, no hardware: no device check")
+        << "2:  Result of CashDrawer1.Open:  OPOS_E_NOHARDWARE"
+        << "The device does not answer: check that it is connected and switched on";
 }
 
 void TestResultAdvice::adviceForLine() {

@@ -1,0 +1,321 @@
+#include "device/check/devicecheck.h"
+#include "device/check/devicediscovery.h"
+#include "device/installcontrols.h"
+#include "device/registry/deviceconfig.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace device;
+
+namespace {
+
+// A printer on a local port that answers what the check sends as told. The check sends a request
+// only after the one before was answered or timed out, so every read is one request.
+class ScriptedPrinter : public QObject {
+public:
+    using Reply = std::function<QByteArray(const QByteArray& request)>;
+
+    explicit ScriptedPrinter(Reply reply) : m_reply(std::move(reply)) {
+        m_server.listen(QHostAddress::LocalHost);
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            QTcpSocket* socket = m_server.nextPendingConnection();
+            connect(socket, &QTcpSocket::readyRead, socket,
+                    [this, socket] { socket->write(m_reply(socket->readAll())); });
+        });
+    }
+    quint16 port() const { return m_server.serverPort(); }
+
+private:
+    Reply m_reply;
+    QTcpServer m_server;
+};
+
+QByteArray escPosReply(const QByteArray& request) {
+    static const QHash<QByteArray, QByteArray> replies = {
+        {QByteArrayLiteral("\x10\x04\x01"), QByteArrayLiteral("\x12")},
+        {QByteArrayLiteral("\x1D\x49\x43"), QByteArray("_Test Model\0", 12)},
+        {QByteArrayLiteral("\x1D\x49\x42"), QByteArray("_Test Maker\0", 12)},
+    };
+    return replies.value(request);
+}
+
+QString printer(const QString& name, const QString& connection, const QString& extra = {}) {
+    return QStringLiteral("[%1]\nclass=POSPrinter\nconnection=%2\ntimeout=300\nopen_timeout=300\n%3\n")
+        .arg(name, connection, extra);
+}
+
+QString drawer(const QString& name, const QString& printerName) {
+    return QStringLiteral("[%1]\nclass=CashDrawer\nprinter=%2\n").arg(name, printerName);
+}
+
+bool writeText(const QString& path, const QString& text) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) == text.toUtf8().size();
+}
+
+} // namespace
+
+class TestDeviceCheck : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void cleanupTestCase();
+
+    // Each kind of entry, from one run over a registry that has them all.
+    void entryVerdict_data();
+    void entryVerdict();
+    void overallResult_data();
+    void overallResult();
+
+    void discovery_data();
+    void discovery();
+    void foundDeviceGetsARegistryEntry();
+
+private:
+    QString expand(QString text) const;
+    bool runCheck(const QStringList& sections, const DiscoveryFolders& folders, QStringList* lines = nullptr);
+
+    QTemporaryDir m_dir;
+    ScriptedPrinter m_escPos{escPosReply};
+    ScriptedPrinter m_garbage{[](const QByteArray&) { return QByteArrayLiteral("\xFF"); }};
+    ScriptedPrinter m_silent{[](const QByteArray&) { return QByteArray(); }};
+    quint16 m_closedPort = 0;
+    int m_heldFd = -1;
+    QMap<QString, QString> m_sections; // registry sections by entry name
+    QList<CheckedDevice> m_entries;    // of the run over all of them
+    QStringList m_lines;
+};
+
+QString TestDeviceCheck::expand(QString text) const {
+    return text.replace(QStringLiteral("%DIR%"), m_dir.path())
+        .replace(QStringLiteral("%PID%"), QString::number(::getpid()))
+        .replace(QStringLiteral("%CLOSED%"), QString::number(m_closedPort))
+        .replace(QStringLiteral("%ESCPOS%"), QString::number(m_escPos.port()))
+        .replace(QStringLiteral("%GARBAGE%"), QString::number(m_garbage.port()))
+        .replace(QStringLiteral("%SILENT%"), QString::number(m_silent.port()));
+}
+
+bool TestDeviceCheck::runCheck(const QStringList& sections, const DiscoveryFolders& folders,
+                               QStringList* lines) {
+    QString text;
+    for (const QString& name : sections)
+        text += m_sections.value(name);
+    const QString path = m_dir.filePath(QStringLiteral("devices.ini"));
+    if (!writeText(path, text))
+        return false;
+    qputenv("POSLING_DEVICES", QFile::encodeName(path));
+    DeviceCheck check(DeviceRegistry::load(), folders);
+    const bool allOk = check.run([lines](const QString& line) {
+        if (lines)
+            lines->append(line);
+    });
+    m_entries = check.entries();
+    return allOk;
+}
+
+void TestDeviceCheck::initTestCase() {
+    QVERIFY(m_dir.isValid());
+    installDeviceControls();
+    {
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        m_closedPort = closed.serverPort();
+    }
+    QVERIFY(writeText(m_dir.filePath(QStringLiteral("noaccess")), {}));
+    QVERIFY(::chmod(QFile::encodeName(m_dir.filePath(QStringLiteral("noaccess"))).constData(), 0) == 0);
+    QVERIFY(writeText(m_dir.filePath(QStringLiteral("held")), {}));
+    m_heldFd = ::open(QFile::encodeName(m_dir.filePath(QStringLiteral("held"))).constData(), O_RDWR);
+    QVERIFY(m_heldFd >= 0 && ::flock(m_heldFd, LOCK_EX | LOCK_NB) == 0);
+
+    const QList<std::pair<QString, QString>> sections = {
+        {"Refused", printer("Refused", "tcp://127.0.0.1:%CLOSED%")},
+        {"EscPos", printer("EscPos", "tcp://127.0.0.1:%ESCPOS%")},
+        {"Garbage", printer("Garbage", "tcp://127.0.0.1:%GARBAGE%")},
+        {"Silent", printer("Silent", "tcp://127.0.0.1:%SILENT%")},
+        {"Missing", printer("Missing", "file:%DIR%/missing")},
+        {"NoAccess", printer("NoAccess", "file:%DIR%/noaccess")},
+        {"Held", printer("Held", "file:%DIR%/held")},
+        {"Virtual", printer("Virtual", "virtual:Z901")},
+        {"BadTimeout", printer("BadTimeout", "tcp://127.0.0.1:%ESCPOS%", "timeout=soon")},
+        {"DrawerOnEscPos", drawer("DrawerOnEscPos", "EscPos")},
+        {"DrawerOnSilent", drawer("DrawerOnSilent", "Silent")},
+        {"DrawerOnNothing", drawer("DrawerOnNothing", "Nowhere")},
+    };
+    for (const auto& [name, text] : sections)
+        m_sections.insert(name, expand(text));
+    QVERIFY(!runCheck(m_sections.keys(),
+                      {m_dir.filePath("none"), m_dir.filePath("none"), m_dir.filePath("none")}, &m_lines));
+}
+
+void TestDeviceCheck::cleanupTestCase() {
+    ::close(m_heldFd);
+    qunsetenv("POSLING_DEVICES");
+}
+
+void TestDeviceCheck::entryVerdict_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("connection");
+    QTest::addColumn<QString>("verdict"); // how the verdict text starts
+
+    QTest::newRow("nobody listens") << "Refused"
+                                    << "tcp://127.0.0.1:%CLOSED%"
+                                    << "not found: connection refused";
+    QTest::newRow("ESC/POS printer") << "EscPos"
+                                     << "tcp://127.0.0.1:%ESCPOS%"
+                                     << "ok: answers as \"Test Model\" (maker \"Test Maker\")";
+    QTest::newRow("wrong fixed bits") << "Garbage"
+                                      << "tcp://127.0.0.1:%GARBAGE%"
+                                      << "answers but not ESC/POS: DLE EOT 1 was answered with FF,";
+    QTest::newRow("silent") << "Silent"
+                            << "tcp://127.0.0.1:%SILENT%"
+                            << "no answer within 300 ms: DLE EOT 1 got no reply";
+    QTest::newRow("missing file") << "Missing"
+                                  << "file:%DIR%/missing"
+                                  << "not found: %DIR%/missing does not exist";
+    QTest::newRow("no permission") << "NoAccess"
+                                   << "file:%DIR%/noaccess"
+                                   << "permission denied: you may not read and write %DIR%/noaccess; fix: ";
+    QTest::newRow("held by another open") << "Held"
+                                          << "file:%DIR%/held"
+                                          << "busy: held by PID %PID% (";
+    QTest::newRow("virtual, without I/O") << "Virtual"
+                                          << "virtual:Z901"
+                                          << "ok: the built-in virtual printer";
+    QTest::newRow("malformed entry") << "BadTimeout"
+                                     << "tcp://127.0.0.1:%ESCPOS%"
+                                     << "bad entry: entry \"BadTimeout\": timeout=\"soon\"";
+    QTest::newRow("drawer through its printer")
+        << "DrawerOnEscPos"
+        << "tcp://127.0.0.1:%ESCPOS%"
+        << "ok: a cash drawer, checked through its printer entry EscPos";
+    QTest::newRow("drawer shares its printer's fault")
+        << "DrawerOnSilent"
+        << "tcp://127.0.0.1:%SILENT%"
+        << "no answer within 300 ms: a cash drawer, checked through its printer entry Silent";
+    QTest::newRow("drawer on no printer")
+        << "DrawerOnNothing"
+        << ""
+        << "bad entry: a cash drawer on \"Nowhere\", which is no POSPrinter";
+}
+
+void TestDeviceCheck::entryVerdict() {
+    QFETCH(QString, name);
+    QFETCH(QString, connection);
+    QFETCH(QString, verdict);
+    if (name == QLatin1String("NoAccess") && ::geteuid() == 0)
+        QSKIP("root may open any file");
+    const auto checked = std::find_if(m_entries.cbegin(), m_entries.cend(),
+                                      [&](const CheckedDevice& device) { return device.name == name; });
+    QVERIFY(checked != m_entries.cend());
+    QVERIFY2(checked->result.text().startsWith(expand(verdict)), qPrintable(checked->result.text()));
+
+    // The report's line: name, the connection used, the verdict, in columns.
+    const auto line = std::find_if(m_lines.cbegin(), m_lines.cend(),
+                                   [&](const QString& l) { return l.startsWith(name + u' '); });
+    QVERIFY(line != m_lines.cend());
+    const QStringList columns = line->split(QRegularExpression(QStringLiteral("\\s{3,}")));
+    QCOMPARE(columns.value(0), name);
+    QCOMPARE(columns.value(connection.isEmpty() ? -1 : 1), expand(connection));
+    QVERIFY(line->endsWith(u' ' + checked->result.text()));
+}
+
+void TestDeviceCheck::overallResult_data() {
+    QTest::addColumn<QStringList>("sections");
+    QTest::addColumn<bool>("allOk");
+    QTest::newRow("every entry ok") << QStringList{"Virtual", "EscPos", "DrawerOnEscPos"} << true;
+    QTest::newRow("one entry fails") << QStringList{"Virtual", "Missing"} << false;
+    QTest::newRow("a drawer fails with its printer") << QStringList{"Virtual", "DrawerOnNothing"} << false;
+    QTest::newRow("no entries") << QStringList{} << false;
+}
+
+void TestDeviceCheck::overallResult() {
+    QFETCH(QStringList, sections);
+    QFETCH(bool, allOk);
+    // A device nobody names that fails (a dangling by-id link) must not change the outcome.
+    const QString found = m_dir.filePath(QStringLiteral("found"));
+    QVERIFY(QDir().mkpath(found));
+    QFile::link(m_dir.filePath(QStringLiteral("gone")), found + QStringLiteral("/usb-gone"));
+    QCOMPARE(runCheck(sections, {m_dir.filePath("none"), found, m_dir.filePath("none")}), allOk);
+}
+
+void TestDeviceCheck::discovery_data() {
+    QTest::addColumn<QStringList>("files"); // "link -> target" makes a symbolic link
+    QTest::addColumn<QStringList>("known");
+    QTest::addColumn<QStringList>("found"); // name=connection
+
+    const QString link = QStringLiteral("by-id/usb-Maker_Serial-if00 -> ../dev/ttyUSB0");
+    QTest::newRow("USB printers") << QStringList{"usb/lp0", "usb/lp1"} << QStringList{}
+                                  << QStringList{"lp0=file:%DIR%/usb/lp0", "lp1=file:%DIR%/usb/lp1"};
+    QTest::newRow("named by an entry")
+        << QStringList{"usb/lp0", "usb/lp1"} << QStringList{"file:%DIR%/usb/lp1"}
+        << QStringList{"lp0=file:%DIR%/usb/lp0"};
+    QTest::newRow("serial ports") << QStringList{"dev/ttyUSB0", "dev/ttyACM0"} << QStringList{}
+                                  << QStringList{"ttyACM0=serial:%DIR%/dev/ttyACM0",
+                                                 "ttyUSB0=serial:%DIR%/dev/ttyUSB0"};
+    QTest::newRow("by-id link stands for its port")
+        << QStringList{"dev/ttyUSB0", link} << QStringList{}
+        << QStringList{"ttyUSB0=serial:%DIR%/by-id/usb-Maker_Serial-if00"};
+    QTest::newRow("entry naming the port hides its link")
+        << QStringList{"dev/ttyUSB0", link} << QStringList{"serial:%DIR%/dev/ttyUSB0?baud=19200"}
+        << QStringList{};
+    QTest::newRow("entry naming the link hides the port")
+        << QStringList{"dev/ttyUSB0", link} << QStringList{"serial:%DIR%/by-id/usb-Maker_Serial-if00"}
+        << QStringList{};
+    QTest::newRow("other device files")
+        << QStringList{"dev/ttyS0", "dev/lp0", "dev/null", "usb/hiddev0"} << QStringList{} << QStringList{};
+}
+
+void TestDeviceCheck::discovery() {
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, known);
+    QFETCH(QStringList, found);
+    QTemporaryDir dir;
+    for (const char* folder : {"usb", "by-id", "dev"})
+        QVERIFY(QDir(dir.path()).mkpath(folder));
+    for (const QString& file : files) {
+        const QStringList link = file.split(QStringLiteral(" -> "));
+        QVERIFY(link.size() == 2 ? QFile::link(link[1], dir.filePath(link[0]))
+                                 : writeText(dir.filePath(file), {}));
+    }
+    QStringList named;
+    for (const QString& connection : known)
+        named.append(QString(connection).replace(QStringLiteral("%DIR%"), dir.path()));
+    QStringList got;
+    for (const FoundDevice& device :
+         discoverDevices({dir.filePath("usb"), dir.filePath("by-id"), dir.filePath("dev")}, named))
+        got.append(device.name + u'=' +
+                   QString(device.connection).replace(dir.path(), QStringLiteral("%DIR%")));
+    QCOMPARE(got, found);
+}
+
+void TestDeviceCheck::foundDeviceGetsARegistryEntry() {
+    const QString usb = m_dir.filePath(QStringLiteral("usb"));
+    QVERIFY(QDir().mkpath(usb) && writeText(usb + QStringLiteral("/lp0"), {}));
+    QStringList lines;
+    QVERIFY(runCheck({"Virtual"}, {usb, m_dir.filePath("none"), m_dir.filePath("none")}, &lines));
+
+    const qsizetype at = lines.indexOf(QRegularExpression(QStringLiteral("lp0 .*")));
+    QVERIFY2(at > 0, qPrintable(lines.join(u'\n')));
+    QVERIFY(lines[at].endsWith(QStringLiteral("ok: opens; a plain file cannot answer status requests")));
+    // What follows the line is an entry to copy as it stands.
+    const QString entry = lines.mid(at + 1, 3).join(u'\n');
+    QVERIFY(writeText(m_dir.filePath(QStringLiteral("copied.ini")), entry));
+    const Resolution<PrinterConfig> copied =
+        resolvePrinter(DeviceRegistry::fromFile(m_dir.filePath(QStringLiteral("copied.ini"))), "lp0");
+    QVERIFY2(copied.config, qPrintable(entry + u'\n' + copied.reason));
+    QCOMPARE(copied.config->connection, QStringLiteral("file:") + usb + QStringLiteral("/lp0"));
+}
+
+QTEST_GUILESS_MAIN(TestDeviceCheck)
+#include "tst_devicecheck.moc"
