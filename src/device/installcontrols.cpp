@@ -13,6 +13,12 @@ void installDeviceControls() {
     using namespace device;
     TransportFactory::registerScheme(
         QStringLiteral("tcp"), [](const QString& address, const QMap<QString, QString>&) {
+            QString host;
+            quint16 port = 0;
+            if (!TcpTransport::parseAddress(address, &host, &port)) {
+                qCWarning(lcDevice).noquote() << "tcp://" + address << "- not a host and port";
+                return std::unique_ptr<Transport>();
+            }
             return std::unique_ptr<Transport>(std::make_unique<TcpTransport>(address));
         });
     TransportFactory::registerScheme(

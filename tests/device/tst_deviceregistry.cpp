@@ -159,6 +159,16 @@ private Q_SLOTS:
         QTest::newRow("drawer pulse")
             << QByteArray(printer + "[D]\nclass=CashDrawer\nprinter=P\npulse_on=-5\n") << "D" << true
             << OPOS_E_NOSERVICE;
+        QTest::newRow("section given twice")
+            << QByteArray(printer + "[D]\nclass=CashDrawer\nprinter=P\n[P]\nprofile=58mm\n") << "P" << false
+            << OPOS_E_NOSERVICE;
+        QTest::newRow("section given twice in other case")
+            << QByteArray(printer + "[p]\nprofile=58mm\n") << "P" << false << OPOS_E_NOSERVICE;
+        QTest::newRow("other entries unaffected")
+            << QByteArray(printer +
+                          "[D]\nclass=CashDrawer\nprinter=Q\n[Q]\nclass=POSPrinter\nconnection=memory:q\n"
+                          "[Q]\nprofile=58mm\n")
+            << "P" << false << OPOS_SUCCESS;
         QTest::newRow("garbage") << QByteArray("\x00\x01\xff[[[=\n==\n[P\nclass", 20) << "P" << false
                                  << OPOS_E_NOEXIST;
         // Waits that would overflow the time-out arithmetic are refused, not wrapped around.

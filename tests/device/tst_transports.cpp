@@ -51,6 +51,9 @@ private Q_SLOTS:
         QTest::newRow("IPv6") << "[::1]:9102" << true << "::1" << 9102;
         QTest::newRow("bad port") << "printer:ninety" << false << "" << 0;
         QTest::newRow("port too big") << "printer:70000" << false << "" << 0;
+        QTest::newRow("unclosed bracket") << "[::1" << false << "" << 0;
+        QTest::newRow("no host") << ":9100" << false << "" << 0;
+        QTest::newRow("letters for the port") << "127.0.0.1:abc" << false << "" << 0;
     }
 
     void tcpAddress() {
@@ -61,6 +64,9 @@ private Q_SLOTS:
         QString gotHost;
         quint16 gotPort = 0;
         QCOMPARE(TcpTransport::parseAddress(address, &gotHost, &gotPort), valid);
+        // Refused when the device is opened, not first when it is claimed.
+        QString error;
+        QCOMPARE(TransportFactory::create(QStringLiteral("tcp://") + address, {}, &error) != nullptr, valid);
         if (valid) {
             QCOMPARE(gotHost, host);
             QCOMPARE(int(gotPort), port);

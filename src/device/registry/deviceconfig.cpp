@@ -80,6 +80,8 @@ Resolution<PrinterConfig> resolvePrinter(const DeviceRegistry& registry, const Q
     if (!entry)
         return refuse<PrinterConfig>(opos::OPOS_E_NOEXIST,
                                      QStringLiteral("no device \"%1\" in %2").arg(name, registry.source()));
+    if (!entry->problem.isEmpty())
+        return refuse<PrinterConfig>(opos::OPOS_E_NOSERVICE, entry->problem);
     if (!isClass(*entry, "POSPrinter"))
         return refuse<PrinterConfig>(opos::OPOS_E_NOSERVICE,
                                      QStringLiteral("entry \"%1\" is of class \"%2\", not POSPrinter")
@@ -97,6 +99,8 @@ Resolution<DrawerConfig> resolveDrawer(const DeviceRegistry& registry, const QSt
     if (!entry)
         return refuse<DrawerConfig>(opos::OPOS_E_NOEXIST,
                                     QStringLiteral("no device \"%1\" in %2").arg(name, registry.source()));
+    if (!entry->problem.isEmpty())
+        return refuse<DrawerConfig>(opos::OPOS_E_NOSERVICE, entry->problem);
     if (!isClass(*entry, "CashDrawer"))
         return refuse<DrawerConfig>(opos::OPOS_E_NOSERVICE,
                                     QStringLiteral("entry \"%1\" is of class \"%2\", not CashDrawer")

@@ -11,6 +11,7 @@ namespace device {
 struct DeviceEntry {
     QString name;
     QMap<QString, QString> options; // class, connection, profile, timeout, pin, ...
+    QString problem;                // why the entry cannot be used as it stands (a section given twice)
 
     QString value(const QString& key, const QString& fallback = {}) const {
         return options.value(key, fallback);

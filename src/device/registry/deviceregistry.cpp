@@ -3,7 +3,9 @@
 #include "device/devicelog.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -49,6 +51,32 @@ DeviceRegistry DeviceRegistry::builtIn() {
     return registry;
 }
 
+namespace {
+
+// Section names the file gives more than once (ignoring case, as lookups do). The INI reader would
+// merge their keys without a word.
+QStringList repeatedSections(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return {};
+    static const QRegularExpression header(QStringLiteral("^\\s*\\[([^\\]]+)\\]\\s*$"));
+    QStringList seen, repeated;
+    while (!file.atEnd()) {
+        const QRegularExpressionMatch match = header.match(QString::fromUtf8(file.readLine()).trimmed());
+        if (!match.hasMatch())
+            continue;
+        const QString name = match.captured(1).trimmed().toLower();
+        if (seen.contains(name) && !repeated.contains(name))
+            repeated.append(name);
+        seen.append(name);
+    }
+    for (const QString& name : std::as_const(repeated))
+        qCWarning(lcDevice).noquote() << "section [" + name + "] appears more than once in" << path;
+    return repeated;
+}
+
+} // namespace
+
 DeviceRegistry DeviceRegistry::fromFile(const QString& path) {
     DeviceRegistry registry;
     registry.m_source = path;
@@ -66,10 +94,14 @@ DeviceRegistry DeviceRegistry::fromFile(const QString& path) {
         registry.m_problem = QStringLiteral("the devices file %1 is not a valid INI file").arg(path);
         return registry;
     }
+    const QStringList repeated = repeatedSections(path);
     for (const QString& group : settings.childGroups()) {
         settings.beginGroup(group);
         DeviceEntry e;
         e.name = group;
+        if (repeated.contains(group, Qt::CaseInsensitive))
+            e.problem = QStringLiteral("section [%1] appears more than once in %2; its keys would be mixed")
+                            .arg(group, path);
         for (const QString& key : settings.allKeys())
             e.options.insert(key.trimmed().toLower(), settingText(settings.value(key)));
         settings.endGroup();
