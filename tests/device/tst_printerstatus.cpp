@@ -2,6 +2,7 @@
 #include "device/control/posprintercontrol.h"
 #include "device/link/printerstatus.h"
 #include "support/devicerig.h"
+#include "support/enabledprinter.h"
 #include "support/fakeprinter.h"
 
 #include <QSignalSpy>
@@ -17,12 +18,6 @@ QList<int> codes(const QSignalSpy& spy) {
     for (const QList<QVariant>& args : spy)
         out << args.at(0).toInt();
     return out;
-}
-
-// Lets queued deliveries run; the fake printer answers within a few event-loop turns.
-void settle() {
-    for (int i = 0; i < 20; ++i)
-        QCoreApplication::processEvents();
 }
 
 } // namespace
@@ -357,6 +352,38 @@ private Q_SLOTS:
         fake->setCoverOpen(false);
         fake->setSilent(true);
         QCOMPARE(d.OpenDrawer(), OPOS_E_NOHARDWARE);
+    }
+
+    // A device that answers with noise is not taken for a printer, and noise raises no status
+    // events; a stray byte is forgiven.
+    void noiseIsNotStatus_data() {
+        QTest::addColumn<QByteArray>("answer"); // sent back for every write, by a silent device
+        QTest::addColumn<QString>("health");    // CheckHealthText then
+        QTest::addColumn<int>("healthCode");
+        QByteArray random(512, '\0');
+        quint32 seed = 7;
+        for (char& c : random)
+            c = char((seed = seed * 1103515245u + 12345u) >> 24);
+        QTest::newRow("noise for answers")
+            << random << "Internal HCheck: Answers, but not ESC/POS" << int(OPOS_E_NOHARDWARE);
+        QTest::newRow("a stray byte beside the answers")
+            << QByteArray(1, '\xff') << "Internal HCheck: Successful" << int(OPOS_SUCCESS);
+    }
+
+    void noiseIsNotStatus() {
+        QFETCH(QByteArray, answer);
+        QFETCH(QString, health);
+        QFETCH(int, healthCode);
+        Enabled e;
+        QSignalSpy events(&e.p, &PosPrinter::StatusUpdateEvent);
+        e.fake->setSilent(answer.size() > 1);
+        connect(e.fake->transport(), &MemoryTransport::bytesWritten, this,
+                [&](const QByteArray&) { e.fake->transport()->feed(answer); });
+        QCOMPARE(e.p.CheckHealth(OPOS_CH_INTERNAL), healthCode);
+        QCOMPARE(e.p.CheckHealthText(), health);
+        e.fake->transport()->feed(answer); // and while idle
+        settle();
+        QCOMPARE(codes(events), QList<int>());
     }
 };
 

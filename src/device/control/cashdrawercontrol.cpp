@@ -163,14 +163,15 @@ Outcome CashDrawerControl::enableDevice() {
         qCWarning(lcDevice).noquote() << "drawer enable:" << m_config->printer.connection << opened->reason;
         return opened->status == Transport::OpenStatus::Busy ? OPOS_E_CLAIMED : OPOS_E_NOHARDWARE;
     }
+    m_link->setAutomaticStatus(this, true); // asked for in this exchange
     const std::optional<ExchangeOutcome> answer = exchangeAndWait(
         *m_link, EscPos::enableAutomaticStatus(kAutomaticStatusMask) + EscPos::realtimeStatus(1),
         {{StatusQuery::Kind::RealTime, 1}});
     if (!answer || answer->result != ExchangeOutcome::Result::Answered) {
+        m_link->setAutomaticStatus(this, false);
         m_link->detach(this);
         return OPOS_E_NOHARDWARE;
     }
-    m_link->setAutomaticStatus(this, true);
     m_drawerOpened = drawerOpenIn(m_link->status());
     m_enabled = true;
     m_events.setEnabled(true);

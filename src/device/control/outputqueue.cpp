@@ -23,6 +23,8 @@ QList<StatusQuery> readyCheckQueries() {
 }
 
 ReadyCheck evaluateReadyCheck(const ExchangeOutcome& outcome) {
+    if (outcome.result == ExchangeOutcome::Result::Garbled)
+        return {OPOS_E_NOHARDWARE, 0, QStringLiteral("Answers, but not ESC/POS")};
     if (outcome.result != ExchangeOutcome::Result::Answered || outcome.replies.size() < 3)
         return {OPOS_E_NOHARDWARE, 0, QStringLiteral("Not Responding")};
     if (outcome.replies.at(1) & 0x04)
@@ -206,6 +208,9 @@ void OutputQueue::onFault(const ExchangeOutcome& outcome) {
     case ExchangeOutcome::Result::TimedOut:
         // It answered the ready check a moment ago but did not get through the job.
         fail(OPOS_E_OFFLINE, 0);
+        return;
+    case ExchangeOutcome::Result::Garbled:
+        fail(OPOS_E_NOHARDWARE, 0);
         return;
     case ExchangeOutcome::Result::LinkDown:
         // A printer that went away has lost what it held; it gets the request again.

@@ -333,16 +333,17 @@ Outcome PosPrinterControl::enableDevice() {
         return m_link->claimOwner() ? OPOS_E_CLAIMED : OPOS_E_NOTCLAIMED;
     // Reset, select the code page, turn on automatic status back and ask once where things stand.
     m_upsideDown = false;
+    // The link takes automatic status from the printer only while someone asked for it.
+    m_link->setAutomaticStatus(this, true);
     const QByteArray setup = lineState() + readyCheckBytes();
     const std::optional<ExchangeOutcome> answer = exchangeAndWait(*m_link, setup, readyCheckQueries());
-    if (!answer)
-        return OPOS_E_NOHARDWARE;
-    const ReadyCheck check = evaluateReadyCheck(*answer);
+    const ReadyCheck check =
+        evaluateReadyCheck(answer.value_or(ExchangeOutcome{ExchangeOutcome::Result::LinkDown, {}}));
     if (check.code == OPOS_E_NOHARDWARE || check.code == OPOS_E_OFFLINE) {
         qCWarning(lcDevice).noquote() << "enable:" << m_config->connection << check.text;
+        m_link->setAutomaticStatus(this, false);
         return check.code;
     }
-    m_link->setAutomaticStatus(this, true);
     m_translator->reset();
     m_atLineStart = true;
     m_upsideDown = false;

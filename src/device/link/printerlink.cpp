@@ -12,6 +12,10 @@ namespace device {
 
 namespace {
 
+// Unexpected bytes within one exchange that make a link count as not speaking ESC/POS: a stray
+// byte at power-on or on a serial line is forgiven, a stream of noise is not.
+constexpr int kGarbageBytes = 4;
+
 QMap<QString, std::weak_ptr<PrinterLink>>& pool() {
     static QMap<QString, std::weak_ptr<PrinterLink>> links;
     return links;
@@ -260,11 +264,17 @@ void PrinterLink::failAll(ExchangeOutcome::Result result) {
 
 void PrinterLink::onData(const QByteArray& bytes) {
     PrinterStatus next = m_status;
-    for (const StatusMessage& message : m_parser.feed(bytes)) {
+    const QList<StatusMessage> messages = m_parser.feed(bytes);
+    int unexpected = m_parser.lastNoise();
+    for (const StatusMessage& message : messages) {
         const auto first = static_cast<quint8>(message.bytes.at(0));
         switch (message.kind) {
         case StatusMessage::Kind::Automatic:
-            applyAutomatic(next, message.bytes);
+            // Only asked for, and never out of a chunk of noise, where four bytes can pass for one.
+            if (!m_automaticUsers.isEmpty() && m_parser.lastNoise() == 0)
+                applyAutomatic(next, message.bytes);
+            else
+                unexpected += 4;
             break;
         case StatusMessage::Kind::RealTime:
             if (m_owed.payOne()) {
@@ -273,12 +283,13 @@ void PrinterLink::onData(const QByteArray& bytes) {
                     ++m_current->passedOver;
                 else if (m_owed.count() == 0 && m_owedTimer.isActive())
                     schedulePump(); // all paid: the waiting exchange can go
-            } else {
-                answerCurrent(StatusQuery::Kind::RealTime, {}, first, next);
+            } else if (!answerCurrent(StatusQuery::Kind::RealTime, {}, first, next)) {
+                ++unexpected;
             }
             break;
         case StatusMessage::Kind::Transmit:
-            answerCurrent(StatusQuery::Kind::Transmit, {}, first, next);
+            if (!answerCurrent(StatusQuery::Kind::Transmit, {}, first, next))
+                ++unexpected;
             break;
         case StatusMessage::Kind::Header:
             if (first == kProcessIdReply && message.bytes.size() == 5) {
@@ -294,6 +305,15 @@ void PrinterLink::onData(const QByteArray& bytes) {
             }
             break;
         }
+    }
+    if (m_current)
+        m_current->unexpected += unexpected;
+    if (m_current && m_current->unexpected >= kGarbageBytes) {
+        // A printer sends its replies and nothing else: this is some other device, or the line
+        // runs at another speed. Nothing it said is taken as status.
+        qCWarning(lcDevice) << m_connection << "answers, but not in ESC/POS";
+        finishCurrent(ExchangeOutcome::Result::Garbled);
+        return;
     }
     updateStatus(next);
     if (!m_current)

@@ -43,7 +43,8 @@ struct ExchangeOutcome {
         Answered, // every query got its reply
         TimedOut, // the printer stayed silent
         Faulted,  // cover opened or paper ran out while waiting
-        LinkDown  // no connection
+        LinkDown, // no connection
+        Garbled   // what came back is not ESC/POS (a wrong device, or the wrong baud rate)
     };
     Result result = Result::Answered;
     QList<quint8> replies; // in query order; 0 for an optional query left unanswered
@@ -110,6 +111,7 @@ private:
         QList<int> replies; // -1 until answered
         bool abortOnFault = false;
         int passedOver = 0; // owed real-time replies that came while it ran
+        int unexpected = 0; // bytes that were no status and replies nobody asked for
         int timeoutMs = 0;
         ExchangeCallback done;
     };

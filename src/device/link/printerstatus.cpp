@@ -14,6 +14,7 @@ constexpr qsizetype kLongestHeader = 80; // longer than any header reply: noise,
 
 QList<StatusMessage> StatusParser::feed(const QByteArray& bytes) {
     QList<StatusMessage> messages;
+    m_noise = 0;
     for (const char c : bytes) {
         const auto b = static_cast<quint8>(c);
         if (m_inInformation) {
@@ -57,7 +58,8 @@ QList<StatusMessage> StatusParser::feed(const QByteArray& bytes) {
                 }
                 continue;
             }
-            m_automatic.clear(); // broken off; the byte starts something new
+            m_noise += int(m_automatic.size()); // broken off: it was no status
+            m_automatic.clear();                // and the byte starts something new
         }
         if ((b & 0x93) == 0x12)
             messages.append({StatusMessage::Kind::RealTime, QByteArray(1, c)});
@@ -65,7 +67,8 @@ QList<StatusMessage> StatusParser::feed(const QByteArray& bytes) {
             m_automatic.append(c);
         else if ((b & 0x90) == 0)
             messages.append({StatusMessage::Kind::Transmit, QByteArray(1, c)});
-        // anything else (printer information blocks, noise) is not status
+        else
+            ++m_noise; // no reply, status or flow control byte looks like this
     }
     return messages;
 }

@@ -35,11 +35,14 @@ class StatusParser {
 public:
     QList<StatusMessage> feed(const QByteArray& bytes);
     void reset();
+    // Bytes of the last feed that fit no message: a printer speaking ESC/POS sends none.
+    int lastNoise() const { return m_noise; }
 
 private:
     QByteArray m_automatic; // an automatic status being collected
     QByteArray m_header;    // a header reply being collected, after its 37h
     bool m_inHeader = false;
+    int m_noise = 0;
     bool m_inInformation = false;
 };
 
