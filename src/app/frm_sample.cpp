@@ -11,6 +11,7 @@
 #include "drawer/frmcashdrawer.h"
 #include "opos/escapedecoder.h"
 #include "opos/oposconstants.h"
+#include "opos/problemnote.h"
 #include "opos/resultadvice.h"
 #include "opos/resulttexts.h"
 #include "printer/frmprinter.h"
@@ -128,7 +129,11 @@ void frm_Sample::AddStatusLine(const QString& pieces) {
 
 void frm_Sample::LogResult(qint32 code, const QString& literal) {
     WhatError(code);
+    // What the control could only log goes with the failure it explains.
+    const QString reason = opos::takeProblem();
     AddStatusLine(literal + MyErrDesc);
+    if (code != opos::OPOS_SUCCESS && !reason.isEmpty())
+        lstStatusResults->setLineNote(lstStatusResults->ListCount() - 1, QStringLiteral("Reason: ") + reason);
 }
 
 // Handlers ------------------------------------------------------------------------------------

@@ -298,12 +298,28 @@ void StatusList::contextMenuEvent(QContextMenuEvent* event) {
     menu.exec(event->globalPos());
 }
 
+void StatusList::setLineNote(int index, const QString& note) {
+    if (note.isEmpty())
+        m_notes.remove(index);
+    else
+        m_notes.insert(index, note);
+}
+
+QString StatusList::lineHelp(int index) const {
+    if (index < 0 || index >= m_model->rowCount())
+        return {};
+    const QString advice = lineToolTip ? lineToolTip(m_model->line(index)) : QString();
+    const QString note = m_notes.value(index);
+    if (note.isEmpty() || advice.isEmpty())
+        return advice + note;
+    return advice + QLatin1Char('\n') + note;
+}
+
 bool StatusList::viewportEvent(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
         const auto* help = static_cast<QHelpEvent*>(event);
         const QModelIndex index = indexAt(help->pos());
-        const QString text =
-            lineToolTip && index.isValid() ? lineToolTip(m_model->line(index.row())) : QString();
+        const QString text = index.isValid() ? lineHelp(index.row()) : QString();
         if (text.isEmpty()) {
             QToolTip::hideText();
             event->ignore();

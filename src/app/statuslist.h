@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAccessible>
+#include <QHash>
 #include <QListView>
 
 #include <functional>
@@ -28,6 +29,9 @@ public:
 
     // Gives the tooltip of a hovered line; unset or an empty text shows none.
     std::function<QString(const QString& line)> lineToolTip;
+    // A note shown under a line's tooltip (the reason behind a failure); few lines have one.
+    void setLineNote(int index, const QString& note);
+    QString lineHelp(int index) const; // the tooltip of a line, note included
 
     void copySelectedLine() const;
     void copyAllLines() const;
@@ -75,6 +79,7 @@ private:
     void announce(QAccessible::Event type, const QModelIndex& index);
 
     StatusLineModel* m_model;
+    QHash<int, QString> m_notes;
     QAction* m_copyLine;
     QAction* m_copyAll;
     int m_top = 0; // first row in view; the scroll bar follows it

@@ -8,6 +8,7 @@
 #include "virtual/virtualprinterhub.h"
 
 #include <QAbstractButton>
+#include <QFile>
 #include <QImage>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -82,6 +83,7 @@ private Q_SLOTS:
     void paperOutReachesTheStatusList();
     void drawerOpensAndReportsBothWays();
     void shutdownClosesBothDevicesSilently();
+    void refusedOpenCarriesItsReason();
 
 private:
     QTemporaryDir config;
@@ -245,6 +247,27 @@ void TestDeviceWindows::shutdownClosesBothDevicesSilently() {
     QCOMPARE(drawer ? drawer->State() : 1, 1);
     QVERIFY(!FormInstance<frmPrinter>::isLoaded());
     QVERIFY(!FormInstance<frmCashDrawer>::isLoaded());
+}
+
+// Why Open was refused is in the failed line's hover text, not only in the log.
+void TestDeviceWindows::refusedOpenCarriesItsReason() {
+    QTemporaryDir folder;
+    const QString devices = folder.filePath(QStringLiteral("devices.ini"));
+    QFile file(devices);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[Z901]\nclass=POSPrinter\nconnection=virtual:Z901\ntimeout=soon\n");
+    file.close();
+    qputenv("POSLING_DEVICES", QFile::encodeName(devices));
+    frmPrinter& window = FormInstance<frmPrinter>::get();
+    window.Display();
+    click(window, "cmdOpenPrinter");
+    qunsetenv("POSLING_DEVICES");
+    StatusList* list = mainWindow().lstStatusResults;
+    const QString help = list->lineHelp(list->ListCount() - 1);
+    QVERIFY2(help.contains(QLatin1String("Reason: ")) && help.contains(QLatin1String("timeout")),
+             qPrintable(help));
+    click(window, "cmdClaimPrinter"); // a later line of another call carries no stale reason
+    QVERIFY(!list->lineHelp(list->ListCount() - 1).contains(QLatin1String("Reason: ")));
 }
 
 QTEST_MAIN(TestDeviceWindows)

@@ -1,5 +1,7 @@
 #include "device/control/controllink.h"
 
+#include "opos/problemnote.h"
+
 #include "device/control/syncwait.h"
 #include "device/devicelog.h"
 
@@ -22,6 +24,7 @@ std::shared_ptr<PrinterLink> obtainLink(const PrinterConfig& printer, const QStr
 
 void logOpenRefused(const QString& deviceName, const QString& reason) {
     qCWarning(lcDevice).noquote() << "Open" << deviceName << "refused:" << reason;
+    opos::noteProblem(reason);
 }
 
 void releaseLink(std::shared_ptr<PrinterLink>& link, QObject* user) {

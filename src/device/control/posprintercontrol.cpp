@@ -5,6 +5,7 @@
 #include "device/control/syncwait.h"
 #include "device/escpos/escposencoder.h"
 #include "device/registry/deviceregistry.h"
+#include "opos/problemnote.h"
 
 #include <QDeadlineTimer>
 #include <QFileInfo>
@@ -280,6 +281,7 @@ Outcome PosPrinterControl::claimDevice(qint32 timeout) {
         }
         if (status == Transport::OpenStatus::Failed) {
             qCWarning(lcDevice).noquote() << "Claim: cannot open" << m_config->connection << "-" << reason;
+            opos::noteProblem(QStringLiteral("%1 cannot be opened: %2").arg(m_config->connection, reason));
             return OPOS_E_NOHARDWARE;
         }
         qCDebug(lcDevice).noquote() << "Claim:" << m_config->connection << "is busy -" << reason;
