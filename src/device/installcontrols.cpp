@@ -22,8 +22,8 @@ void installDeviceControls() {
             return std::unique_ptr<Transport>(std::make_unique<TcpTransport>(address));
         });
     TransportFactory::registerScheme(
-        QStringLiteral("file"), [](const QString& address, const QMap<QString, QString>&) {
-            return std::unique_ptr<Transport>(std::make_unique<FileTransport>(address));
+        QStringLiteral("file"), [](const QString& address, const QMap<QString, QString>& options) {
+            return std::unique_ptr<Transport>(std::make_unique<FileTransport>(address, options));
         });
     TransportFactory::registerScheme(
         QStringLiteral("serial"), [](const QString& address, const QMap<QString, QString>& options) {

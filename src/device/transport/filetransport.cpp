@@ -21,7 +21,38 @@ QString errnoText(int error) {
 }
 } // namespace
 
-FileTransport::FileTransport(const QString& path, QObject* parent) : Transport(parent), m_path(path) {}
+Transport::OpenStatus lockDeviceFile(int fd, const QString& path, QString* reason) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        return Transport::OpenStatus::Opened;
+    const int error = errno;
+    ::close(fd);
+    *reason = QStringLiteral("%1 is in use by another program").arg(path);
+    return error == EWOULDBLOCK ? Transport::OpenStatus::Busy : Transport::OpenStatus::Failed;
+}
+
+WriteStallWatch::WriteStallWatch(const QMap<QString, QString>& options, std::function<void()> stalled)
+    : m_stalled(std::move(stalled)) {
+    bool ok = false;
+    const int limit = options.value(QStringLiteral("timeout")).trimmed().toInt(&ok);
+    m_timer.setInterval(ok && limit > 0 ? limit : kDefaultLimitMs);
+    m_timer.setSingleShot(true);
+    QObject::connect(&m_timer, &QTimer::timeout, [this] { m_stalled(); });
+}
+
+void WriteStallWatch::update(bool progressed, qsizetype waiting) {
+    if (waiting == 0) {
+        m_timer.stop();
+    } else if (waiting > kMaxWaitingBytes) {
+        m_timer.stop();
+        m_stalled();
+    } else if (progressed || !m_timer.isActive()) {
+        m_timer.start();
+    }
+}
+
+FileTransport::FileTransport(const QString& path, const QMap<QString, QString>& options, QObject* parent)
+    : Transport(parent), m_path(path),
+      m_stall(options, [this] { lose(QStringLiteral("%1 accepts no more data").arg(m_path)); }) {}
 
 FileTransport::~FileTransport() {
     close();
@@ -47,15 +78,14 @@ void FileTransport::open() {
                    QStringLiteral("%1: %2").arg(m_path, errnoText(error)));
         return;
     }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const int error = errno;
-        ::close(fd);
-        finishOpen(error == EWOULDBLOCK ? OpenStatus::Busy : OpenStatus::Failed,
-                   QStringLiteral("%1 is in use by another program").arg(m_path));
+    QString reason;
+    if (const OpenStatus locked = lockDeviceFile(fd, m_path, &reason); locked != OpenStatus::Opened) {
+        finishOpen(locked, reason);
         return;
     }
     m_fd = fd;
-    if (::isatty(fd)) {
+    m_terminal = ::isatty(fd);
+    if (m_terminal) {
         // A terminal line would hold replies back until a newline and echo what we send.
         struct termios mode {};
         if (::tcgetattr(fd, &mode) == 0) {
@@ -84,6 +114,11 @@ void FileTransport::open() {
 void FileTransport::close() {
     m_readNotifier.reset();
     m_writeNotifier.reset();
+    m_stall.stop();
+    // Output the device did not take is dropped with what waits in the kernel, or the close
+    // would wait for a stuck line to drain it.
+    if (m_fd >= 0 && m_terminal && !m_pending.isEmpty())
+        ::tcflush(m_fd, TCOFLUSH);
     m_pending.clear();
     if (m_fd >= 0) {
         ::flock(m_fd, LOCK_UN);
@@ -100,16 +135,19 @@ void FileTransport::write(const QByteArray& bytes) {
 }
 
 void FileTransport::flush() {
+    bool progressed = false;
     while (m_fd >= 0 && !m_pending.isEmpty()) {
         const ssize_t n = ::write(m_fd, m_pending.constData(), static_cast<size_t>(m_pending.size()));
         if (n > 0) {
             m_pending.remove(0, n);
+            progressed = true;
             continue;
         }
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && m_writeNotifier) {
             m_writeNotifier->setEnabled(true);
+            m_stall.update(progressed, m_pending.size());
             return;
         }
         lose(QStringLiteral("writing %1 failed: %2").arg(m_path, errnoText(errno)));
@@ -117,6 +155,7 @@ void FileTransport::flush() {
     }
     if (m_writeNotifier)
         m_writeNotifier->setEnabled(false);
+    m_stall.update(progressed, 0);
 }
 
 void FileTransport::onReadable() {
@@ -133,6 +172,12 @@ void FileTransport::onReadable() {
         }
         if (n < 0 && errno == EINTR)
             continue;
+        if (n == 0 && m_terminal && received.isEmpty()) {
+            // A terminal that signals data and has none was hung up (its far side closed, a USB
+            // serial adapter pulled out); it would signal so for ever.
+            lose(QStringLiteral("%1 hung up").arg(m_path));
+            return;
+        }
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
             const QString reason = QStringLiteral("reading %1 failed: %2").arg(m_path, errnoText(errno));
             if (!received.isEmpty())
@@ -147,6 +192,8 @@ void FileTransport::onReadable() {
 }
 
 void FileTransport::lose(const QString& reason) {
+    if (m_fd >= 0 && m_terminal)
+        ::tcflush(m_fd, TCOFLUSH); // nobody waits for it any more
     close();
     Q_EMIT linkLost(reason);
 }
