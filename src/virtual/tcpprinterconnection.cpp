@@ -15,6 +15,9 @@ namespace virt {
 namespace {
 constexpr qsizetype kReadChunk = 4096;
 constexpr int kDrainCheckMs = 50;
+// Replies the client does not collect: past this the printer stops reading its requests (a client
+// asking for status a million times and never reading gets the printer's silence, not its memory).
+constexpr qsizetype kMaxUnsentReplies = 64 * 1024;
 } // namespace
 
 TcpPrinterConnection::TcpPrinterConnection(VirtualPrinter* printer, qintptr descriptor, QObject* parent)
@@ -53,6 +56,10 @@ TcpPrinterConnection::~TcpPrinterConnection() {
 void TcpPrinterConnection::readAvailable() {
     if (m_fd < 0 || !m_session)
         return;
+    if (m_outbox.size() >= kMaxUnsentReplies) {
+        m_readable->setEnabled(false); // resumes when the client has taken its replies
+        return;
+    }
     const qsizetype room = qMin(m_session->freeSpace(), kReadChunk);
     if (room <= 0) {
         m_readable->setEnabled(false); // full: the socket holds the rest until spaceFreed
@@ -99,6 +106,11 @@ void TcpPrinterConnection::writePending() {
     }
     if (m_writable)
         m_writable->setEnabled(false);
+    if (m_fd >= 0 && !m_inputEnded && m_readable && !m_readable->isEnabled() && m_session &&
+        m_session->freeSpace() > 0) {
+        m_readable->setEnabled(true); // replies are out: read on
+        readAvailable();
+    }
 }
 
 // After end of input: closes once the session has processed all it holds and the replies it made

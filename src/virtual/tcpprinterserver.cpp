@@ -6,6 +6,10 @@
 
 namespace virt {
 
+namespace {
+constexpr qsizetype kMaxWaiting = 256;
+} // namespace
+
 TcpPrinterServer::TcpPrinterServer(VirtualPrinter* printer, QObject* parent)
     : QObject(parent), m_printer(printer) {
     m_server.take = [this](qintptr descriptor) { accept(descriptor); };
@@ -24,20 +28,20 @@ bool TcpPrinterServer::listen(const QHostAddress& address, quint16 port, QString
     return false;
 }
 
-// The listener may accept more than one connection in a burst; those wait here, unread, as they
-// would in the backlog, and further ones stay in the backlog.
+// Clients beyond the one being served wait here, unread, as in a printer's listen backlog; past
+// kMaxWaiting the kernel's own backlog holds the rest.
 void TcpPrinterServer::accept(qintptr descriptor) {
-    m_server.pauseAccepting();
     m_waiting.append(descriptor);
+    if (m_waiting.size() >= kMaxWaiting)
+        m_server.pauseAccepting();
     serveNext();
 }
 
 void TcpPrinterServer::serveNext() {
-    if (m_serving || m_waiting.isEmpty()) {
-        if (!m_serving)
-            m_server.resumeAccepting();
+    if (m_waiting.size() < kMaxWaiting)
+        m_server.resumeAccepting();
+    if (m_serving || m_waiting.isEmpty())
         return;
-    }
     m_serving = true;
     auto* connection = new TcpPrinterConnection(m_printer, m_waiting.takeFirst(), this);
     ++m_connections;

@@ -2,7 +2,11 @@
 
 #include "virtual/tcpprinterserver.h"
 
+#include <QFile>
 #include <QTcpSocket>
+
+#include <memory>
+#include <vector>
 
 #include <QtTest>
 #include <algorithm>
@@ -19,6 +23,7 @@ class TestTcpServer : public QObject {
 private Q_SLOTS:
     void printsAndAnswersOverTcp();
     void answersAfterTheClientHalfCloses();
+    void staysBoundedUnderAbuse();
 };
 
 void TestTcpServer::printsAndAnswersOverTcp() {
@@ -78,6 +83,66 @@ void TestTcpServer::answersAfterTheClientHalfCloses() {
     QCOMPARE(sorted.toHex(), QByteArray("0012"));
     QCOMPARE(printer.paper()->currentLines().value(0).text, QStringLiteral("A"));
     QTRY_COMPARE(server.connectionCount(), 0);
+}
+
+namespace {
+qint64 residentKilobytes() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return 0;
+}
+} // namespace
+
+// Abuse on loopback: a hundred clients at once with random bytes, and one that asks for its name
+// ten thousand times without reading the answers. The printer keeps its memory and serves the next
+// client within a second once they are gone.
+void TestTcpServer::staysBoundedUnderAbuse() {
+    VirtualPrinter printer(QStringLiteral("tcp"), VirtualProfile::defaultProfile());
+    TcpPrinterServer server(&printer);
+    QString error;
+    QVERIFY2(server.listen(QHostAddress::LocalHost, 0, &error), qPrintable(error));
+    const qint64 before = residentKilobytes();
+    QByteArray noise(4096, '\0');
+    quint32 seed = 99;
+    for (char& c : noise)
+        c = char((seed = seed * 1664525u + 1013904223u) >> 24);
+    std::vector<std::unique_ptr<QTcpSocket>> crowd;
+    for (int i = 0; i < 100; ++i) {
+        auto socket = std::make_unique<QTcpSocket>();
+        socket->connectToHost(QHostAddress::LocalHost, server.port());
+        crowd.push_back(std::move(socket));
+    }
+    // The printer accepts from this same event loop, so the crowd connects while it runs.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        std::all_of(crowd.cbegin(), crowd.cend(),
+                    [](const auto& s) { return s->state() == QAbstractSocket::ConnectedState; }),
+        5000);
+    for (auto& socket : crowd) {
+        socket->write(noise);
+        socket->disconnectFromHost();
+    }
+    QTcpSocket greedy; // asks and never reads
+    greedy.connectToHost(QHostAddress::LocalHost, server.port());
+    QTRY_COMPARE_WITH_TIMEOUT(greedy.state(), QAbstractSocket::ConnectedState, 5000);
+    QByteArray requests;
+    for (int i = 0; i < 10000; ++i)
+        requests += QByteArray::fromHex("1d4942");
+    greedy.write(requests);
+    greedy.disconnectFromHost();
+    QTRY_COMPARE_WITH_TIMEOUT(server.connectionCount(), 0, 30000);
+    crowd.clear();
+
+    QTcpSocket next;
+    next.connectToHost(QHostAddress::LocalHost, server.port());
+    QTRY_COMPARE_WITH_TIMEOUT(next.state(), QAbstractSocket::ConnectedState, 1000);
+    next.write(QByteArray::fromHex("100401"));
+    QTRY_VERIFY_WITH_TIMEOUT(next.bytesAvailable() > 0 || next.waitForReadyRead(50), 1000);
+    QVERIFY2(residentKilobytes() - before < 200 * 1024,
+             qPrintable(QStringLiteral("%1 KB more").arg(residentKilobytes() - before)));
 }
 
 QTEST_MAIN(TestTcpServer)
