@@ -27,6 +27,7 @@ public:
     VirtualPrinter* printer() const { return m_printer; }
     // Bytes written that the printer has not taken yet.
     qsizetype pendingBytes() const { return m_pending.size(); }
+    qint64 bytesToWrite() const override { return m_pending.size(); }
 
 private:
     void flush();

@@ -58,6 +58,14 @@ PrinterLink::PrinterLink(const PrinterConfig& config, std::unique_ptr<Transport>
         onOpenFinished(Transport::OpenStatus::Failed, QStringLiteral("no answer while opening"));
     });
     connect(&m_replyTimer, &QTimer::timeout, this, [this] {
+        // A long job is still going to a printer that takes it as it prints: the time-out counts
+        // from the last bytes it took, not from the start of the job.
+        const qint64 waiting = m_transport->bytesToWrite();
+        if (m_current && waiting > 0 && waiting < m_current->unsentAtLastCheck) {
+            m_current->unsentAtLastCheck = waiting;
+            m_replyTimer.start(m_current->timeoutMs);
+            return;
+        }
         qCWarning(lcDevice) << m_connection << "gave no status reply within" << m_replyTimer.interval()
                             << "ms";
         finishCurrent(ExchangeOutcome::Result::TimedOut);
@@ -225,6 +233,7 @@ void PrinterLink::pump() {
         finishCurrent(ExchangeOutcome::Result::Answered);
         return;
     }
+    m_current->unsentAtLastCheck = m_transport->bytesToWrite();
     m_replyTimer.start(m_current->timeoutMs);
 }
 

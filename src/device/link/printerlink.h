@@ -110,8 +110,9 @@ private:
         QList<StatusQuery> queries;
         QList<int> replies; // -1 until answered
         bool abortOnFault = false;
-        int passedOver = 0; // owed real-time replies that came while it ran
-        int unexpected = 0; // bytes that were no status and replies nobody asked for
+        int passedOver = 0;           // owed real-time replies that came while it ran
+        int unexpected = 0;           // bytes that were no status and replies nobody asked for
+        qint64 unsentAtLastCheck = 0; // bytes the printer had still to take when the timer last ran
         int timeoutMs = 0;
         ExchangeCallback done;
     };

@@ -50,6 +50,7 @@ public:
     bool isOpen() const override { return m_fd >= 0; }
     void write(const QByteArray& bytes) override;
     QString describe() const override { return QStringLiteral("file:") + m_path; }
+    qint64 bytesToWrite() const override { return m_pending.size(); }
 
 private:
     void finishOpen(OpenStatus status, const QString& reason);

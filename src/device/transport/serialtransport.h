@@ -23,6 +23,7 @@ public:
     bool isOpen() const override { return m_port.isOpen(); }
     void write(const QByteArray& bytes) override;
     QString describe() const override { return QStringLiteral("serial:") + m_path; }
+    qint64 bytesToWrite() const override { return m_port.bytesToWrite(); }
 
     bool settingsValid() const { return m_problem.isEmpty(); }
     QString settingsProblem() const { return m_problem; }

@@ -30,6 +30,8 @@ public:
     virtual void write(const QByteArray& bytes) = 0;
     // What the link is, for logs ("tcp://10.0.0.5:9100").
     virtual QString describe() const = 0;
+    // Bytes written but not yet taken by the printer (it takes them as its buffer has room).
+    virtual qint64 bytesToWrite() const { return 0; }
 
 Q_SIGNALS:
     void openFinished(device::Transport::OpenStatus status, const QString& reason);
