@@ -249,6 +249,29 @@ private Q_SLOTS:
         QCOMPARE(fake->data(), QByteArray("A\n"));
     }
 
+    // A printer still printing what it holds when the reply time-out runs out is given more time
+    // while it answers real-time status and is on line; a silent one is not.
+    void printingPrinterIsWaitedFor_data() {
+        QTest::addColumn<bool>("answersRealTime");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("answers while printing") << true << int(OPOS_SUCCESS);
+        QTest::newRow("silent while printing") << false << int(OPOS_E_OFFLINE);
+    }
+
+    void printingPrinterIsWaitedFor() {
+        QFETCH(bool, answersRealTime);
+        QFETCH(int, expected);
+        Enabled e;
+        e.fake->setBusy(true); // the reply time-out is 150 ms; it prints for 350 ms
+        QTimer::singleShot(350, e.fake, [&e] { e.fake->setBusy(false); });
+        connect(e.fake->transport(), &MemoryTransport::bytesWritten, this, [&](const QByteArray& bytes) {
+            if (bytes.contains("long job"))
+                e.fake->setSilent(!answersRealTime);
+        });
+        QCOMPARE(e.p.PrintNormal(PTR_S_RECEIPT, QStringLiteral("long job\n")), expected);
+        e.fake->setSilent(false);
+    }
+
     // A reply that comes after its time-out names its own request and completes no later one.
     void lateReplyCompletesNothing() {
         AsyncPrinter a;

@@ -15,6 +15,9 @@ namespace {
 // Unexpected bytes within one exchange that make a link count as not speaking ESC/POS: a stray
 // byte at power-on or on a serial line is forgiven, a stream of noise is not.
 constexpr int kGarbageBytes = 4;
+// More time for a job that is printing: at least this many reply time-outs, one more per 4 KB.
+constexpr qsizetype kMinProbes = 3;
+constexpr qsizetype kBytesPerProbe = 4096;
 
 QMap<QString, std::weak_ptr<PrinterLink>>& pool() {
     static QMap<QString, std::weak_ptr<PrinterLink>> links;
@@ -66,6 +69,8 @@ PrinterLink::PrinterLink(const PrinterConfig& config, std::unique_ptr<Transport>
             m_replyTimer.start(m_current->timeoutMs);
             return;
         }
+        if (m_current && waiting == 0 && probeWhilePrinting())
+            return;
         qCWarning(lcDevice) << m_connection << "gave no status reply within" << m_replyTimer.interval()
                             << "ms";
         finishCurrent(ExchangeOutcome::Result::TimedOut);
@@ -243,7 +248,9 @@ void PrinterLink::finishCurrent(ExchangeOutcome::Result result) {
         return;
     Exchange done = std::move(*m_current);
     m_current.reset();
-    if (result == ExchangeOutcome::Result::TimedOut) {
+    // A reply still owed (to a timed-out request, or to a probe the job overtook) is passed over
+    // when it comes.
+    if (result == ExchangeOutcome::Result::TimedOut || result == ExchangeOutcome::Result::Answered) {
         int unanswered = 0;
         for (qsizetype i = 0; i < done.queries.size(); ++i)
             unanswered += done.queries.at(i).kind == StatusQuery::Kind::RealTime && done.replies.at(i) < 0;
@@ -331,6 +338,33 @@ void PrinterLink::onData(const QByteArray& bytes) {
         finishCurrent(ExchangeOutcome::Result::Answered);
     else if (m_current->abortOnFault && (m_status.coverOpen || m_status.paperEnd))
         finishCurrent(ExchangeOutcome::Result::Faulted);
+}
+
+// All of a job is in the printer and its in-order reply has not come: a printer printing a full
+// buffer takes longer than the reply time-out. While it answers a real-time status request and says
+// it is on line it is given more time, a bounded number of times for the size of the job.
+bool PrinterLink::probeWhilePrinting() {
+    Exchange& e = *m_current;
+    const bool waitsInOrder = std::any_of(e.queries.cbegin(), e.queries.cend(), [](const StatusQuery& q) {
+        return !q.optional &&
+               (q.kind == StatusQuery::Kind::ProcessId || q.kind == StatusQuery::Kind::Transmit);
+    });
+    if (!waitsInOrder)
+        return false;
+    if (e.probes > 0 && (e.replies.last() < 0 || (e.replies.last() & 0x08)))
+        return false; // the last probe went unanswered, or the printer is off line
+    if (e.probes >= qMax<qsizetype>(kMinProbes, e.bytes.size() / kBytesPerProbe))
+        return false;
+    ++e.probes;
+    StatusQuery probe(StatusQuery::Kind::RealTime, 1);
+    probe.optional = true;
+    e.queries.append(probe);
+    e.replies.append(-1);
+    m_transport->write(EscPos::realtimeStatus(1));
+    if (!m_current)
+        return true; // the write lost the link, which finished the exchange
+    m_replyTimer.start(e.timeoutMs);
+    return true;
 }
 
 // Gives a reply to the first open query of the running exchange that it answers. Status replies

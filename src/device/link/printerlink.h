@@ -113,6 +113,7 @@ private:
         int passedOver = 0;           // owed real-time replies that came while it ran
         int unexpected = 0;           // bytes that were no status and replies nobody asked for
         qint64 unsentAtLastCheck = 0; // bytes the printer had still to take when the timer last ran
+        int probes = 0;               // real-time requests sent while waiting for the job to print
         int timeoutMs = 0;
         ExchangeCallback done;
     };
@@ -129,6 +130,7 @@ private:
     void updateStatus(const PrinterStatus& next);
     bool answerCurrent(StatusQuery::Kind kind, const QByteArray& tag, quint8 reply, PrinterStatus& next);
     bool currentAnswered() const;
+    bool probeWhilePrinting();
 
     QString m_connection;
     LinkTimings m_timings;
