@@ -116,7 +116,7 @@ Receipt PaperRoll::cut(CutKind kind, int aboveHead) {
         m_keptDots -= m_receipts.front().image.height();
         m_receipts.removeFirst();
     }
-    Q_EMIT receiptClosed(receipt);
+    Q_EMIT receiptClosed(kept); // one bit a dot already: the capture saves it as it is
     Q_EMIT changed();
     return receipt;
 }
