@@ -1,6 +1,7 @@
 #include "app/form.h"
 #include "app/frm_sample.h"
 #include "app/statuslist.h"
+#include "common/paperlines.h"
 #include "device/installcontrols.h"
 #include "drawer/frmcashdrawer.h"
 #include "printer/frmprinter.h"
@@ -43,16 +44,6 @@ void click(QWidget& window, const char* name) {
 
 virt::VirtualPrinter* virtualPrinter() {
     return virt::VirtualPrinterHub::instance()->find(QStringLiteral("Z901"));
-}
-
-QStringList printedText(virt::VirtualPrinter& printer) {
-    QStringList text;
-    for (const virt::Receipt& receipt : printer.paper()->receipts())
-        for (const virt::PrintedLine& line : receipt.lines)
-            text << line.text;
-    for (const virt::PrintedLine& line : printer.paper()->currentLines())
-        text << line.text;
-    return text;
 }
 
 int darkDots(const QImage& image) {
@@ -135,7 +126,7 @@ void TestDeviceWindows::printerLifecycleAndPrinting() {
                           QString::number(before + 4) + ":  Result of Printer.ReleaseDevice:  OPOS_SUCCESS",
                           QString::number(before + 5) + ":  Result of Printer.Close:  OPOS_SUCCESS"}));
     QVERIFY(virtualPrinter());
-    QVERIFY(printedText(*virtualPrinter()).contains(QStringLiteral("Posling AB")));
+    QVERIFY(paperLines(*virtualPrinter()).contains(QStringLiteral("Posling AB")));
     // The cut closed the receipt that holds the text, and its dots are on the paper.
     const QList<virt::Receipt>& receipts = virtualPrinter()->paper()->receipts();
     QVERIFY(!receipts.isEmpty());
@@ -175,7 +166,7 @@ void TestDeviceWindows::propertyReportOnAnEnabledPrinter() {
     const int before = mainWindow().Counter;
     click(window, "cmdPrintProperties");
     QCOMPARE(resultsSince(before), QStringList(138, QStringLiteral("OPOS_SUCCESS")));
-    const QStringList printed = printedText(*virtualPrinter());
+    const QStringList printed = paperLines(*virtualPrinter());
     QVERIFY(printed.contains(QStringLiteral("Common/State Properties")));
     // Each value stands on the line below its label.
     const qsizetype state = printed.lastIndexOf(QStringLiteral("--State:   "));

@@ -1,3 +1,5 @@
+#include "common/paperlines.h"
+#include "common/reportpaper.h"
 #include "common/windowtesting.h"
 #include "device/control/posprintercontrol.h"
 #include "device/installcontrols.h"
@@ -26,39 +28,8 @@ void click(QWidget& window, const char* name) {
     window.findChild<QAbstractButton*>(QLatin1String(name))->click();
 }
 
-// Every text line on the paper so far, cut receipts first.
-QStringList paperLines(virt::VirtualPrinter* printer) {
-    QStringList lines;
-    for (const virt::Receipt& receipt : printer->paper()->receipts())
-        for (const virt::PrintedLine& line : receipt.lines)
-            lines << line.text;
-    for (const virt::PrintedLine& line : printer->paper()->currentLines())
-        lines << line.text;
-    return lines;
-}
-
-// Three properties of the report say how it was printed (asynchronously, with output queued); the
-// rest is the same in either mode.
-QString withoutModeValues(QString text) {
-    static const QRegularExpression modeValues(
-        QStringLiteral("(OutputID:  \\(For Async\\)  |State:   |AsyncMode:   )(\\d+|True|False)"));
-    return text.replace(modeValues, QStringLiteral("\\1#"));
-}
-
-// The report as printed text: the golden bytes' lines, without blank ones. A line wider than the
-// paper wraps onto two, so lines are compared joined.
-QString goldenReport() {
-    QFile golden(QStringLiteral(POSLING_TEST_DATA "/property-report.bin"));
-    if (!golden.open(QIODevice::ReadOnly))
-        return QStringLiteral("(golden report missing)");
-    return withoutModeValues(
-        QString::fromLatin1(golden.readAll()).split(u'\n', Qt::SkipEmptyParts).join(QString()));
-}
-
 QString printedSince(virt::VirtualPrinter* printer, qsizetype from) {
-    QStringList lines = paperLines(printer).mid(from);
-    lines.removeAll(QString());
-    return withoutModeValues(lines.join(QString()));
+    return reportText(paperLines(*printer).mid(from));
 }
 
 bool wireLogSays(virt::VirtualPrinter* printer, const QString& text) {
@@ -185,7 +156,7 @@ void TestFaultsMidJob::asyncReportPrintsOnceThroughAFault() {
     QCOMPARE(countContaining(lines, QStringLiteral("OPOS_SUCCESS")), 4);
     QVERIFY(lines.last().contains(QLatin1String("AsyncMode = TRUE")));
 
-    const qsizetype paperStart = paperLines(printer).size();
+    const qsizetype paperStart = paperLines(*printer).size();
     before = main.lstStatusResults->ListCount();
     click(window, "cmdPrintProperties");
     const QStringList results = linesSince(before);
@@ -193,7 +164,7 @@ void TestFaultsMidJob::asyncReportPrintsOnceThroughAFault() {
     QCOMPARE(countContaining(results, QStringLiteral("OPOS_SUCCESS")), kReportLines);
 
     if (!fault.isEmpty()) {
-        QTRY_VERIFY_WITH_TIMEOUT(paperLines(printer).size() - paperStart >= 30, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(paperLines(*printer).size() - paperStart >= 30, 10000);
         // In the middle of a line: paper out costs that line, which must come out again.
         QTRY_VERIFY(!printer->lineInHead().isEmpty());
         if (fault == QLatin1String("paper")) {
@@ -276,10 +247,10 @@ void TestFaultsMidJob::clearDiscardsTheRestAndTheNextJobPrints() {
         ++errors;
         *response = OPOS_ER_CLEAR;
     });
-    const qsizetype paperStart = paperLines(printer).size();
+    const qsizetype paperStart = paperLines(*printer).size();
     for (int i = 1; i <= 60; ++i)
         QCOMPARE(p.PrintNormal(PTR_S_RECEIPT, QStringLiteral("Line %1\n").arg(i)), OPOS_SUCCESS);
-    QTRY_VERIFY_WITH_TIMEOUT(paperLines(printer).size() - paperStart >= 10, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(paperLines(*printer).size() - paperStart >= 10, 10000);
     printer->setCoverOpen(true);
     QTRY_COMPARE(p.State(), OPOS_S_IDLE);
     QCOMPARE(errors, 1);
@@ -293,12 +264,12 @@ void TestFaultsMidJob::clearDiscardsTheRestAndTheNextJobPrints() {
     QStringList expected;
     for (int i = 1; i <= completed; ++i)
         expected << QStringLiteral("Line %1").arg(i);
-    QStringList printed = paperLines(printer).mid(paperStart);
+    QStringList printed = paperLines(*printer).mid(paperStart);
     printed.removeAll(QString());
     QCOMPARE(printed.mid(0, completed), expected);
     QVERIFY2(printed.size() <= completed + 1, qPrintable(printed.join(u'|'))); // the line under way
 
-    const qsizetype nextStart = paperLines(printer).size();
+    const qsizetype nextStart = paperLines(*printer).size();
     QCOMPARE(p.PrintNormal(PTR_S_RECEIPT, QStringLiteral("Next job\n")), OPOS_SUCCESS);
     QTRY_COMPARE(done.count(), completed + 1);
     QTRY_VERIFY(!printer->isPrinting());

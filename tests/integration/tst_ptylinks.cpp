@@ -1,3 +1,4 @@
+#include "common/paperlines.h"
 #include "device/control/posprintercontrol.h"
 #include "device/installcontrols.h"
 #include "device/transport/filetransport.h"
@@ -24,15 +25,7 @@ namespace {
 constexpr int kReplyTimeoutMs = 800;
 
 qsizetype timesPrinted(virt::VirtualPrinter& printer, const QString& text) {
-    qsizetype count = 0;
-    const auto countIn = [&](const QList<virt::PrintedLine>& lines) {
-        for (const virt::PrintedLine& line : lines)
-            count += line.text.contains(text);
-    };
-    for (const virt::Receipt& receipt : printer.paper()->receipts())
-        countIn(receipt.lines);
-    countIn(printer.paper()->currentLines());
-    return count;
+    return paperLines(printer).filter(text).size();
 }
 
 QString lines(int count) {

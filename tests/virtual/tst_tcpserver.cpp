@@ -24,6 +24,7 @@ private Q_SLOTS:
     void printsAndAnswersOverTcp();
     void answersAfterTheClientHalfCloses();
     void staysBoundedUnderAbuse();
+    void dripperKeepsThePrinterResponsive();
 };
 
 void TestTcpServer::printsAndAnswersOverTcp() {
@@ -145,6 +146,43 @@ void TestTcpServer::staysBoundedUnderAbuse() {
     QVERIFY2(residentKilobytes() - before < 200 * 1024,
              qPrintable(QStringLiteral("%1 KB more").arg(residentKilobytes() - before)));
 #endif
+}
+
+// A client that sends one byte a second, stopping inside a command: the printer's loop keeps
+// running on time meanwhile (its panel lives there), a client that arrives waits its turn, and it
+// is answered within a second of the dripper leaving, unharmed by the half command.
+void TestTcpServer::dripperKeepsThePrinterResponsive() {
+    VirtualPrinter printer(QStringLiteral("tcp"), VirtualProfile::defaultProfile());
+    TcpPrinterServer server(&printer);
+    QString error;
+    QVERIFY2(server.listen(QHostAddress::LocalHost, 0, &error), qPrintable(error));
+    QTcpSocket dripper, next;
+    dripper.connectToHost(QHostAddress::LocalHost, server.port());
+    QTRY_COMPARE_WITH_TIMEOUT(dripper.state(), QAbstractSocket::ConnectedState, 5000);
+    next.connectToHost(QHostAddress::LocalHost, server.port());
+    QTRY_COMPARE_WITH_TIMEOUT(next.state(), QAbstractSocket::ConnectedState, 5000);
+    next.write(QByteArray::fromHex("100401"));
+
+    const QByteArray drops = QByteArray::fromHex("1b401d284c0b"); // ESC @, then GS ( L cut short
+    qsizetype sent = 0;
+    QTimer drip;
+    QObject::connect(&drip, &QTimer::timeout, &drip, [&] { dripper.write(drops.mid(sent++, 1)); });
+    drip.start(1000);
+    QElapsedTimer sinceTick;
+    sinceTick.start();
+    qint64 longestGap = 0;
+    QTimer tick; // stands for the operator's clicks
+    QObject::connect(&tick, &QTimer::timeout, &tick,
+                     [&] { longestGap = qMax(longestGap, sinceTick.restart()); });
+    tick.start(10);
+    QTRY_COMPARE_WITH_TIMEOUT(sent, drops.size(), 10000);
+    QTest::qWait(200);
+    QCOMPARE(next.bytesAvailable(), 0); // not its turn yet
+    drip.stop();
+    dripper.disconnectFromHost();
+    QTRY_VERIFY_WITH_TIMEOUT(next.bytesAvailable() > 0, 1000);
+    QCOMPARE(next.readAll().toHex(), QByteArray("12"));
+    QVERIFY2(longestGap < 100, qPrintable(QString::number(longestGap)));
 }
 
 QTEST_MAIN(TestTcpServer)

@@ -285,8 +285,12 @@ Outcome PosPrinterControl::claimDevice(qint32 timeout) {
             return OPOS_E_NOHARDWARE;
         }
         qCDebug(lcDevice).noquote() << "Claim:" << m_config->connection << "is busy -" << reason;
-        if (deadline.hasExpired())
+        if (deadline.hasExpired()) {
+            opos::noteProblem(QStringLiteral("%1 stayed busy (%2): another program or host may be using it, "
+                                             "or it is switched off")
+                                  .arg(m_config->connection, reason));
             return OPOS_E_TIMEOUT;
+        }
         pause();
     }
 }

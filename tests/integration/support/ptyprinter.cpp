@@ -73,11 +73,17 @@ void PtyPrinter::stopReadingAfter(qsizetype bytes) {
 }
 
 void PtyPrinter::resumeReading() {
+    if (m_master >= 0)
+        ::tcflush(m_master, TCIFLUSH);
+    continueReading();
+}
+
+void PtyPrinter::continueReading() {
     m_allowance = -1;
     if (m_master < 0)
         return;
-    ::tcflush(m_master, TCIFLUSH);
     m_readable->setEnabled(true);
+    readAvailable();
 }
 
 void PtyPrinter::readAvailable() {

@@ -34,6 +34,8 @@ public:
     void stopReadingAfter(qsizetype bytes);
     // Takes data again, without what the pty held meanwhile (the printer was switched off and on).
     void resumeReading();
+    // Takes data again, with what the pty held meanwhile (the printer was only busy).
+    void continueReading();
     // Unplugged: the master closes, so the slave side is hung up, and the name goes.
     void hangUp();
     // Plugged in again: a new pty under the same name.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/paperlines.h"
 #include "virtual/escpossession.h"
 #include "virtual/virtualprinter.h"
 
@@ -47,15 +48,7 @@ struct PrinterHarness {
         return out;
     }
     QImage current() const { return printer->paper()->currentImage(); }
-    QStringList lines() const {
-        QStringList texts;
-        for (const virt::Receipt& receipt : printer->paper()->receipts())
-            for (const virt::PrintedLine& line : receipt.lines)
-                texts.append(line.text);
-        for (const virt::PrintedLine& line : printer->paper()->currentLines())
-            texts.append(line.text);
-        return texts;
-    }
+    QStringList lines() const { return paperLines(*printer); }
 
     std::unique_ptr<virt::VirtualPrinter> printer;
     virt::EscPosSession* session = nullptr;
