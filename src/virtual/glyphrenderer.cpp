@@ -1,6 +1,7 @@
 #include "glyphrenderer.h"
 
 #include <QFontMetrics>
+#include <QHash>
 #include <QPainter>
 #include <QTransform>
 
@@ -8,8 +9,21 @@ namespace virt {
 
 namespace {
 
+// Every printer of a size draws the same dots, so fonts and cells are kept once for the process
+// (the GUI thread's); a cache that grows past its bound starts again.
+constexpr qsizetype kMaxCachedCells = 8192;
+
+quint64 cellKey(CellSize cell) {
+    return (quint64(quint16(cell.width)) << 16) | quint16(cell.height);
+}
+
+template <typename Map> void keepBounded(Map& cache) {
+    if (cache.size() >= kMaxCachedCells)
+        cache.clear();
+}
+
 // The largest pixel size whose advance and height fit the cell.
-QFont fittedFont(CellSize cell) {
+QFont fitFont(CellSize cell) {
     QFont font(QStringLiteral("DejaVu Sans Mono"));
     font.setStyleHint(QFont::Monospace);
     font.setStyleStrategy(QFont::StyleStrategy(QFont::NoAntialias | QFont::NoSubpixelAntialias));
@@ -26,6 +40,28 @@ QFont fittedFont(CellSize cell) {
     }
     font.setPixelSize(best);
     return font;
+}
+
+QFont fittedFont(CellSize cell) {
+    static QHash<quint64, QFont> fonts;
+    const quint64 key = cellKey(cell);
+    auto it = fonts.constFind(key);
+    if (it == fonts.constEnd())
+        it = fonts.insert(key, fitFont(cell));
+    return *it;
+}
+
+// A rendered cell's key: the cell's size, the character and every mode that changes its dots.
+quint64 styledKey(CellSize cell, QChar ch, const TextStyle& style) {
+    quint64 key = (quint64(quint8(cell.width)) << 8) | quint8(cell.height);
+    key = (key << 16) | ch.unicode();
+    key = (key << 1) | (style.bold ? 1u : 0u);
+    key = (key << 2) | quint64(qBound(0, style.underline, 3));
+    key = (key << 3) | quint64(qBound(1, style.widthMul, 8) - 1);
+    key = (key << 3) | quint64(qBound(1, style.heightMul, 8) - 1);
+    key = (key << 1) | (style.reverse ? 1u : 0u);
+    key = (key << 1) | (style.rotate90 ? 1u : 0u);
+    return (key << 8) | quint64(qBound(0, style.rightSpacing, 255));
 }
 
 // Thermal printers emphasise by printing each dot twice, one dot apart.
@@ -56,12 +92,13 @@ QFont GlyphRenderer::fontFor(bool fontB) const {
     return fontB ? m_fontB : m_fontA;
 }
 
-const QImage& GlyphRenderer::glyph(QChar ch, bool fontB) {
-    const quint32 key = (quint32(ch.unicode()) << 1) | (fontB ? 1u : 0u);
-    auto it = m_cache.constFind(key);
-    if (it != m_cache.constEnd())
-        return *it;
+QImage GlyphRenderer::glyph(QChar ch, bool fontB) {
+    static QHash<quint64, QImage> glyphs;
     const CellSize size = cell(fontB);
+    const quint64 key = (cellKey(size) << 16) | ch.unicode();
+    auto it = glyphs.constFind(key);
+    if (it != glyphs.constEnd())
+        return *it;
     QImage image(size.width, size.height, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     if (!ch.isSpace()) {
@@ -84,16 +121,28 @@ const QImage& GlyphRenderer::glyph(QChar ch, bool fontB) {
                 line[i] = qAlpha(line[i]) >= 128 ? qRgba(0, 0, 0, 255) : qRgba(0, 0, 0, 0);
         }
     }
-    return *m_cache.insert(key, image);
+    keepBounded(glyphs);
+    return *glyphs.insert(key, image);
 }
 
 QImage GlyphRenderer::render(QChar ch, const TextStyle& style) {
+    static QHash<quint64, QImage> cells;
+    const CellSize size = cell(style.fontB);
+    const quint64 key = styledKey(size, ch, style);
+    auto it = cells.constFind(key);
+    if (it != cells.constEnd())
+        return *it;
+    keepBounded(cells);
+    return *cells.insert(key, draw(ch, style));
+}
+
+QImage GlyphRenderer::draw(QChar ch, const TextStyle& style) {
     const CellSize size = cell(style.fontB);
     QImage out(size.width + qMax(0, style.rightSpacing), size.height, QImage::Format_ARGB32_Premultiplied);
     out.fill(Qt::transparent);
     {
         QPainter painter(&out);
-        const QImage& base = glyph(ch, style.fontB);
+        const QImage base = glyph(ch, style.fontB);
         painter.drawImage(0, 0, style.bold ? emboldened(base) : base);
         if (style.underline > 0 && !style.rotate90) // turned characters are never underlined
             painter.fillRect(0, size.height - style.underline, size.width, style.underline, Qt::black);

@@ -3,7 +3,6 @@
 #include "virtualprofile.h"
 
 #include <QFont>
-#include <QHash>
 #include <QImage>
 
 namespace virt {
@@ -20,7 +19,8 @@ struct TextStyle {
 };
 
 // Draws characters into dot cells the size of the printer fonts (12x24, 9x17), black on transparent,
-// without anti-aliasing, so the same text always gives the same dots.
+// without anti-aliasing, so the same text always gives the same dots. Fonts and cells are drawn once
+// for the whole process, on the GUI thread.
 class GlyphRenderer {
 public:
     explicit GlyphRenderer(const VirtualProfile& profile);
@@ -30,13 +30,13 @@ public:
     QImage render(QChar ch, const TextStyle& style);
 
 private:
-    const QImage& glyph(QChar ch, bool fontB);
+    QImage glyph(QChar ch, bool fontB);
+    QImage draw(QChar ch, const TextStyle& style);
     QFont fontFor(bool fontB) const;
 
     VirtualProfile m_profile;
     QFont m_fontA;
     QFont m_fontB;
-    QHash<quint32, QImage> m_cache;
 };
 
 } // namespace virt
