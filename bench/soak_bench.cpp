@@ -40,8 +40,9 @@ quint16 startPrinter(QProcess& printer) {
     static const QRegularExpression listening(QStringLiteral("listening on [^:]+:(\\d+)"));
     QByteArray out;
     const QDeadlineTimer deadline(5000);
-    while (!deadline.hasExpired() && !out.contains('\n') && printer.waitForReadyRead(100))
-        out += printer.readAllStandardOutput();
+    while (!deadline.hasExpired() && !out.contains('\n') && printer.state() == QProcess::Running)
+        if (printer.waitForReadyRead(100))
+            out += printer.readAllStandardOutput();
     const QRegularExpressionMatch match = listening.match(QString::fromLatin1(out));
     return match.hasMatch() ? quint16(match.captured(1).toUInt()) : 0;
 }

@@ -1,5 +1,8 @@
 #include "paperroll.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include <QPainter>
 
 namespace virt {
@@ -11,12 +14,22 @@ void PaperRoll::ensureHeight(int height) {
         return;
     const int newHeight = qMin(kMaxReceiptDots, qMax(height, qMax(256, m_canvas.height() * 2)));
     QImage grown(m_width, newHeight, QImage::Format_RGB32);
-    grown.fill(Qt::white);
-    if (!m_canvas.isNull()) {
-        QPainter painter(&grown);
-        painter.drawImage(0, 0, m_canvas);
-    }
+    const int kept = m_canvas.isNull() ? 0 : m_canvas.height();
+    if (kept > 0)
+        std::memcpy(grown.bits(), m_canvas.constBits(), size_t(kept) * size_t(grown.bytesPerLine()));
     m_canvas = grown;
+    whiten(kept, newHeight);
+}
+
+// Rows of the canvas back to blank paper. Rows below what is printed are always blank, so the
+// canvas is kept from receipt to receipt and a cut moves no more than it must.
+void PaperRoll::whiten(int from, int to) {
+    from = qMax(0, from);
+    to = qMin(to, m_canvas.height());
+    for (int y = from; y < to; ++y) {
+        QRgb* row = reinterpret_cast<QRgb*>(m_canvas.scanLine(y));
+        std::fill_n(row, m_width, qRgb(255, 255, 255));
+    }
 }
 
 void PaperRoll::reserve(int height) {
@@ -75,15 +88,8 @@ Receipt PaperRoll::cut(CutKind kind, int aboveHead) {
     const int carried = qBound(0, aboveHead, m_position);
     const int cutAt = m_position - carried;
     const int bottom = qMax(m_position, m_inkBottom);
-    QImage rest;
     QList<PrintedLine> restLines;
     if (carried > 0) {
-        rest = QImage(m_width, bottom - cutAt, QImage::Format_RGB32);
-        rest.fill(Qt::white);
-        if (!m_canvas.isNull()) {
-            QPainter painter(&rest);
-            painter.drawImage(0, 0, m_canvas, 0, cutAt, m_width, bottom - cutAt);
-        }
         for (qsizetype i = m_lines.size() - 1; i >= 0; --i)
             if (m_lines.at(i).top >= cutAt) {
                 PrintedLine moved = m_lines.takeAt(i);
@@ -102,9 +108,16 @@ Receipt PaperRoll::cut(CutKind kind, int aboveHead) {
     }
     receipt.lines = m_lines;
     receipt.cut = kind;
-    m_canvas = rest;
+    // What lies between the blade and the head moves to the top; the rest becomes blank again.
+    const int restRows = carried > 0 ? qMin(bottom, m_canvas.height()) - cutAt : 0;
+    if (restRows > 0)
+        std::memmove(m_canvas.bits(), m_canvas.constBits() + qsizetype(cutAt) * m_canvas.bytesPerLine(),
+                     size_t(restRows) * size_t(m_canvas.bytesPerLine()));
+    whiten(qMax(0, restRows), bottom);
+    if (m_canvas.height() > kKeptCanvasDots && bottom - cutAt < kKeptCanvasDots)
+        m_canvas = m_canvas.copy(0, 0, m_width, kKeptCanvasDots); // an overlong receipt's canvas goes
     m_position = carried;
-    m_inkBottom = rest.isNull() ? 0 : rest.height();
+    m_inkBottom = carried > 0 ? bottom - cutAt : 0;
     m_lines = restLines;
 
     // Keep the history in one bit per dot, and only so much of it.
@@ -124,7 +137,7 @@ Receipt PaperRoll::cut(CutKind kind, int aboveHead) {
 void PaperRoll::clear() {
     m_receipts.clear();
     m_keptDots = 0;
-    m_canvas = QImage();
+    whiten(0, qMax(m_position, m_inkBottom));
     m_position = 0;
     m_inkBottom = 0;
     m_lines.clear();

@@ -34,6 +34,7 @@ class PaperRoll : public QObject {
 public:
     static constexpr int kMaxReceiptDots = 8192;
     static constexpr int kKeptHistoryDots = 200000;
+    static constexpr int kKeptCanvasDots = 4096; // what the roll keeps drawn between receipts
 
     explicit PaperRoll(int widthDots, QObject* parent = nullptr);
 
@@ -67,6 +68,7 @@ Q_SIGNALS:
 
 private:
     void ensureHeight(int height);
+    void whiten(int from, int to);
 
     int m_width;
     QImage m_canvas;

@@ -4,22 +4,15 @@
 #include "fuzzsupport.h"
 #include "opos/oposconstants.h"
 
-#include <QFile>
-#include <QTemporaryDir>
-
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     ensureGuiApplication(); // image plugins load once
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("picture.bmp"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    const QString path = inputFile(QStringLiteral("picture.bmp"), data, size);
+    if (path.isEmpty())
         return 0;
-    file.write(fuzzBytes(data, size));
-    file.close();
     device::BitmapArguments args;
     args.fileName = path;
     args.width = opos::PTR_BM_ASIS;

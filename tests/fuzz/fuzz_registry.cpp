@@ -3,17 +3,10 @@
 #include "device/registry/deviceregistry.h"
 #include "fuzzsupport.h"
 
-#include <QFile>
-#include <QTemporaryDir>
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("devices.ini"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    const QString path = inputFile(QStringLiteral("devices.ini"), data, size);
+    if (path.isEmpty())
         return 0;
-    file.write(fuzzBytes(data, size));
-    file.close();
     const device::DeviceRegistry registry = device::DeviceRegistry::fromFile(path);
     for (const device::DeviceEntry& entry : registry.entries()) {
         (void)device::resolvePrinter(registry, entry.name);

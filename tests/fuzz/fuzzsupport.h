@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
+#include <QTemporaryDir>
 
 #include <cstddef>
 #include <cstdint>
@@ -22,4 +25,18 @@ inline void ensureGuiApplication() {
         qputenv("QT_LOGGING_RULES", "*=false");
         new QGuiApplication(argc, argv);
     }
+}
+
+// The input as a file for paths that read one, in a folder kept for the run (in memory where
+// /dev/shm is there, which spares the disk millions of writes). Empty when it cannot be written.
+inline QString inputFile(const QString& name, const uint8_t* data, size_t size) {
+    static QTemporaryDir folder(QDir(QStringLiteral("/dev/shm")).exists()
+                                    ? QStringLiteral("/dev/shm/posling-fuzz-XXXXXX")
+                                    : QDir::tempPath() + QStringLiteral("/posling-fuzz-XXXXXX"));
+    const QString path = folder.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(fuzzBytes(data, size)) != qint64(size))
+        return {};
+    return path;
 }

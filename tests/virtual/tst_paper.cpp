@@ -18,6 +18,7 @@ private Q_SLOTS:
     void feedsMoveThePaper();
     void crLfFeedsOnce();
     void cutsCloseReceipts();
+    void canvasIsReusedClean();
     void longLinesWrap();
     void textLineHasItsDarkRows();
     void justificationAndDoubleWidth();
@@ -173,6 +174,26 @@ void TestPaper::cutsCloseReceipts() {
     h.send(QByteArray("\n") + QByteArray::fromHex("1b6405 1b69"));
     QCOMPARE(closed.count(), 4);
     QCOMPARE(h.printer->paper()->receipts().last().lines.value(1).text, QStringLiteral("abc"));
+}
+
+// The roll draws every receipt on one canvas: what lies between blade and head moves up, nothing
+// of it stays behind, and a cleared roll is blank paper again.
+void TestPaper::canvasIsReusedClean() {
+    PrinterHarness h;
+    QByteArray tenLines;
+    for (int i = 1; i <= 10; ++i)
+        tenLines += "Line " + QByteArray::number(i) + "\n";
+    h.send(tenLines + QByteArray::fromHex("1d5600 1d564100"));
+    const auto& receipts = h.printer->paper()->receipts();
+    QCOMPARE(receipts.size(), 2);
+    QCOMPARE(receipts[1].lines.size(), 5);
+    const QList<int> inked = darkRows(receipts[1].image);
+    QVERIFY(!inked.isEmpty() && inked.last() < 150);
+    QVERIFY(darkRows(h.current()).isEmpty()); // the blank paper fed to the blade
+    h.send(tenLines);
+    h.printer->paper()->clear();
+    h.send("\n");
+    QVERIFY(darkRows(h.current()).isEmpty());
 }
 
 void TestPaper::longLinesWrap() {

@@ -25,13 +25,14 @@ public:
                                            QString::number(port), QStringLiteral("--capture"), m_capture} +
                                extra);
         m_process.start();
-        if (!m_process.waitForStarted(5000))
+        if (!m_process.waitForStarted(15000)) // a loaded machine, or one under a sanitizer, is slow
             return false;
         static const QRegularExpression listening(QStringLiteral("listening on [^:]+:(\\d+)"));
         QByteArray out;
-        const QDeadlineTimer deadline(5000);
-        while (!deadline.hasExpired() && !out.contains('\n') && m_process.waitForReadyRead(100))
-            out += m_process.readAllStandardOutput();
+        const QDeadlineTimer deadline(15000);
+        while (!deadline.hasExpired() && !out.contains('\n') && m_process.state() == QProcess::Running)
+            if (m_process.waitForReadyRead(100))
+                out += m_process.readAllStandardOutput();
         const QRegularExpressionMatch match = listening.match(QString::fromLatin1(out));
         m_port = match.hasMatch() ? quint16(match.captured(1).toUInt()) : 0;
         return m_port != 0;
