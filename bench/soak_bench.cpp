@@ -37,6 +37,8 @@ quint16 startPrinter(QProcess& printer) {
     printer.setProgram(QStringLiteral(POSLING_VIRTUAL_PRINTER));
     printer.setArguments({QStringLiteral("--headless"), QStringLiteral("--port"), QStringLiteral("0")});
     printer.start();
+    if (!printer.waitForStarted(15000))
+        return 0;
     static const QRegularExpression listening(QStringLiteral("listening on [^:]+:(\\d+)"));
     QByteArray out;
     const QDeadlineTimer deadline(5000);

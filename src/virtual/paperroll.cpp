@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include <QPainter>
 
@@ -17,7 +18,7 @@ void PaperRoll::ensureHeight(int height) {
     const int kept = m_canvas.isNull() ? 0 : m_canvas.height();
     if (kept > 0)
         std::memcpy(grown.bits(), m_canvas.constBits(), size_t(kept) * size_t(grown.bytesPerLine()));
-    m_canvas = grown;
+    m_canvas = std::move(grown); // not shared, so whitening writes in place
     whiten(kept, newHeight);
 }
 

@@ -3,6 +3,11 @@
 #include "device/registry/deviceregistry.h"
 #include "fuzzsupport.h"
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    silenceTraces();
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString path = inputFile(QStringLiteral("devices.ini"), data, size);
     if (path.isEmpty())

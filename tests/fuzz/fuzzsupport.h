@@ -14,6 +14,11 @@ inline QByteArray fuzzBytes(const uint8_t* data, size_t size) {
     return QByteArray(reinterpret_cast<const char*>(data), qsizetype(size));
 }
 
+// Traces of every input would cost more than the input itself.
+inline void silenceTraces() {
+    qputenv("QT_LOGGING_RULES", "*=false");
+}
+
 // Made before the first input (in LLVMFuzzerInitialize), so what the application and the font
 // caches keep for the whole run is not taken for a leak of one input.
 inline void ensureGuiApplication() {
@@ -22,7 +27,7 @@ inline void ensureGuiApplication() {
     static char* argv[] = {name, nullptr};
     if (!QCoreApplication::instance()) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
-        qputenv("QT_LOGGING_RULES", "*=false");
+        silenceTraces();
         new QGuiApplication(argc, argv);
     }
 }
