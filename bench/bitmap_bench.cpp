@@ -7,6 +7,7 @@
 //
 // Usage: bitmap_bench [--runs N] [--no-npm]
 
+#include "benchsupport.h"
 #include "device/escpos/bitmapraster.h"
 
 #include <QColor>
@@ -184,12 +185,17 @@ int main(int argc, char** argv) {
     });
     report("200 x 123 colour BMP file -> bytes", colourTiming, kColourTargetMs, colourBytes.size());
 
+    double theirs = 0;
     if (!args.contains(QStringLiteral("--no-npm"))) {
-        const double theirs = runPackage(grey, std::min(runs, 31));
+        theirs = runPackage(grey, std::min(runs, 31));
         if (theirs > 0)
             std::printf("ratio ours / npm package for the grey picture: %.3f (%.1f times faster)\n",
                         greyTiming.medianMs / theirs, theirs / greyTiming.medianMs);
     }
+    summaryRow(QStringLiteral("576 x 2000 grey image to printer bytes"), ms(kGreyTargetMs),
+               ms(greyTiming.medianMs),
+               theirs > 0 ? QStringLiteral("npm receipt-printer-encoder %1").arg(ms(theirs))
+                          : QStringLiteral("npm package not run"));
     const bool met = greyTiming.medianMs <= kGreyTargetMs && colourTiming.medianMs <= kColourTargetMs &&
                      !greyBytes.isEmpty() && !colourBytes.isEmpty();
     return met ? 0 : 1;

@@ -2,6 +2,7 @@
 // posling-virtual-printer over TCP on loopback, watching the resident memory of both processes.
 //   soak_bench [RECEIPTS]   (default 10000)
 // Exits 1 when a call fails or either process grows by 5 MB or more after the warm-up.
+#include "benchsupport.h"
 #include "device/control/posprintercontrol.h"
 #include "device/installcontrols.h"
 #include "opos/oposconstants.h"
@@ -22,32 +23,6 @@ namespace {
 
 constexpr int kWarmUpReceipts = 500;
 constexpr qint64 kAllowedGrowthKb = 5 * 1024;
-
-qint64 residentKb(qint64 pid) {
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    return -1;
-}
-
-quint16 startPrinter(QProcess& printer) {
-    printer.setProgram(QStringLiteral(POSLING_VIRTUAL_PRINTER));
-    printer.setArguments({QStringLiteral("--headless"), QStringLiteral("--port"), QStringLiteral("0")});
-    printer.start();
-    if (!printer.waitForStarted(15000))
-        return 0;
-    static const QRegularExpression listening(QStringLiteral("listening on [^:]+:(\\d+)"));
-    QByteArray out;
-    const QDeadlineTimer deadline(5000);
-    while (!deadline.hasExpired() && !out.contains('\n') && printer.state() == QProcess::Running)
-        if (printer.waitForReadyRead(100))
-            out += printer.readAllStandardOutput();
-    const QRegularExpressionMatch match = listening.match(QString::fromLatin1(out));
-    return match.hasMatch() ? quint16(match.captured(1).toUInt()) : 0;
-}
 
 // One receipt as the windows print it: text, a bar code, the sample bitmap and a cut.
 bool printReceipt(device::PosPrinterControl& p, int number, const QString& bitmap) {

@@ -5,6 +5,7 @@
 //
 // Usage: virtualprinter_bench [--runs N]
 
+#include "benchsupport.h"
 #include "virtual/escpossession.h"
 #include "virtual/virtualprinter.h"
 
@@ -101,7 +102,7 @@ Run printStream(const QByteArray& stream) {
     return run;
 }
 
-void measure(const char* what, const QByteArray& stream, int runs) {
+void measure(const char* what, const char* target, const QByteArray& stream, int runs) {
     printStream(stream); // warm-up: fonts, code tables
     std::vector<double> ms;
     int dotLines = 0;
@@ -122,6 +123,9 @@ void measure(const char* what, const QByteArray& stream, int runs) {
         "faster | longest stall %5.1f ms\n",
         what, stream.size() / 1024.0, dotLines, median, ms.front(), ms.back(), realMs, realMs / median,
         stall);
+    summaryRow(QStringLiteral("virtual printer, %1").arg(QLatin1String(what)), QLatin1String(target),
+               QStringLiteral("%1x a real printer").arg(realMs / median, 0, 'f', 0),
+               QStringLiteral("real printer %1 ms").arg(realMs, 0, 'f', 0));
 }
 
 } // namespace
@@ -132,9 +136,9 @@ int main(int argc, char** argv) {
     const QStringList args = app.arguments();
     const qsizetype runsAt = args.indexOf(QStringLiteral("--runs"));
     const int runs = runsAt >= 0 ? std::max(1, args.value(runsAt + 1).toInt()) : 5;
-    measure("plain text", plainText(), runs);
-    measure("styled text", styledText(), runs);
-    measure("raster images", rasterImages(), runs);
-    measure("random bytes", randomBytes(), runs);
+    measure("plain text", "50x", plainText(), runs);
+    measure("styled text", "20x", styledText(), runs);
+    measure("raster images", "20x", rasterImages(), runs);
+    measure("random bytes", "as plain text", randomBytes(), runs);
     return 0;
 }

@@ -78,5 +78,13 @@ int main(int argc, char* argv[]) {
     frm_Sample& mainWindow = FormInstance<frm_Sample>::get();
     QObject::connect(&mainWindow, &QObject::destroyed, &app, &QCoreApplication::quit);
     mainWindow.show();
+    if (commandLine.quitsAfterStart())
+        QMetaObject::invokeMethod(
+            &app,
+            [&] {
+                mainWindow.repaint(); // drawn once, then gone
+                app.quit();
+            },
+            Qt::QueuedConnection);
     return app.exec();
 }

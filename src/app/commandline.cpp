@@ -12,12 +12,16 @@ CommandLine::CommandLine()
       m_checkDevices(
           QStringLiteral("check-devices"),
           QStringLiteral("Checks every device of the registry and looks for printers it does not name, "
-                         "then exits: 0 when every entry is ok, 1 otherwise. Needs no display.")) {
+                         "then exits: 0 when every entry is ok, 1 otherwise. Needs no display.")),
+      m_quitAfterStart(QStringLiteral("quit-after-start"),
+                       QStringLiteral("Quits once the main window is drawn, to time the start.")) {
+    m_quitAfterStart.setFlags(QCommandLineOption::HiddenFromHelp);
     m_parser.setApplicationDescription(QStringLiteral("Tests POS receipt printers and their cash drawers."));
     m_parser.addHelpOption();
     m_parser.addVersionOption();
     m_parser.addOption(m_devices);
     m_parser.addOption(m_checkDevices);
+    m_parser.addOption(m_quitAfterStart);
 }
 
 bool CommandLine::asksForInformationOnly(const QStringList& arguments) {

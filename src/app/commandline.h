@@ -27,6 +27,9 @@ public:
     static QString missingDisplayMessage(const QStringList& arguments,
                                          const QProcessEnvironment& environment);
 
+    // --quit-after-start: the program ends once its main window is drawn (start-up benchmarks).
+    bool quitsAfterStart() const { return m_parser.isSet(m_quitAfterStart); }
+
     // Makes the parsed settings visible to the parts that read them: the device file goes into the
     // environment, where the device registry looks for it, before any control is created.
     void apply() const;
@@ -35,6 +38,7 @@ private:
     QCommandLineParser m_parser;
     QCommandLineOption m_devices;
     QCommandLineOption m_checkDevices;
+    QCommandLineOption m_quitAfterStart;
 };
 
 // Application name and version, as --version prints them.
