@@ -101,12 +101,14 @@ Receipt PaperRoll::cut(CutKind kind, int aboveHead) {
     Receipt receipt;
     receipt.number = ++m_cutCount;
     const int rows = carried > 0 ? cutAt : bottom;
+    // Kept in one bit per dot, read straight off the canvas.
+    QImage cutOff(m_width, 1, QImage::Format_RGB32);
     if (rows > 0 && !m_canvas.isNull())
-        receipt.image = m_canvas.copy(0, 0, m_width, qMin(rows, m_canvas.height()));
-    if (receipt.image.isNull()) {
-        receipt.image = QImage(m_width, 1, QImage::Format_RGB32);
-        receipt.image.fill(Qt::white);
-    }
+        cutOff = QImage(m_canvas.constBits(), m_width, qMin(rows, m_canvas.height()), m_canvas.bytesPerLine(),
+                        m_canvas.format());
+    else
+        cutOff.fill(Qt::white);
+    receipt.image = cutOff.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
     receipt.lines = m_lines;
     receipt.cut = kind;
     // What lies between the blade and the head moves to the top; the rest becomes blank again.
@@ -115,22 +117,21 @@ Receipt PaperRoll::cut(CutKind kind, int aboveHead) {
         std::memmove(m_canvas.bits(), m_canvas.constBits() + qsizetype(cutAt) * m_canvas.bytesPerLine(),
                      size_t(restRows) * size_t(m_canvas.bytesPerLine()));
     whiten(qMax(0, restRows), bottom);
-    if (m_canvas.height() > kKeptCanvasDots && bottom - cutAt < kKeptCanvasDots)
-        m_canvas = m_canvas.copy(0, 0, m_width, kKeptCanvasDots); // an overlong receipt's canvas goes
+    // A long receipt's canvas goes once it is cut, not while the printer tears off more of it.
+    if (kind != CutKind::Torn && m_canvas.height() > kKeptCanvasDots && bottom - cutAt < kKeptCanvasDots)
+        m_canvas = m_canvas.copy(0, 0, m_width, kKeptCanvasDots);
     m_position = carried;
     m_inkBottom = carried > 0 ? bottom - cutAt : 0;
     m_lines = restLines;
 
-    // Keep the history in one bit per dot, and only so much of it.
-    Receipt kept = receipt;
-    kept.image = receipt.image.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
-    m_receipts.append(kept);
-    m_keptDots += kept.image.height();
+    // Keep only so much history.
+    m_receipts.append(receipt);
+    m_keptDots += receipt.image.height();
     while (m_keptDots > kKeptHistoryDots && m_receipts.size() > 1) {
         m_keptDots -= m_receipts.front().image.height();
         m_receipts.removeFirst();
     }
-    Q_EMIT receiptClosed(kept); // one bit a dot already: the capture saves it as it is
+    Q_EMIT receiptClosed(receipt); // one bit a dot already: the capture saves it as it is
     Q_EMIT changed();
     return receipt;
 }

@@ -54,7 +54,8 @@ public:
     bool eraseLine(int top, int height, const QString& text);
 
     // Cuts the paper `aboveHead` dots above the print position, where the blade sits: what lies
-    // between the blade and the head stays on the roll and starts the next receipt.
+    // between the blade and the head stays on the roll and starts the next receipt. The receipt is
+    // kept at one bit a dot.
     Receipt cut(CutKind kind, int aboveHead = 0);
     QImage currentImage() const;
     const QList<PrintedLine>& currentLines() const { return m_lines; }

@@ -5,7 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
+#include <QSet>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -57,18 +57,19 @@ namespace {
 // merge their keys without a word.
 QStringList repeatedSections(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    if (!file.open(QIODevice::ReadOnly))
         return {};
-    static const QRegularExpression header(QStringLiteral("^\\s*\\[([^\\]]+)\\]\\s*$"));
-    QStringList seen, repeated;
-    while (!file.atEnd()) {
-        const QRegularExpressionMatch match = header.match(QString::fromUtf8(file.readLine()).trimmed());
-        if (!match.hasMatch())
+    QSet<QString> seen;
+    QStringList repeated;
+    for (const QByteArray& raw : file.readAll().split('\n')) {
+        const QByteArray line = raw.trimmed();
+        if (line.size() < 3 || !line.startsWith('[') || !line.endsWith(']') ||
+            line.indexOf(']') != line.size() - 1)
             continue;
-        const QString name = match.captured(1).trimmed().toLower();
+        const QString name = QString::fromUtf8(line.mid(1, line.size() - 2)).trimmed().toLower();
         if (seen.contains(name) && !repeated.contains(name))
             repeated.append(name);
-        seen.append(name);
+        seen.insert(name);
     }
     for (const QString& name : std::as_const(repeated))
         qCWarning(lcDevice).noquote() << "section [" + name + "] appears more than once in" << path;
