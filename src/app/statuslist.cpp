@@ -11,9 +11,11 @@
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyleOptionFocusRect>
 #include <QToolTip>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -191,6 +193,7 @@ void StatusList::doItemsLayout() {
     // Only the uniform row height and the scroll ranges depend on the layout; never the whole list.
     m_rowHeight = 0;
     m_contentWidth = 0;
+    m_lineLayouts.clear(); // the font may have changed
     QAbstractItemView::doItemsLayout();
 }
 
@@ -241,16 +244,37 @@ void StatusList::paintEvent(QPaintEvent* event) {
     const QItemSelectionModel* selection = selectionModel();
     int widest = m_contentWidth;
 
+    // The style draws each row's panel and focus frame; the text is laid out once per line and kept,
+    // so a burst of new lines does not shape every visible line again on every repaint.
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    painter.setFont(option.font);
     for (qint64 row = first; row <= last; ++row) {
         const QModelIndex index = m_model->index(int(row));
         option.rect = visualRect(index);
         option.state = baseState;
-        if (selection->isSelected(index))
+        const bool selected = selection->isSelected(index);
+        if (selected)
             option.state |= QStyle::State_Selected;
         if (focus && index == current)
             option.state |= QStyle::State_HasFocus;
-        delegate->paint(&painter, option, index);
-        widest = std::max(widest, delegate->sizeHint(option, index).width());
+        style()->drawPrimitive(QStyle::PE_PanelItemViewItem, &option, &painter, this);
+        const QPalette::ColorGroup group = !(option.state & QStyle::State_Enabled) ? QPalette::Disabled
+                                           : (option.state & QStyle::State_Active) ? QPalette::Active
+                                                                                   : QPalette::Inactive;
+        painter.setPen(option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+        const QStaticText& text = lineLayout(row, option.font);
+        const QSizeF size = text.size();
+        painter.drawStaticText(QPointF(option.rect.left() + margin,
+                                       option.rect.top() + (option.rect.height() - size.height()) / 2.0),
+                               text);
+        if (option.state & QStyle::State_HasFocus) {
+            QStyleOptionFocusRect frame;
+            frame.QStyleOption::operator=(option);
+            frame.backgroundColor =
+                option.palette.color(group, selected ? QPalette::Highlight : QPalette::Base);
+            style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, &painter, this);
+        }
+        widest = std::max(widest, int(std::ceil(size.width())) + 2 * margin);
     }
 
     // Lines are measured when first shown, not when appended; the scroll range follows.
@@ -268,6 +292,21 @@ void StatusList::paintEvent(QPaintEvent* event) {
                 Qt::QueuedConnection);
         }
     }
+}
+
+const QStaticText& StatusList::lineLayout(qint64 row, const QFont& font) {
+    auto it = m_lineLayouts.find(row);
+    if (it == m_lineLayouts.end()) {
+        if (m_lineLayouts.size() >= kKeptLineLayouts)
+            m_lineLayouts.clear();
+        QString line = m_model->index(int(row)).data(Qt::DisplayRole).toString();
+        line.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
+        QStaticText text(line);
+        text.setTextFormat(Qt::PlainText);
+        text.prepare(QTransform(), font);
+        it = m_lineLayouts.insert(row, text);
+    }
+    return *it;
 }
 
 bool StatusList::event(QEvent* event) {

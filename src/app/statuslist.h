@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QHash>
 #include <QListView>
+#include <QStaticText>
 
 #include <functional>
 
@@ -77,6 +78,10 @@ private:
     void updateVerticalRange();
     void updateHorizontalRange();
     void announce(QAccessible::Event type, const QModelIndex& index);
+    // A line's text, laid out for painting; a few screens of lines are kept.
+    const QStaticText& lineLayout(qint64 row, const QFont& font);
+    static constexpr qsizetype kKeptLineLayouts = 512;
+    QHash<qint64, QStaticText> m_lineLayouts;
 
     StatusLineModel* m_model;
     QHash<int, QString> m_notes;
