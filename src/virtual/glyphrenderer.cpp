@@ -10,8 +10,10 @@ namespace virt {
 namespace {
 
 // Every printer of a size draws the same dots, so fonts and cells are kept once for the process
-// (the GUI thread's); a cache that grows past its bound starts again.
+// (the GUI thread's); a cache that grows past its bound starts again. Cells with every mode may be
+// 8 x 8 times a character's size, so that cache counts bytes.
 constexpr qsizetype kMaxCachedCells = 8192;
+constexpr qsizetype kMaxCachedCellBytes = 16 * 1024 * 1024;
 
 quint64 cellKey(CellSize cell) {
     return (quint64(quint16(cell.width)) << 16) | quint16(cell.height);
@@ -127,13 +129,18 @@ QImage GlyphRenderer::glyph(QChar ch, bool fontB) {
 
 QImage GlyphRenderer::render(QChar ch, const TextStyle& style) {
     static QHash<quint64, QImage> cells;
-    const CellSize size = cell(style.fontB);
-    const quint64 key = styledKey(size, ch, style);
+    static qsizetype cellBytes = 0;
+    const quint64 key = styledKey(cell(style.fontB), ch, style);
     auto it = cells.constFind(key);
     if (it != cells.constEnd())
         return *it;
-    keepBounded(cells);
-    return *cells.insert(key, draw(ch, style));
+    const QImage drawn = draw(ch, style);
+    if (cellBytes + drawn.sizeInBytes() > kMaxCachedCellBytes) {
+        cells.clear();
+        cellBytes = 0;
+    }
+    cellBytes += drawn.sizeInBytes();
+    return *cells.insert(key, drawn);
 }
 
 QImage GlyphRenderer::draw(QChar ch, const TextStyle& style) {
