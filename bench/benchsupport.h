@@ -1,12 +1,13 @@
 #pragma once
 
-#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QEvent>
 #include <QFile>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QString>
+#include <QWidget>
 
 #include <cstdio>
+#include <functional>
 
 // Shared by the benchmarks.
 
@@ -35,22 +36,52 @@ inline qint64 residentKb(qint64 pid) {
     return -1;
 }
 
-#ifdef POSLING_VIRTUAL_PRINTER
-// Starts posling-virtual-printer on a free loopback port; the port, or 0 when it did not start.
-inline quint16 startPrinter(QProcess& printer, const QStringList& extra = {}) {
-    printer.setProgram(QStringLiteral(POSLING_VIRTUAL_PRINTER));
-    printer.setArguments(
-        QStringList{QStringLiteral("--headless"), QStringLiteral("--port"), QStringLiteral("0")} + extra);
-    printer.start();
-    if (!printer.waitForStarted(15000))
-        return 0;
-    static const QRegularExpression listening(QStringLiteral("listening on [^:]+:(\\d+)"));
-    QByteArray out;
-    const QDeadlineTimer deadline(15000);
-    while (!deadline.hasExpired() && !out.contains('\n') && printer.state() == QProcess::Running)
-        if (printer.waitForReadyRead(100))
-            out += printer.readAllStandardOutput();
-    const QRegularExpressionMatch match = listening.match(QString::fromLatin1(out));
-    return match.hasMatch() ? quint16(match.captured(1).toUInt()) : 0;
+// An integer option given as `name N`, or `fallback`.
+inline int intOption(int argc, char** argv, const char* name, int fallback) {
+    for (int i = 1; i + 1 < argc; ++i)
+        if (QByteArray(argv[i]) == name)
+            return QByteArray(argv[i + 1]).toInt();
+    return fallback;
 }
-#endif
+
+// Windows are drawn offscreen, and the virtual printer's own window stays closed.
+inline void useOffscreenWindows() {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("POSLING_VIRTUAL_PANEL", "0");
+}
+
+// Counts a widget's paints, the longest time between two of them, and what `shown` said at the
+// latest one (for the status list: how many lines it had when it last painted).
+class PaintWatch : public QObject {
+public:
+    explicit PaintWatch(QWidget* widget, std::function<int()> shown = {}) : m_shown(std::move(shown)) {
+        widget->installEventFilter(this);
+    }
+    void start() {
+        m_sincePaint.start();
+        m_longestGap = 0;
+        m_paints = 0;
+    }
+    qint64 longestGapMs() const { return qMax(m_longestGap, m_sincePaint.elapsed()); }
+    int paints() const { return m_paints; }
+    int shownAtLastPaint() const { return m_shownAtLastPaint; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            if (m_sincePaint.isValid())
+                m_longestGap = qMax(m_longestGap, m_sincePaint.restart());
+            ++m_paints;
+            if (m_shown)
+                m_shownAtLastPaint = m_shown();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<int()> m_shown;
+    QElapsedTimer m_sincePaint;
+    qint64 m_longestGap = 0;
+    int m_paints = 0;
+    int m_shownAtLastPaint = 0;
+};

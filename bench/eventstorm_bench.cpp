@@ -23,45 +23,10 @@
 
 #include <cstdio>
 
-namespace {
-
-// Counts the status list's paints and the longest time between two of them.
-class PaintWatch : public QObject {
-public:
-    explicit PaintWatch(QWidget* viewport) { viewport->installEventFilter(this); }
-    void start() {
-        m_sincePaint.start();
-        m_longestGap = 0;
-        m_paints = 0;
-    }
-    qint64 longestGapMs() const { return qMax(m_longestGap, m_sincePaint.elapsed()); }
-    int paints() const { return m_paints; }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint && m_sincePaint.isValid()) {
-            m_longestGap = qMax(m_longestGap, m_sincePaint.restart());
-            ++m_paints;
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    QElapsedTimer m_sincePaint;
-    qint64 m_longestGap = 0;
-    int m_paints = 0;
-};
-
-} // namespace
-
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    qputenv("POSLING_VIRTUAL_PANEL", "0");
+    useOffscreenWindows();
     QApplication app(argc, argv);
-    int events = 10000;
-    for (int i = 1; i + 1 < argc; ++i)
-        if (QByteArray(argv[i]) == "--events")
-            events = qMax(2, QByteArray(argv[i + 1]).toInt() / 2 * 2);
+    const int events = qMax(2, intOption(argc, argv, "--events", 10000) / 2 * 2);
     QTemporaryDir folder;
     qputenv("XDG_CONFIG_HOME", folder.path().toUtf8());
     QFile ini(folder.filePath(QStringLiteral("devices.ini")));

@@ -1,7 +1,7 @@
 // The property report end to end, as the technician sees it: from the press of "Print OPOS
-// Properties" to the report's last status line with the paper printed, on the in-process virtual
-// printer and over tcp:// to posling-virtual-printer on loopback. Beside it, how long a real printer
-// at 250 mm/s needs for the same paper. Medians of several presses after one warm-up press.
+// Properties" to the status list's paint that shows the report's last line, with the paper printed, on the
+// in-process virtual printer and over tcp:// to posling-virtual-printer on loopback. Beside it, how long a
+// real printer at 250 mm/s needs for the same paper. Medians of several presses after one warm-up press.
 //
 // Usage: report_bench [--runs N]   (exits 1 when a target is missed)
 
@@ -9,6 +9,7 @@
 #include "app/frm_sample.h"
 #include "app/statuslist.h"
 #include "benchsupport.h"
+#include "common/printerlaunch.h"
 #include "device/installcontrols.h"
 #include "printer/frmprinter.h"
 #include "virtual/installvirtual.h"
@@ -21,7 +22,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -68,6 +68,7 @@ struct Figures {
 Figures pressReport(int runs, const std::function<bool()>& paperDone) {
     frmPrinter& window = FormInstance<frmPrinter>::get();
     StatusList* list = FormInstance<frm_Sample>::get().lstStatusResults;
+    const PaintWatch shown(list->viewport(), [list] { return list->ListCount(); });
     std::vector<double> times;
     Figures figures;
     for (int run = 0; run <= runs; ++run) {
@@ -76,7 +77,7 @@ Figures pressReport(int runs, const std::function<bool()>& paperDone) {
         took.start();
         click(window, "cmdPrintProperties");
         const QDeadlineTimer deadline(30000);
-        while ((list->ListCount() - before < kReportLines || !paperDone()) && !deadline.hasExpired())
+        while ((shown.shownAtLastPaint() - before < kReportLines || !paperDone()) && !deadline.hasExpired())
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         const double ms = took.nsecsElapsed() / 1e6;
         figures.lines = list->ListCount() - before;
@@ -106,13 +107,9 @@ Figures measure(const QString& folder, const QString& connection, int runs,
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    qputenv("POSLING_VIRTUAL_PANEL", "0");
+    useOffscreenWindows();
     QApplication app(argc, argv);
-    int runs = 21;
-    for (int i = 1; i + 1 < argc; ++i)
-        if (QByteArray(argv[i]) == "--runs")
-            runs = qMax(1, QByteArray(argv[i + 1]).toInt());
+    const int runs = qMax(1, intOption(argc, argv, "--runs", 21));
     QTemporaryDir folder;
     qputenv("XDG_CONFIG_HOME", folder.path().toUtf8());
     installVirtualPrinter();
@@ -130,7 +127,7 @@ int main(int argc, char** argv) {
 
     QProcess printer;
     const QString capture = folder.filePath(QStringLiteral("tcp"));
-    const quint16 port = startPrinter(printer, {QStringLiteral("--capture"), capture});
+    const quint16 port = launchVirtualPrinter(printer, 0, {QStringLiteral("--capture"), capture});
     if (port == 0) {
         std::fprintf(stderr, "posling-virtual-printer did not start: %s\n",
                      printer.readAllStandardError().constData());

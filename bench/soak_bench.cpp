@@ -3,16 +3,15 @@
 //   soak_bench [RECEIPTS]   (default 10000)
 // Exits 1 when a call fails or either process grows by 5 MB or more after the warm-up.
 #include "benchsupport.h"
+#include "common/printerlaunch.h"
 #include "device/control/posprintercontrol.h"
 #include "device/installcontrols.h"
 #include "opos/oposconstants.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -44,7 +43,7 @@ int main(int argc, char** argv) {
     QTemporaryDir folder;
     qputenv("XDG_CONFIG_HOME", folder.path().toUtf8());
     QProcess printer;
-    const quint16 port = startPrinter(printer);
+    const quint16 port = launchVirtualPrinter(printer, 0);
     if (port == 0) {
         std::fprintf(stderr, "posling-virtual-printer did not start\n");
         return 1;

@@ -56,17 +56,13 @@ std::vector<double> times(int runs, const std::function<double()>& once) {
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    qputenv("POSLING_VIRTUAL_PANEL", "0");
+    useOffscreenWindows();
     QTemporaryDir folder;
     qputenv("XDG_CONFIG_HOME", folder.path().toUtf8());
     if (argc > 1 && QByteArray(argv[1]) == "--window-once")
         return windowOnce(argc, argv);
     QCoreApplication app(argc, argv);
-    int runs = 11;
-    for (int i = 1; i + 1 < argc; ++i)
-        if (QByteArray(argv[i]) == "--runs")
-            runs = qMax(1, QByteArray(argv[i + 1]).toInt());
+    const int runs = qMax(1, intOption(argc, argv, "--runs", 11));
 
     const std::vector<double> window = times(runs, [] {
         QProcess child;

@@ -19,6 +19,10 @@
 
 namespace {
 
+// The list and its scroll bars repaint at most once in this time, so a burst of lines costs a few
+// repaints instead of one per line, and a steady stream still shows at 60 frames a second.
+constexpr int kFrameMs = 16;
+
 // Keeps pixel positions of far-away rows inside int range.
 int clampToInt(qint64 value) {
     constexpr qint64 limit = 1 << 30;
@@ -52,6 +56,8 @@ StatusList::StatusList(QWidget* parent)
     m_copyAll->setObjectName(QStringLiteral("copyAllLinesAction"));
     connect(m_copyLine, &QAction::triggered, this, &StatusList::copySelectedLine);
     connect(m_copyAll, &QAction::triggered, this, &StatusList::copyAllLines);
+    m_repaintTimer.setSingleShot(true);
+    connect(&m_repaintTimer, &QTimer::timeout, this, &StatusList::repaintNow);
 }
 
 StatusList::~StatusList() = default;
@@ -128,7 +134,7 @@ qint64 StatusList::rowAt(int y) const {
 }
 
 QRect StatusList::visualRect(const QModelIndex& index) const {
-    if (!index.isValid() || index.model() != m_model || index.column() != 0)
+    if (m_holdRowRepaints || !index.isValid() || index.model() != m_model || index.column() != 0)
         return {};
     const qint64 y = qint64(index.row() - topRow()) * rowHeight();
     return QRect(-horizontalOffset(), clampToInt(y), rowWidth(), rowHeight());
@@ -164,20 +170,20 @@ void StatusList::setTopRow(int row) {
     if (row == m_top)
         return;
     m_top = row;
-    scheduleScrollBarSync();
+    scheduleRepaint();
 }
 
-// Scroll bars post an event for every range change, which would double the cost of a line; they
-// catch up with the list once per turn of the event loop instead.
-void StatusList::scheduleScrollBarSync() {
-    if (m_syncPending)
+// New lines, a new selection and scrolling only ask for a repaint; the rows in view and the scroll
+// bars catch up with the list once a frame, or on the next turn of the event loop after a pause.
+void StatusList::scheduleRepaint() {
+    if (m_repaintTimer.isActive())
         return;
-    m_syncPending = true;
-    QMetaObject::invokeMethod(this, &StatusList::syncScrollBars, Qt::QueuedConnection);
+    const qint64 since = m_sinceRepaint.isValid() ? m_sinceRepaint.elapsed() : kFrameMs;
+    m_repaintTimer.start(int(std::clamp<qint64>(kFrameMs - since, 0, kFrameMs)));
 }
 
-void StatusList::syncScrollBars() {
-    m_syncPending = false;
+void StatusList::repaintNow() {
+    m_sinceRepaint.start();
     updateVerticalRange();
     viewport()->update();
 }
@@ -199,7 +205,7 @@ void StatusList::doItemsLayout() {
 
 void StatusList::rowsInserted(const QModelIndex& parent, int start, int end) {
     QAbstractItemView::rowsInserted(parent, start, end);
-    scheduleScrollBarSync();
+    scheduleRepaint();
 }
 
 // Lines never change; QListView's version would update its own item layout, which is not used.
@@ -498,13 +504,19 @@ void StatusList::selectionChanged(const QItemSelection& selected, const QItemSel
         announce(QAccessible::SelectionAdd, selected.first().topLeft());
     if (!deselected.isEmpty())
         announce(QAccessible::SelectionRemove, deselected.first().topLeft());
-    QAbstractItemView::selectionChanged(selected, deselected);
+    // The base class would only repaint the rows at once.
+    scheduleRepaint();
 }
 
 void StatusList::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     if (hasFocus())
         announce(QAccessible::Focus, current);
+    // The base class keeps its own state of the current line and scrolls to it; its repaint of the
+    // two rows waits for the next frame like every other.
+    m_holdRowRepaints = true;
     QAbstractItemView::currentChanged(current, previous);
+    m_holdRowRepaints = false;
+    scheduleRepaint();
 }
 
 QSize StatusList::viewportSizeHint() const {

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QAccessible>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QListView>
 #include <QStaticText>
+#include <QTimer>
 
 #include <functional>
 
@@ -73,8 +75,8 @@ private:
     int rowWidth() const;
     qint64 rowAt(int y) const; // the row at a viewport y, unbounded
     void setTopRow(int row);
-    void scheduleScrollBarSync();
-    void syncScrollBars();
+    void scheduleRepaint();
+    void repaintNow();
     void updateVerticalRange();
     void updateHorizontalRange();
     void announce(QAccessible::Event type, const QModelIndex& index);
@@ -88,7 +90,9 @@ private:
     QAction* m_copyLine;
     QAction* m_copyAll;
     int m_top = 0; // first row in view; the scroll bar follows it
-    bool m_syncPending = false;
+    QTimer m_repaintTimer;
+    QElapsedTimer m_sinceRepaint;
+    bool m_holdRowRepaints = false; // while the base class reacts to a new current line
     bool m_settingScrollBar = false;
     mutable int m_rowHeight = 0; // 0 until measured
     int m_contentWidth = 0;      // widest line painted so far

@@ -381,6 +381,11 @@ void TestFaultMatrix::faultIsReportedAndRecovered_data() {
     const QString noHardware = resultCodeText(OPOS_E_NOHARDWARE);
     const QString timeout = resultCodeText(OPOS_E_TIMEOUT); // a refused raw port may be busy
     const QStringList none;
+    // A sensor fault mended: the event of the fault, then the one of its end.
+    const QStringList paperOutAndBack{QStringLiteral("StatusUpdateEvent PTR_SUE_REC_EMPTY"),
+                                      QStringLiteral("StatusUpdateEvent PTR_SUE_REC_PAPEROK")};
+    const QStringList coverOpenAndShut{QStringLiteral("StatusUpdateEvent PTR_SUE_COVER_OPEN"),
+                                       QStringLiteral("StatusUpdateEvent PTR_SUE_COVER_OK")};
     QTest::newRow("tcp: connection refused")
         << "tcp" << Fault::Refused << When::Claim << 0 << 0 << timeout << none;
     QTest::newRow("tcp: killed before claim")
@@ -392,14 +397,10 @@ void TestFaultMatrix::faultIsReportedAndRecovered_data() {
         << QStringList{QStringLiteral("ErrorEvent ") + noHardware};
     QTest::newRow("tcp: paper out mid-job")
         << "tcp, in process" << Fault::PaperOut << When::SyncPrint << kFaultAfterMs << 0
-        << QStringLiteral("OPOS_E_EXTENDED 203")
-        << QStringList{QStringLiteral("StatusUpdateEvent PTR_SUE_REC_EMPTY"),
-                       QStringLiteral("StatusUpdateEvent PTR_SUE_REC_PAPEROK")};
+        << QStringLiteral("OPOS_E_EXTENDED 203") << paperOutAndBack;
     QTest::newRow("tcp: cover open mid-job")
         << "tcp, in process" << Fault::CoverOpen << When::SyncPrint << kFaultAfterMs << 0
-        << QStringLiteral("OPOS_E_EXTENDED 201")
-        << QStringList{QStringLiteral("StatusUpdateEvent PTR_SUE_COVER_OPEN"),
-                       QStringLiteral("StatusUpdateEvent PTR_SUE_COVER_OK")};
+        << QStringLiteral("OPOS_E_EXTENDED 201") << coverOpenAndShut;
     QTest::newRow("tcp: accepts and never answers")
         << "tcp, scripted" << Fault::Silent << When::Enable << 0 << 0 << noHardware << none;
     QTest::newRow("tcp: answers garbage")
@@ -421,14 +422,10 @@ void TestFaultMatrix::faultIsReportedAndRecovered_data() {
         << "serial pty" << Fault::Stall << When::SyncPrint << 0 << kStallMs << noHardware << none;
     QTest::newRow("serial: paper out mid-job")
         << "serial pty" << Fault::PaperOut << When::SyncPrint << kFaultAfterMs << 0
-        << QStringLiteral("OPOS_E_EXTENDED 203")
-        << QStringList{QStringLiteral("StatusUpdateEvent PTR_SUE_REC_EMPTY"),
-                       QStringLiteral("StatusUpdateEvent PTR_SUE_REC_PAPEROK")};
+        << QStringLiteral("OPOS_E_EXTENDED 203") << paperOutAndBack;
     QTest::newRow("serial: cover open mid-job")
         << "serial pty" << Fault::CoverOpen << When::SyncPrint << kFaultAfterMs << 0
-        << QStringLiteral("OPOS_E_EXTENDED 201")
-        << QStringList{QStringLiteral("StatusUpdateEvent PTR_SUE_COVER_OPEN"),
-                       QStringLiteral("StatusUpdateEvent PTR_SUE_COVER_OK")};
+        << QStringLiteral("OPOS_E_EXTENDED 201") << coverOpenAndShut;
 }
 
 // The code comes within a few time-outs (a printer still taking data gets more), events name only

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QDeadlineTimer>
+#include "common/printerlaunch.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QRegularExpression>
 
 // Needs POSLING_VIRTUAL_PRINTER, the path of the program, defined for the test that includes it.
 
@@ -20,21 +20,8 @@ public:
     ~PrinterProcess() { stop(); }
 
     bool start(quint16 port = 0, const QStringList& extra = {}) {
-        m_process.setProgram(QStringLiteral(POSLING_VIRTUAL_PRINTER));
-        m_process.setArguments(QStringList{QStringLiteral("--headless"), QStringLiteral("--port"),
-                                           QString::number(port), QStringLiteral("--capture"), m_capture} +
-                               extra);
-        m_process.start();
-        if (!m_process.waitForStarted(15000)) // a loaded machine, or one under a sanitizer, is slow
-            return false;
-        static const QRegularExpression listening(QStringLiteral("listening on [^:]+:(\\d+)"));
-        QByteArray out;
-        const QDeadlineTimer deadline(15000);
-        while (!deadline.hasExpired() && !out.contains('\n') && m_process.state() == QProcess::Running)
-            if (m_process.waitForReadyRead(100))
-                out += m_process.readAllStandardOutput();
-        const QRegularExpressionMatch match = listening.match(QString::fromLatin1(out));
-        m_port = match.hasMatch() ? quint16(match.captured(1).toUInt()) : 0;
+        m_port = launchVirtualPrinter(m_process, port,
+                                      QStringList{QStringLiteral("--capture"), m_capture} + extra);
         return m_port != 0;
     }
     void kill() {
