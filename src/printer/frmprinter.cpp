@@ -54,7 +54,8 @@ void frmPrinter::connectHandlers() {
     connect(ui->cmdDisablePrinter, &QPushButton::clicked, this, &frmPrinter::cmdDisablePrinter_Click);
     connect(ui->cmdReleasePrinter, &QPushButton::clicked, this, &frmPrinter::cmdReleasePrinter_Click);
     connect(ui->cmdClosePrinter, &QPushButton::clicked, this, &frmPrinter::cmdClosePrinter_Click);
-    connect(ui->chkSyncMode, &QCheckBox::clicked, this, &frmPrinter::chkSyncMode_Click);
+    // Every change of state counts, also the toggle of a screen reader, which clicks nothing.
+    connect(ui->chkSyncMode, &QCheckBox::toggled, this, &frmPrinter::chkSyncMode_Click);
     connect(ui->Command1, &QPushButton::clicked, this, &frmPrinter::Command1_Click);
     connect(ui->cmdCloseForm, &QPushButton::clicked, this, &frmPrinter::cmdCloseForm_Click);
     connect(ui->cmdPrintNormal, &QPushButton::clicked, this, &frmPrinter::cmdPrintNormal_Click);

@@ -1,6 +1,7 @@
 #include "app/centring.h"
 #include "app/messagebox.h"
 #include "bmbc/frmbmbc.h"
+#include "common/statechange.h"
 #include "common/windowtesting.h"
 #include "printer/frmprinter.h"
 #include "support/fakeposprinter.h"
@@ -47,6 +48,8 @@ private Q_SLOTS:
     void stepsReachTheControl();
     void loadStateAndLogLines();
     void pickingFromTheListResetsNothing();
+    void everyOptionActsHoweverItChanges_data();
+    void everyOptionActsHoweverItChanges();
     void printerWindowShowsAndUnloadsTheWindow();
     void fifthOfTheScreen_data();
     void fifthOfTheScreen();
@@ -303,6 +306,39 @@ void TestFrmBMBC::pickingFromTheListResetsNothing() {
     QCOMPARE(frmBMBC::MySymbology, 108); // the box has not been left yet
     click("cmdPrintBarCode");
     QCOMPARE(fake->takeCalls(), QStringList{"PrintBarCode(2,\"typed\",110,50,4,-1,-12)"});
+}
+
+void TestFrmBMBC::everyOptionActsHoweverItChanges_data() {
+    addStateChangeRows();
+}
+
+// Each option, chosen from the reset state, leaves the same values (and the focus in the same box)
+// as a click does.
+void TestFrmBMBC::everyOptionActsHoweverItChanges() {
+    QFETCH(StateChange, way);
+    const auto state = [this] {
+        return QStringList{QString::number(window->MyBCWidth),
+                           QString::number(window->MyBCAlignment),
+                           QString::number(window->MyBCTextPos),
+                           QString::number(window->MyBMWidth),
+                           QString::number(window->MyBMAlignment),
+                           qobject_cast<QLineEdit*>(QApplication::focusWidget()) // a box the option opens
+                               ? QApplication::focusWidget()->objectName()
+                               : QString()};
+    };
+    const QList<QRadioButton*> options = window->findChildren<QRadioButton*>();
+    QVERIFY(options.size() >= 18);
+    for (QRadioButton* option : options) {
+        click(QStringLiteral("cmdResetAll"));
+        if (option->isChecked())
+            continue; // selecting a selected option changes nothing, whatever the way
+        option->click();
+        const QStringList clicked = state();
+        click(QStringLiteral("cmdResetAll"));
+        changeState(option, way);
+        QVERIFY2(option->isChecked(), qPrintable(option->objectName()));
+        QCOMPARE(state(), clicked);
+    }
 }
 
 void TestFrmBMBC::printerWindowShowsAndUnloadsTheWindow() {

@@ -1,3 +1,4 @@
+#include "common/statechange.h"
 #include "common/windowtesting.h"
 #include "printer/frmprinter.h"
 #include "support/fakeposprinter.h"
@@ -20,6 +21,7 @@ private Q_SLOTS:
     void buttonMakesOneCallAndLogsOneLine();
     void claimTimeOutText_data();
     void claimTimeOutText();
+    void asyncModeBoxLogsEachChange_data();
     void asyncModeBoxLogsEachChange();
     void printLineUsesReceiptStationAndCrLf();
     void hoveredLineExplainsItsCode();
@@ -158,13 +160,19 @@ void TestFrmPrinter::claimTimeOutText() {
     QCOMPARE(mainWindow().Counter, before + 1);
 }
 
+void TestFrmPrinter::asyncModeBoxLogsEachChange_data() {
+    addStateChangeRows();
+}
+
 void TestFrmPrinter::asyncModeBoxLogsEachChange() {
+    QFETCH(StateChange, way);
+    auto* box = window->findChild<QAbstractButton*>(QStringLiteral("chkSyncMode"));
     fake->results.insert(QStringLiteral("AsyncMode"), 106);
     const int before = mainWindow().Counter;
-    click("chkSyncMode");
+    changeState(box, way);
     QCOMPARE(fake->takeCalls(), (QStringList{"setAsyncMode(true)", "ResultCode()"}));
     fake->results.insert(QStringLiteral("AsyncMode"), 0);
-    click("chkSyncMode");
+    changeState(box, way);
     QCOMPARE(fake->takeCalls(), (QStringList{"setAsyncMode(false)", "ResultCode()"}));
 
     QCOMPARE(linesSince(before),

@@ -1,3 +1,4 @@
+#include "common/statechange.h"
 #include "support/printerharness.h"
 
 #include "device/transport/transportfactory.h"
@@ -22,6 +23,8 @@ class TestPanel : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void operatorControlsDriveTheSensors();
+    void optionsActHoweverTheyChange_data();
+    void optionsActHoweverTheyChange();
     void everyControlHasAnAccessibleName();
     void wireMonitorShowsBothDirections();
     void paperGrowsAndClears();
@@ -43,15 +46,6 @@ void TestPanel::operatorControlsDriveTheSensors() {
     cover->click();
     QVERIFY(!h.printer->sensors().coverOpen);
 
-    panel.findChild<QRadioButton*>(QStringLiteral("paperOut"))->click();
-    QCOMPARE(h.printer->sensors().paper, PaperLevel::Out);
-    panel.findChild<QRadioButton*>(QStringLiteral("paperNearEnd"))->click();
-    QCOMPARE(h.printer->sensors().paper, PaperLevel::NearEnd);
-    panel.findChild<QRadioButton*>(QStringLiteral("offline"))->click();
-    QVERIFY(!h.printer->isOnline());
-    panel.findChild<QRadioButton*>(QStringLiteral("online"))->click();
-    QVERIFY(h.printer->isOnline());
-
     auto* closeDrawer = panel.findChild<QPushButton*>(QStringLiteral("closeDrawer"));
     auto* drawerState = panel.findChild<QLabel*>(QStringLiteral("drawerState"));
     QVERIFY(!closeDrawer->isEnabled());
@@ -63,6 +57,38 @@ void TestPanel::operatorControlsDriveTheSensors() {
     closeDrawer->click();
     QVERIFY(!h.printer->drawer()->isOpen());
     QCOMPARE(drawerState->text(), QStringLiteral("Drawer closed"));
+}
+
+void TestPanel::optionsActHoweverTheyChange_data() {
+    addStateChangeRows();
+}
+
+void TestPanel::optionsActHoweverTheyChange() {
+    QFETCH(StateChange, way);
+    PrinterHarness h;
+    VirtualPanel panel(h.printer.get());
+    panel.show(); // a click lands where the option is drawn
+    QVERIFY(QTest::qWaitForWindowExposed(&panel));
+    const auto change = [&](const char* name) {
+        changeState(panel.findChild<QAbstractButton*>(QLatin1String(name)), way);
+    };
+    change("paperOut");
+    QCOMPARE(h.printer->sensors().paper, PaperLevel::Out);
+    change("paperNearEnd");
+    QCOMPARE(h.printer->sensors().paper, PaperLevel::NearEnd);
+    change("offline");
+    QVERIFY(!h.printer->isOnline());
+    change("online");
+    QVERIFY(h.printer->isOnline());
+    change("realSpeed");
+    QVERIFY(h.printer->dotLinesPerSecond() > 0);
+    change("realSpeed");
+    QCOMPARE(h.printer->dotLinesPerSecond(), 0);
+
+    // The printer's own changes show without acting back on it.
+    h.printer->setPaper(PaperLevel::Out);
+    QVERIFY(panel.findChild<QRadioButton*>(QStringLiteral("paperOut"))->isChecked());
+    QCOMPARE(h.printer->sensors().paper, PaperLevel::Out);
 }
 
 void TestPanel::everyControlHasAnAccessibleName() {

@@ -15,9 +15,12 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <functional>
 
 namespace virt {
 
@@ -156,12 +159,19 @@ void VirtualPanel::connectAll() {
 
     connect(m_cover, &QPushButton::clicked, printer,
             [printer] { printer->setCoverOpen(!printer->sensors().coverOpen); });
-    connect(m_paperOk, &QRadioButton::clicked, printer, [printer] { printer->setPaper(PaperLevel::Ok); });
-    connect(m_paperNear, &QRadioButton::clicked, printer,
-            [printer] { printer->setPaper(PaperLevel::NearEnd); });
-    connect(m_paperOut, &QRadioButton::clicked, printer, [printer] { printer->setPaper(PaperLevel::Out); });
-    connect(m_online, &QRadioButton::clicked, printer, [printer] { printer->setOnline(true); });
-    connect(m_offline, &QRadioButton::clicked, printer, [printer] { printer->setOnline(false); });
+    // An option acts when it becomes selected, however that happens (a screen reader's toggle clicks
+    // nothing); showSensors() reflects the printer without acting.
+    const auto whenSelected = [this](QRadioButton* option, const std::function<void()>& act) {
+        connect(option, &QRadioButton::toggled, m_printer, [act](bool selected) {
+            if (selected)
+                act();
+        });
+    };
+    whenSelected(m_paperOk, [printer] { printer->setPaper(PaperLevel::Ok); });
+    whenSelected(m_paperNear, [printer] { printer->setPaper(PaperLevel::NearEnd); });
+    whenSelected(m_paperOut, [printer] { printer->setPaper(PaperLevel::Out); });
+    whenSelected(m_online, [printer] { printer->setOnline(true); });
+    whenSelected(m_offline, [printer] { printer->setOnline(false); });
     connect(m_closeDrawer, &QPushButton::clicked, printer->drawer(), &VirtualDrawer::close);
     connect(m_clearPaper, &QPushButton::clicked, printer->paper(), &PaperRoll::clear);
     connect(m_realSpeed, &QCheckBox::toggled, printer, [printer](bool real) {
@@ -184,6 +194,10 @@ void VirtualPanel::showSensors() {
     const QString coverText = state.coverOpen ? tr("Close &cover") : tr("Open &cover");
     m_cover->setText(coverText);
     m_cover->setAccessibleName(state.coverOpen ? tr("Close cover") : tr("Open cover"));
+    // Showing the printer's state is not the operator's choice: the options' handlers stay quiet.
+    const QSignalBlocker quiet[] = {QSignalBlocker(m_paperOk), QSignalBlocker(m_paperNear),
+                                    QSignalBlocker(m_paperOut), QSignalBlocker(m_online),
+                                    QSignalBlocker(m_offline)};
     m_paperOk->setChecked(state.paper == PaperLevel::Ok);
     m_paperNear->setChecked(state.paper == PaperLevel::NearEnd);
     m_paperOut->setChecked(state.paper == PaperLevel::Out);
