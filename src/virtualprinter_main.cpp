@@ -1,5 +1,6 @@
 // posling-virtual-printer: the virtual receipt printer on a raw TCP port, as a network printer: one
 // client at a time, with the same window as the embedded printer where there is a display.
+#include "virtual/panel/installpanel.h"
 #include "virtual/panel/virtualpanel.h"
 #include "virtual/tcpprinterserver.h"
 #include "virtual/virtualprinter.h"
@@ -124,6 +125,7 @@ int main(int argc, char* argv[]) {
     if (!headless) {
         panel = std::make_unique<virt::VirtualPanel>(&printer);
         panel->setWindowTitle(QStringLiteral("%1 on port %2").arg(printer.name()).arg(server.port()));
+        placeVirtualPanel(panel.get());
         panel->show();
         // Closing the window ends the printer, as switching it off would.
         QApplication::setQuitOnLastWindowClosed(true);

@@ -1,7 +1,7 @@
 #include "centring.h"
 
+#include <QApplication>
 #include <QEvent>
-#include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
 
@@ -11,20 +11,49 @@ namespace {
 
 using Placement = QPoint (*)(const QRect& available, const QSize& outer);
 
-void moveBy(QWidget* window, Placement placement) {
-    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
-    if (screen)
-        window->move(placement(screen->availableGeometry(), window->frameGeometry().size()));
+bool frameKnown(const QWidget* window) {
+    return window->frameGeometry().size() != window->size();
 }
 
-// Places its window again when the window is first shown (the frame is known by then), then goes.
+// The window's outer size. Before the window manager has framed a window, its frame is taken to be
+// like that of a window it has framed already (all of a program's windows get the same decoration).
+QSize outerSize(const QWidget* window) {
+    if (frameKnown(window))
+        return window->frameGeometry().size();
+    for (const QWidget* other : QApplication::topLevelWidgets())
+        if (other != window && other->isVisible() && frameKnown(other))
+            return window->size() + (other->frameGeometry().size() - other->size());
+    return window->size();
+}
+
+QPoint placeFor(const QWidget* window, Placement placement) {
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    return screen ? placement(screen->availableGeometry(), outerSize(window)) : window->pos();
+}
+
+// Places its window again when it is first shown, and once more when the window manager has
+// framed it, unless the user has moved it by then; then goes.
 class PlaceOnFirstShow : public QObject {
 public:
     PlaceOnFirstShow(QWidget* window, Placement placement) : QObject(window), m_placement(placement) {}
 
     bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* window = static_cast<QWidget*>(watched);
         if (event->type() == QEvent::Show) {
-            moveBy(static_cast<QWidget*>(watched), m_placement);
+            m_placed = placeFor(window, m_placement);
+            window->move(m_placed);
+            m_shown = true;
+        } else if (m_shown && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
+            if (!frameKnown(window))
+                return false;
+            constexpr int kUserMove = 4; // beyond the pixels a window manager may round
+            if ((window->pos() - m_placed).manhattanLength() <= kUserMove)
+                window->move(placeFor(window, m_placement));
+            deleteLater();
+            watched->removeEventFilter(this);
+        }
+        // A window the window manager never frames keeps its first place.
+        if (m_shown && event->type() == QEvent::Show && frameKnown(window)) {
             deleteLater();
             watched->removeEventFilter(this);
         }
@@ -33,10 +62,12 @@ public:
 
 private:
     Placement m_placement;
+    QPoint m_placed;
+    bool m_shown = false;
 };
 
 void placeNowAndOnShow(QWidget* window, Placement placement) {
-    moveBy(window, placement);
+    window->move(placeFor(window, placement));
     if (!window->isVisible())
         window->installEventFilter(new PlaceOnFirstShow(window, placement));
 }

@@ -15,6 +15,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QWheelEvent>
 #include <QtTest>
 
 using namespace virt;
@@ -28,6 +29,7 @@ private Q_SLOTS:
     void everyControlHasAnAccessibleName();
     void wireMonitorShowsBothDirections();
     void paperGrowsAndClears();
+    void ctrlWheelZoomsAndTheShownReceiptSaves();
     void hiddenForHeadlessRuns();
     void opensOnTheNewestLineAndBytes();
     void captureProblemIsShownAndReadOut();
@@ -136,6 +138,43 @@ void TestPanel::paperGrowsAndClears() {
     panel.findChild<QPushButton*>(QStringLiteral("clearPaper"))->click();
     QVERIFY(h.printer->paper()->receipts().isEmpty());
     QVERIFY(h.printer->paper()->isBlank());
+}
+
+void TestPanel::ctrlWheelZoomsAndTheShownReceiptSaves() {
+    PrinterHarness h;
+    QByteArray first;
+    for (int i = 0; i < 40; ++i)
+        first += "first receipt\n";
+    h.send(first + QByteArray::fromHex("1d564200") + "second\n");
+    VirtualPanel panel(h.printer.get());
+    panel.resize(700, 500);
+    panel.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&panel));
+    auto* view = panel.findChild<PaperView*>();
+    auto* scroll = panel.findChild<QScrollArea*>(QStringLiteral("paperScroll"));
+    const auto wheel = [&](Qt::KeyboardModifiers modifiers, int delta) {
+        const QPointF at = scroll->viewport()->rect().center();
+        QWheelEvent event(at, scroll->viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          modifiers, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(scroll->viewport(), &event);
+    };
+    wheel(Qt::ControlModifier, 120);
+    QCOMPARE(view->zoom(), 1.25);
+    wheel(Qt::ControlModifier, -240);
+    QCOMPARE(view->zoom(), 0.8);
+    wheel(Qt::NoModifier, -120); // scrolls, as ever
+    QCOMPARE(view->zoom(), 0.8);
+
+    // The receipt in the middle of the view is the one saved.
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("shown.png"));
+    scroll->verticalScrollBar()->setValue(0);
+    QCOMPARE(panel.saveShownReceipt(path), QString());
+    QCOMPARE(QImage(path).size(), h.printer->paper()->receipts().first().image.size());
+    scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
+    QCOMPARE(panel.saveShownReceipt(path), QString());
+    QCOMPARE(QImage(path).size(), h.printer->paper()->currentImage().size());
+    QVERIFY(!panel.saveShownReceipt(folder.filePath(QStringLiteral("missing/shown.png"))).isEmpty());
 }
 
 void TestPanel::hiddenForHeadlessRuns() {

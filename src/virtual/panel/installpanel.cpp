@@ -1,5 +1,6 @@
 #include "installpanel.h"
 
+#include "panelplacement.h"
 #include "virtual/virtualprinterhub.h"
 #include "virtualpanel.h"
 
@@ -11,18 +12,6 @@ namespace {
 
 bool panelWanted() {
     return qEnvironmentVariable("POSLING_VIRTUAL_PANEL") != QLatin1String("0");
-}
-
-// The panel stands at the right edge of the screen, where it leaves the centred main window and
-// its status list in view.
-void placeAtRightEdge(QWidget* panel) {
-    const QScreen* screen = panel->screen() ? panel->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect area = screen->availableGeometry();
-    const QSize size(qMin(760, area.width() / 2), qMin(720, area.height()));
-    panel->resize(size);
-    panel->move(area.right() + 1 - size.width(), area.top());
 }
 
 } // namespace
@@ -39,7 +28,40 @@ void installVirtualPanel() {
         // The window lives as long as its printer.
         auto* panel = new virt::VirtualPanel(printer);
         QObject::connect(printer, &QObject::destroyed, panel, &QObject::deleteLater);
-        placeAtRightEdge(panel);
+        placeVirtualPanel(panel);
         panel->show();
     });
+}
+
+void placeVirtualPanel(virt::VirtualPanel* panel) {
+    const QByteArray remembered = panel->rememberedGeometry();
+    if (!remembered.isEmpty() && panel->restoreGeometry(remembered)) {
+        panel->notePlaced(panel->frameGeometry());
+        return;
+    }
+    QWidget* active = QApplication::activeWindow();
+    if (active == panel)
+        active = nullptr;
+    const QScreen* screen = active && active->screen() ? active->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    // The frames of the other windows; a new window gets a frame like theirs.
+    QList<QRect> windows;
+    QSize frame;
+    for (const QWidget* window : QApplication::topLevelWidgets()) {
+        if (window == panel || !window->isVisible() || window->windowType() == Qt::Popup ||
+            window->windowType() == Qt::ToolTip)
+            continue;
+        windows << window->frameGeometry();
+        frame = frame.expandedTo(window->frameGeometry().size() - window->geometry().size());
+    }
+    const QSize preferred = QSize(760, 720) + frame;
+    const QSize smallest = panel->minimumSizeHint().expandedTo(QSize(400, 400)) + frame;
+    const QRect available = screen->availableGeometry();
+    const QRect chosen =
+        virt::choosePanelFrame(available, windows, active ? active->frameGeometry() : QRect(),
+                               virt::panelFrameSizes(preferred, smallest, available));
+    panel->fitTo(chosen.size() - frame);
+    panel->move(chosen.topLeft());
+    panel->notePlaced(chosen);
 }

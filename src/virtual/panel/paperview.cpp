@@ -42,32 +42,48 @@ QSize PaperView::sizeHint() const {
                  int(contentHeight() * m_zoom) + cuts * kCutGap + 2 * kMargin + int(40 * m_zoom));
 }
 
-void PaperView::paintEvent(QPaintEvent* event) {
-    QPainter painter(this);
-    painter.fillRect(event->rect(), QColor(0x6b, 0x6f, 0x75));
+QList<PaperView::Sheet> PaperView::sheets() const {
+    QList<Sheet> sheets;
     if (!m_paper)
-        return;
+        return sheets;
     const int paperWidth = int(m_paper->width() * m_zoom);
     int y = kMargin;
-    auto drawPaper = [&](const QImage& image, int heightDots) {
-        const QRect target(kMargin, y, paperWidth, int(heightDots * m_zoom));
-        painter.fillRect(target, Qt::white);
-        if (!image.isNull())
-            painter.drawImage(QRect(target.topLeft(), QSize(paperWidth, int(image.height() * m_zoom))),
-                              image);
-        y += target.height();
-    };
     for (const Receipt& receipt : m_paper->receipts()) {
-        drawPaper(receipt.image, receipt.image.height());
-        // The cut: a solid line for a full cut, dashes where a partial cut leaves a bridge.
-        QPen pen(QColor(0xc0, 0x30, 0x30), 2, receipt.cut == CutKind::Partial ? Qt::DashLine : Qt::SolidLine);
-        painter.setPen(pen);
-        painter.drawLine(kMargin - 6, y + kCutGap / 2, kMargin + paperWidth + 6, y + kCutGap / 2);
-        y += kCutGap;
+        const QRect rect(kMargin, y, paperWidth, int(receipt.image.height() * m_zoom));
+        sheets << Sheet{rect, receipt.image, true, receipt.cut == CutKind::Partial};
+        y += rect.height() + kCutGap;
     }
     // The receipt still in the printer, with a little blank paper above the cutter.
     const QImage current = m_paper->currentImage();
-    drawPaper(current, qMax(m_paper->position(), current.height()) + 40);
+    const int dots = qMax(m_paper->position(), current.height()) + 40;
+    sheets << Sheet{QRect(kMargin, y, paperWidth, int(dots * m_zoom)), current};
+    return sheets;
+}
+
+QImage PaperView::receiptAt(int y) const {
+    const QList<Sheet> all = sheets();
+    for (const Sheet& sheet : all)
+        if (y < sheet.rect.bottom() + 1 + kCutGap / 2)
+            return sheet.image;
+    return all.isEmpty() ? QImage() : all.last().image;
+}
+
+void PaperView::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    painter.fillRect(event->rect(), QColor(0x6b, 0x6f, 0x75));
+    for (const Sheet& sheet : sheets()) {
+        painter.fillRect(sheet.rect, Qt::white);
+        if (!sheet.image.isNull())
+            painter.drawImage(
+                QRect(sheet.rect.topLeft(), QSize(sheet.rect.width(), int(sheet.image.height() * m_zoom))),
+                sheet.image);
+        if (!sheet.cut)
+            continue;
+        // The cut: a solid line for a full cut, dashes where a partial cut leaves a bridge.
+        const int cutY = sheet.rect.bottom() + 1 + kCutGap / 2;
+        painter.setPen(QPen(QColor(0xc0, 0x30, 0x30), 2, sheet.partialCut ? Qt::DashLine : Qt::SolidLine));
+        painter.drawLine(kMargin - 6, cutY, sheet.rect.right() + 7, cutY);
+    }
 }
 
 } // namespace virt

@@ -17,6 +17,9 @@ public:
     double zoom() const { return m_zoom; }
     void setZoom(double zoom);
     QSize sizeHint() const override;
+    // The receipt drawn at `y` (or the nearest one), one pixel per dot; the one still in the
+    // printer is the paper printed so far.
+    QImage receiptAt(int y) const;
 
 Q_SIGNALS:
     void grown();
@@ -25,6 +28,14 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // A piece of paper as drawn: a cut receipt or the one in the printer, and where it lies.
+    struct Sheet {
+        QRect rect;
+        QImage image;
+        bool cut = false;
+        bool partialCut = false;
+    };
+    QList<Sheet> sheets() const;
     int contentHeight() const;
 
     QPointer<PaperRoll> m_paper;

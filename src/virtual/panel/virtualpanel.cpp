@@ -5,26 +5,42 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QEvent>
+#include <QFileDialog>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QImageWriter>
 #include <QLabel>
 #include <QListView>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSettings>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
+#include <cmath>
 #include <functional>
 
 namespace virt {
 
 namespace {
+
+constexpr double kZoomStep = 1.25;
+// Below this height the wire monitor folds away, so the paper keeps the room.
+constexpr int kHeightWithWireMonitor = 560;
+
+QSettings placeSettings() {
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("posling"),
+                     QStringLiteral("virtual-printer"));
+}
 
 template <typename W> W* named(W* widget, const QString& objectName, const QString& accessibleName) {
     widget->setObjectName(objectName);
@@ -50,6 +66,11 @@ VirtualPanel::VirtualPanel(VirtualPrinter* printer, QWidget* parent)
     paperChanged();
 }
 
+VirtualPanel::~VirtualPanel() {
+    if (isVisible())
+        rememberGeometry();
+}
+
 void VirtualPanel::buildUi() {
     m_paperView = new PaperView(m_printer->paper());
     m_paperScroll = named(new QScrollArea, QStringLiteral("paperScroll"), tr("Paper roll"));
@@ -59,10 +80,13 @@ void VirtualPanel::buildUi() {
 
     m_zoomOut = named(new QPushButton(tr("Zoom &out")), QStringLiteral("zoomOut"), tr("Zoom out"));
     m_zoomIn = named(new QPushButton(tr("Zoom &in")), QStringLiteral("zoomIn"), tr("Zoom in"));
+    m_saveReceipt = named(new QPushButton(tr("&Save receipt...")), QStringLiteral("saveReceipt"),
+                          tr("Save the shown receipt as PNG"));
     auto* zoomRow = new QHBoxLayout;
     zoomRow->addWidget(m_zoomOut);
     zoomRow->addWidget(m_zoomIn);
     zoomRow->addStretch();
+    zoomRow->addWidget(m_saveReceipt);
     auto* paperColumn = new QVBoxLayout;
     paperColumn->addLayout(zoomRow);
     paperColumn->addWidget(m_paperScroll, 1);
@@ -133,13 +157,14 @@ void VirtualPanel::buildUi() {
     m_wire->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_wire->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
-    auto* splitter = new QSplitter(Qt::Vertical);
-    splitter->addWidget(top);
-    splitter->addWidget(m_wire);
-    splitter->setStretchFactor(0, 3);
-    splitter->setStretchFactor(1, 1);
+    m_splitter = new QSplitter(Qt::Vertical);
+    m_splitter->addWidget(top);
+    m_splitter->addWidget(m_wire);
+    m_splitter->setStretchFactor(0, 3);
+    m_splitter->setStretchFactor(1, 1);
+    m_splitter->setCollapsible(0, false);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(splitter);
+    layout->addWidget(m_splitter);
 
     m_repaint = new QTimer(this);
     m_repaint->setSingleShot(true);
@@ -148,10 +173,10 @@ void VirtualPanel::buildUi() {
 
 void VirtualPanel::connectAll() {
     VirtualPrinter* printer = m_printer;
-    connect(m_zoomIn, &QPushButton::clicked, this,
-            [this] { m_paperView->setZoom(m_paperView->zoom() * 1.25); });
-    connect(m_zoomOut, &QPushButton::clicked, this,
-            [this] { m_paperView->setZoom(m_paperView->zoom() / 1.25); });
+    connect(m_zoomIn, &QPushButton::clicked, this, [this] { zoomBy(kZoomStep); });
+    connect(m_zoomOut, &QPushButton::clicked, this, [this] { zoomBy(1 / kZoomStep); });
+    m_paperScroll->viewport()->installEventFilter(this); // Ctrl+wheel zooms
+    connect(m_saveReceipt, &QPushButton::clicked, this, &VirtualPanel::askAndSaveReceipt);
     auto* zoomInKey = new QShortcut(QKeySequence::ZoomIn, this);
     connect(zoomInKey, &QShortcut::activated, m_zoomIn, &QPushButton::click);
     auto* zoomOutKey = new QShortcut(QKeySequence::ZoomOut, this);
@@ -229,6 +254,83 @@ void VirtualPanel::paperChanged() {
     m_paperView->update();
     // Layout settles first; then follow the newest line.
     QTimer::singleShot(0, this, &VirtualPanel::scrollToNewest);
+}
+
+void VirtualPanel::zoomBy(double factor) {
+    m_paperView->setZoom(m_paperView->zoom() * factor);
+}
+
+bool VirtualPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Wheel) {
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        if (wheel->modifiers() & Qt::ControlModifier) {
+            const int notches = wheel->angleDelta().y() / 120;
+            if (notches != 0)
+                zoomBy(std::pow(kZoomStep, notches));
+            return true; // no scrolling while Ctrl is held
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void VirtualPanel::fitTo(const QSize& size) {
+    resize(size);
+    if (size.height() < kHeightWithWireMonitor)
+        m_splitter->setSizes({size.height(), 0});
+    // The paper and its margins in the room the controls leave.
+    const int controlsWidth =
+        m_paperScroll->parentWidget()->sizeHint().width() - m_paperScroll->sizeHint().width();
+    const int room = size.width() - controlsWidth - m_paperScroll->verticalScrollBar()->sizeHint().width();
+    const int paperWidth = m_paperView->sizeHint().width();
+    if (room < paperWidth && paperWidth > 0)
+        m_paperView->setZoom(m_paperView->zoom() * room / paperWidth);
+}
+
+QString VirtualPanel::saveShownReceipt(const QString& path) const {
+    const QPoint middle = m_paperScroll->viewport()->rect().center();
+    const QImage receipt =
+        m_paperView->receiptAt(m_paperView->mapFrom(m_paperScroll->viewport(), middle).y());
+    if (receipt.isNull())
+        return tr("No paper has been printed yet");
+    QImageWriter writer(path, "png");
+    if (!writer.write(receipt))
+        return writer.errorString();
+    return {};
+}
+
+void VirtualPanel::askAndSaveReceipt() {
+    const QString path = QFileDialog::getSaveFileName(this, tr("Save receipt"), QStringLiteral("receipt.png"),
+                                                      tr("PNG images (*.png)"));
+    if (path.isEmpty())
+        return;
+    const QString problem = saveShownReceipt(path);
+    if (!problem.isEmpty())
+        QMessageBox::warning(this, tr("Save receipt"),
+                             tr("The receipt was not saved to %1: %2").arg(path, problem));
+}
+
+QByteArray VirtualPanel::rememberedGeometry() const {
+    return m_printer ? placeSettings().value(m_printer->name() + QStringLiteral("/geometry")).toByteArray()
+                     : QByteArray();
+}
+
+void VirtualPanel::notePlaced(const QRect& frame) {
+    m_placed = frame;
+}
+
+void VirtualPanel::rememberGeometry() {
+    // A window manager nudges a new window by its frame; a move or resize beyond that is the user's.
+    constexpr int kNudge = 48;
+    const QRect now = frameGeometry();
+    const bool moved = (now.topLeft() - m_placed.topLeft()).manhattanLength() > kNudge ||
+                       qAbs(now.width() - m_placed.width()) + qAbs(now.height() - m_placed.height()) > kNudge;
+    if (m_printer && moved)
+        placeSettings().setValue(m_printer->name() + QStringLiteral("/geometry"), saveGeometry());
+}
+
+void VirtualPanel::hideEvent(QHideEvent* event) {
+    rememberGeometry();
+    QWidget::hideEvent(event);
 }
 
 void VirtualPanel::scrollToNewest() {

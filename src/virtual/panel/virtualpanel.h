@@ -12,6 +12,7 @@ class QListView;
 class QPushButton;
 class QRadioButton;
 class QScrollArea;
+class QSplitter;
 class QTimer;
 
 namespace virt {
@@ -23,8 +24,23 @@ class VirtualPanel : public QWidget {
     Q_OBJECT
 public:
     explicit VirtualPanel(VirtualPrinter* printer, QWidget* parent = nullptr);
+    ~VirtualPanel() override;
 
     VirtualPrinter* printer() const { return m_printer; }
+
+    // Takes a smaller size than it would like: the wire monitor folds away when the window is
+    // short, and the paper zooms out to fit the width.
+    void fitTo(const QSize& size);
+    // Saves the receipt in the middle of the paper view as PNG; the reason when it cannot.
+    QString saveShownReceipt(const QString& path) const;
+    // Where the user last left this printer's window, if anywhere; kept between runs.
+    QByteArray rememberedGeometry() const;
+    // The frame the program chose for the window: only a place the user chose is remembered.
+    void notePlaced(const QRect& frame);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void buildUi();
@@ -34,12 +50,16 @@ private:
     void showBuffer();
     void paperChanged();
     void scrollToNewest();
+    void askAndSaveReceipt();
+    void zoomBy(double factor);
+    void rememberGeometry();
 
     QPointer<VirtualPrinter> m_printer;
     PaperView* m_paperView = nullptr;
     QScrollArea* m_paperScroll = nullptr;
     QPushButton* m_zoomIn = nullptr;
     QPushButton* m_zoomOut = nullptr;
+    QPushButton* m_saveReceipt = nullptr;
     QPushButton* m_cover = nullptr;
     QRadioButton* m_paperOk = nullptr;
     QRadioButton* m_paperNear = nullptr;
@@ -53,6 +73,8 @@ private:
     QLabel* m_buffer = nullptr;
     QLabel* m_problem = nullptr;
     QListView* m_wire = nullptr;
+    QSplitter* m_splitter = nullptr;
+    QRect m_placed; // the frame the program gave the window
     QTimer* m_repaint = nullptr;
 };
 

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QList>
+#include <QRect>
+#include <QSize>
+
+namespace virt {
+
+// Where the virtual printer's window goes so that the windows the user works in stay in view.
+//
+// It takes the largest of `sizes` (largest first) that fits on `available` beside every one of
+// `windows` (frames of the other visible windows), preferring the right of the screen, then the
+// top. Where none fits, it takes the smallest size where it covers the least of `keepClear` (the
+// window whose buttons the user is pressing), then the least of the other windows.
+QRect choosePanelFrame(const QRect& available, const QList<QRect>& windows, const QRect& keepClear,
+                       const QList<QSize>& sizes);
+
+// The frame sizes the window may take, largest first: its preferred size, then narrower paper and
+// a shorter wire monitor, down to the smallest that still shows a receipt and the controls.
+QList<QSize> panelFrameSizes(const QSize& preferred, const QSize& smallest, const QRect& available);
+
+} // namespace virt
