@@ -320,11 +320,12 @@ void VirtualPanel::notePlaced(const QRect& frame) {
 
 void VirtualPanel::rememberGeometry() {
     // A window manager nudges a new window by its frame; a move or resize beyond that is the user's.
+    // A window the program never placed (a test's, say) leaves no trace.
     constexpr int kNudge = 48;
     const QRect now = frameGeometry();
     const bool moved = (now.topLeft() - m_placed.topLeft()).manhattanLength() > kNudge ||
                        qAbs(now.width() - m_placed.width()) + qAbs(now.height() - m_placed.height()) > kNudge;
-    if (m_printer && moved)
+    if (m_printer && m_placed.isValid() && moved)
         placeSettings().setValue(m_printer->name() + QStringLiteral("/geometry"), saveGeometry());
 }
 
