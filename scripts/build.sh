@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Configures (once) and builds Posling in build/ as a Release build, incrementally.
+#   scripts/build.sh [target...]   only the targets named, when any
 set -euo pipefail
 cd "$(dirname "$0")/.."
 generator=()
@@ -8,4 +9,6 @@ command -v ninja >/dev/null 2>&1 && generator=(-G Ninja)
 if [ ! -f build/build.ninja ] && [ ! -f build/Makefile ]; then
     cmake -S . -B build "${generator[@]}" -DCMAKE_BUILD_TYPE=Release >/dev/null
 fi
-cmake --build build --parallel "$(nproc)"
+targets=()
+[ $# -gt 0 ] && targets=(--target "$@")
+cmake --build build --parallel "$(nproc)" "${targets[@]}"

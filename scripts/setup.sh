@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Posling needs, when any is missing. Quiet when all is there.
+#   scripts/setup.sh [package...]   also the packages named, for scripts that need more tools
 set -euo pipefail
 
 packages=(
@@ -8,6 +9,7 @@ packages=(
     libzint-dev zint zbar-tools python3-zxing-cpp
     fonts-dejavu-core
     xvfb xauth
+    "$@"
 )
 
 missing=()
