@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QProcess>
 #include <QScreen>
+#include <QScrollArea>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -134,6 +135,8 @@ void TestWindowPlacement::windowsShareTheScreen() {
     if (screen.width() < 1600) { // sized down: narrower paper, the wire monitor folded away
         QVERIFY2(panelFrame.width() < 760 && panel->height() < 560, qPrintable(where));
         QTRY_COMPARE(panel->findChild<QWidget*>(QStringLiteral("wireMonitor"))->height(), 0);
+        auto* paper = panel->findChild<QScrollArea*>(QStringLiteral("paperScroll"));
+        QTRY_VERIFY(paper->widget()->width() <= paper->viewport()->width());
     }
     if (screen.width() >= 1600)
         for (const QWidget* window : spared)

@@ -277,12 +277,15 @@ void VirtualPanel::fitTo(const QSize& size) {
     resize(size);
     if (size.height() < kHeightWithWireMonitor)
         m_splitter->setSizes({size.height(), 0});
-    // The paper and its margins in the room the controls leave.
-    const int controlsWidth =
-        m_paperScroll->parentWidget()->sizeHint().width() - m_paperScroll->sizeHint().width();
-    const int room = size.width() - controlsWidth - m_paperScroll->verticalScrollBar()->sizeHint().width();
+    // The room the paper has is known once the layout has run.
+    QTimer::singleShot(0, this, &VirtualPanel::fitPaperToWidth);
+}
+
+void VirtualPanel::fitPaperToWidth() {
+    const int room =
+        m_paperScroll->viewport()->width() - m_paperScroll->verticalScrollBar()->sizeHint().width();
     const int paperWidth = m_paperView->sizeHint().width();
-    if (room < paperWidth && paperWidth > 0)
+    if (room > 0 && room < paperWidth)
         m_paperView->setZoom(m_paperView->zoom() * room / paperWidth);
 }
 

@@ -52,6 +52,7 @@ private:
     void scrollToNewest();
     void askAndSaveReceipt();
     void zoomBy(double factor);
+    void fitPaperToWidth();
     void rememberGeometry();
 
     QPointer<VirtualPrinter> m_printer;
