@@ -43,24 +43,24 @@ public:
             m_placed = placeFor(window, m_placement);
             window->move(m_placed);
             m_shown = true;
-        } else if (m_shown && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
-            if (!frameKnown(window))
-                return false;
+            if (frameKnown(window)) // placed with its real frame already
+                stopWatching(window);
+        } else if (m_shown && (event->type() == QEvent::Move || event->type() == QEvent::Resize) &&
+                   frameKnown(window)) {
             constexpr int kUserMove = 4; // beyond the pixels a window manager may round
             if ((window->pos() - m_placed).manhattanLength() <= kUserMove)
                 window->move(placeFor(window, m_placement));
-            deleteLater();
-            watched->removeEventFilter(this);
-        }
-        // A window the window manager never frames keeps its first place.
-        if (m_shown && event->type() == QEvent::Show && frameKnown(window)) {
-            deleteLater();
-            watched->removeEventFilter(this);
+            stopWatching(window);
         }
         return false;
     }
 
 private:
+    void stopWatching(QWidget* window) {
+        window->removeEventFilter(this);
+        deleteLater();
+    }
+
     Placement m_placement;
     QPoint m_placed;
     bool m_shown = false;

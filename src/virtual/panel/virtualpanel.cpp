@@ -42,6 +42,11 @@ QSettings placeSettings() {
                      QStringLiteral("virtual-printer"));
 }
 
+// Each printer's window has a place of its own.
+QString geometryKey(const VirtualPrinter& printer) {
+    return printer.name() + QStringLiteral("/geometry");
+}
+
 template <typename W> W* named(W* widget, const QString& objectName, const QString& accessibleName) {
     widget->setObjectName(objectName);
     widget->setAccessibleName(accessibleName);
@@ -313,8 +318,7 @@ void VirtualPanel::askAndSaveReceipt() {
 }
 
 QByteArray VirtualPanel::rememberedGeometry() const {
-    return m_printer ? placeSettings().value(m_printer->name() + QStringLiteral("/geometry")).toByteArray()
-                     : QByteArray();
+    return m_printer ? placeSettings().value(geometryKey(*m_printer)).toByteArray() : QByteArray();
 }
 
 void VirtualPanel::notePlaced(const QRect& frame) {
@@ -329,7 +333,7 @@ void VirtualPanel::rememberGeometry() {
     const bool moved = (now.topLeft() - m_placed.topLeft()).manhattanLength() > kNudge ||
                        qAbs(now.width() - m_placed.width()) + qAbs(now.height() - m_placed.height()) > kNudge;
     if (m_printer && m_placed.isValid() && moved)
-        placeSettings().setValue(m_printer->name() + QStringLiteral("/geometry"), saveGeometry());
+        placeSettings().setValue(geometryKey(*m_printer), saveGeometry());
 }
 
 void VirtualPanel::hideEvent(QHideEvent* event) {
