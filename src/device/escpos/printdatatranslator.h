@@ -14,9 +14,9 @@
 namespace device {
 
 // Where the printer stands on the line it is filling: whether it holds text, and how many dots of
-// the line that text takes in the font and width it went out in. Follows the raw commands typed
-// into the data that change font or width (ESC M, ESC !, GS !, ESC @), since no escape selects
-// font B.
+// the line that text takes in the font and width it went out in. Follows the fonts the translator
+// selects and the raw commands typed into the data that change font or width (ESC M, ESC !, GS !,
+// ESC @).
 class PrintLinePosition {
 public:
     explicit PrintLinePosition(const QList<PrinterFont>& fonts);
