@@ -332,6 +332,26 @@ void EscPosSession::feedLines(int lines) {
     printLine(lines == 0 ? 0 : qMax(spacing, height) + (lines - 1) * spacing);
 }
 
+// ESC e: prints the buffer, then pulls the paper back n lines in standard mode. A thermal
+// mechanism has a small limit; beyond it the paper stays where it is.
+void EscPosSession::reverseFeedLines(int lines) {
+    if (m_pageMode)
+        return;
+    if (!m_line.isEmpty())
+        printLine(0);
+    const int dots = lines * m_modes.lineSpacing;
+    if (dots > m_printer->profile().maxReverseFeedDots) {
+        m_printer->wireLog()->addCommand(
+            WireLog::Direction::Received, QByteArray(),
+            QStringLiteral("reverse feed of %1 dots beyond this printer's %2: paper not moved")
+                .arg(dots)
+                .arg(m_printer->profile().maxReverseFeedDots));
+        return;
+    }
+    if (canPrint())
+        m_printer->paper()->feedBack(dots);
+}
+
 // An image, bar code or symbol on a line of its own, placed by the justification.
 void EscPosSession::printBlock(const QImage& ink) {
     if (!canPrint() || ink.isNull())
@@ -508,6 +528,9 @@ void EscPosSession::command(const CommandEntry& entry, const QByteArray& frame) 
         break;
     case Cmd::FeedLines:
         feedLines(n);
+        break;
+    case Cmd::ReverseFeed:
+        reverseFeedLines(n);
         break;
     case Cmd::DrawerKick:
         // m 0/48 is connector pin 2, 1/49 pin 5; any other m drives no pin.

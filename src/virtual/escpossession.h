@@ -94,6 +94,7 @@ private:
     // Prints the line buffer, then feeds `feed` dots; -1 feeds one line (at least the line's height).
     void printLine(int feed);
     void feedLines(int lines);
+    void reverseFeedLines(int lines);
     void printBlock(const QImage& ink);
     void printPage(bool keep);
     void cut(const QByteArray& frame);

@@ -78,6 +78,14 @@ void PaperRoll::feed(int dots) {
     Q_EMIT changed();
 }
 
+void PaperRoll::feedBack(int dots) {
+    const int back = qBound(0, dots, m_position);
+    if (back == 0)
+        return;
+    m_position -= back;
+    Q_EMIT changed();
+}
+
 QImage PaperRoll::currentImage() const {
     const int height = qMax(m_position, m_inkBottom);
     if (height == 0 || m_canvas.isNull())

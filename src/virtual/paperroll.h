@@ -48,6 +48,9 @@ public:
     // Makes room for `height` dots at the position, tearing off a receipt that would grow too long.
     void reserve(int height);
     void feed(int dots);
+    // Pulls the paper back: the next line prints over what is there. Never above the receipt's top
+    // edge, where the last cut left it.
+    void feedBack(int dots);
     void addLine(const PrintedLine& line) { m_lines.append(line); }
     // Takes the text line printed at `top` off the current receipt (the paper ran out under it);
     // false when the current receipt holds no such line.

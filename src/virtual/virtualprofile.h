@@ -22,6 +22,9 @@ struct VirtualProfile {
     // From the print head up to the blade: 5 lines of 30 dots (18.75 mm), the distance the 80 mm
     // and 58 mm control profiles report as RecLinesToPaperCut.
     int cutterDistanceDots = 150;
+    // ESC e: thermal mechanisms pull the paper back only a little, and a request beyond the limit
+    // prints the buffer without moving the paper. Two lines of the default pitch is our model.
+    int maxReverseFeedDots = 60;
     // Receive buffer of each link: 16 KB, a typical size for receipt printers (4 KB to 64 KB).
     int receiveBufferBytes = 16 * 1024;
     int defaultCodePage = 437;

@@ -30,6 +30,8 @@ void TestEscPosEncoder::commandBytes_data() {
     row("feed 510 lines split exactly", EscPos::feedLines(510), "1b64ff1b64ff");
     row("feed negative lines clamps", EscPos::feedLines(-3), "1b6400");
     row("feed 256 dots split", EscPos::feedDots(256), "1b4aff1b4a01");
+    row("reverse feed 2 lines", EscPos::reverseFeedLines(2), "1b6502");
+    row("reverse feed clamps", EscPos::reverseFeedLines(300), "1b65ff");
     row("full cut after feed", EscPos::cut(true), "1d564100");
     row("partial cut after feed", EscPos::cut(false, 3), "1d564203");
     row("cut feed clamps", EscPos::cut(true, 1000), "1d5641ff");
@@ -38,6 +40,8 @@ void TestEscPosEncoder::commandBytes_data() {
     row("bold", EscPos::bold(true) + EscPos::bold(false), "1b45011b4500");
     row("underline clamps to two dots", EscPos::underline(5), "1b2d02");
     row("underline off", EscPos::underline(0), "1b2d00");
+    row("font B", EscPos::font(1), "1b4d01");
+    row("red, clamped", EscPos::printColour(1) + EscPos::printColour(5), "1b72011b7201");
     row("reverse", EscPos::reverse(true), "1d4201");
     row("double width", EscPos::characterSize(2, 1), "1d2110");
     row("double height", EscPos::characterSize(1, 2), "1d2101");

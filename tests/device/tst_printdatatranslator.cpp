@@ -1,4 +1,5 @@
 #include "device/escpos/printdatatranslator.h"
+#include "opos/oposconstants.h"
 
 #include <QtTest>
 
@@ -24,6 +25,8 @@ QByteArray spaces(int count) {
 
 } // namespace
 
+Q_DECLARE_METATYPE(device::DataValidity)
+
 class TestPrintDataTranslator : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -37,6 +40,12 @@ private Q_SLOTS:
     void cutFollowsWhatTheCutterCanDo();
     void storedBitmaps();
     void hugeNumbersStayBounded();
+    void baseFontIsSentWhenThePrinterLacksIt();
+    void logosTranslateInPlace_data();
+    void logosTranslateInPlace();
+    void unitFeedFollowsMapMode();
+    void validate_data();
+    void validate();
 };
 
 void TestPrintDataTranslator::translate_data() {
@@ -52,7 +61,9 @@ void TestPrintDataTranslator::translate_data() {
     row("feed zero lines is nothing", esc("\x1b|0lF"), "");
     row("feed 300 lines split", esc("\x1b|300lF"), "1b64ff1b642d");
     row("feed dots", esc("\x1b|40uF"), "1b4a28");
-    row("reverse feed not supported", esc("a\x1b|2rFb"), "6162");
+    row("reverse feed prints the line first", esc("a\x1b|2rFb"), "611b650262");
+    row("reverse feed default one", esc("\x1b|rF"), "1b6501");
+    row("reverse feed cut down to the mechanism's", esc("\x1b|5rF"), "1b6502");
 
     // Per-line attributes and their reset right after the LF
     row("size 4 then reset", esc("\x1b|4CBig\n"),
@@ -71,6 +82,22 @@ void TestPrintDataTranslator::translate_data() {
     row("underline clamps to two", esc("\x1b|9uCu"), "1b2d0275");
     row("underline zero is off", esc("\x1b|uC\x1b|0uCu\n"), "1b2d011b2d00750a");
     row("reverse", esc("\x1b|rvCx\n"), "1d4201780a1d4200");
+    row("red dropped on one-colour paper", esc("\x1b|rCx"), "78");
+    row("shading dropped", esc("a\x1b|50sCb"), "6162");
+
+    // Scale factors: each sequence sets the axes it names, the later one wins
+    row("horizontal scale for one line", esc("\x1b|3hCx\n"), "1d2120780a1d2100");
+    row("scale above 8 clamped", esc("\x1b|9hCx"), "1d217078");
+    row("scale 0 or none dropped", esc("\x1b|0hC\x1b|vCx"), "78");
+    row("double wide keeps the vertical scale", esc("\x1b|3vC\x1b|2C"), "1d2102 1d2112");
+    row("vertical scale keeps double wide", esc("\x1b|2C\x1b|3vC"), "1d2110 1d2112");
+    row("normal size resets both axes", esc("\x1b|3hC\x1b|3vC\x1b|1C"), "1d2120 1d2122 1d2100");
+
+    // Typeface: lasts until changed, not a line attribute
+    row("typeface B then back to the base font", esc("\x1b|2fTb\x1b|0fTa"), "1b4d0162 1b4d0061");
+    row("typeface past the list dropped", esc("\x1b|3fTx"), "78");
+    row("typeface survives LF and normal", esc("\x1b|2fTa\n\x1b|Nb"),
+        "1b4d01610a 1b4500 1b2d00 1d4200 1d2100 1b6100 62");
     row("centre", esc("\x1b|cAx\n"), "1b6101780a1b6100");
     row("right", esc("\x1b|rAx\n"), "1b6102780a1b6100");
     row("several attributes reset together", esc("\x1b|cA\x1b|bC\x1b|4Cx\n"),
@@ -88,7 +115,7 @@ void TestPrintDataTranslator::translate_data() {
     row("CR as a raw command's parameter kept", esc("\x1b\x64\r\n"), "1b640d0a");
 
     // Unknown, incomplete and raw
-    row("unknown sequences dropped", esc("a\x1b|iCb\x1b|3hCc\x1b|tLd\x1b|!1Ce\x1b|2ZZf"),
+    row("unknown sequences dropped", esc("a\x1b|iCb\x1b|3qCc\x1b|tLd\x1b|!1Ce\x1b|2ZZf"),
         "6162636465"
         "5a66");
     row("raw ESC d passes", esc("\x1b\x64\x03"), "1b6403");
@@ -143,6 +170,9 @@ void TestPrintDataTranslator::alignmentAfterTextIsPadded_data() {
     row("centre in the space left", "Total:\x1b|cAx\n", "Total:" + spaces(20) + "x\n");
     row("58 mm line", "Total:\x1b|rA9.99\n", "Total:" + spaces(22) + "9.99\n", "58mm");
     row("font B line", "\x1bM\x01Total:\x1b|rA9.99\n", hex("1b4d01") + "Total:" + spaces(54) + "9.99\n");
+    row("typeface B line", "\x1b|2fTTotal:\x1b|rA9.99\n", hex("1b4d01") + "Total:" + spaces(54) + "9.99\n");
+    row("horizontal scale 3 counts three times", "\x1b|3hCAB:\x1b|rAC\n",
+        hex("1d2120") + "AB:" + spaces(12) + "C" + hex("0a1d2100"));
     row("left and negated after text follow", "A\x1b|lAB\x1b|!rAC\n", "ABC\n");
     row("left at line start", "\x1b|lAx\n", hex("1b6100") + "x\n");
     row("too long to pad", "Total:\x1b|rA1234567890123456789012345678901234567890123\n",
@@ -237,6 +267,105 @@ void TestPrintDataTranslator::hugeNumbersStayBounded() {
     QVERIFY(bytes.startsWith(QByteArray::fromHex("1b64ff")));
     QVERIFY2(bytes.size() < 2000, QByteArray::number(bytes.size()));
     QCOMPARE(translator.translate(esc("\x1b|99999999999999999999uC")).toHex(), QByteArray("1b2d02"));
+}
+
+void TestPrintDataTranslator::baseFontIsSentWhenThePrinterLacksIt() {
+    PrintDataTranslator translator(profile80(), 437);
+    translator.setBaseFont(1);
+    QCOMPARE(translator.translate(esc("a")).toHex(), QByteArray("1b4d0161"));
+    QCOMPARE(translator.translate(esc("b")).toHex(), QByteArray("62"));
+    // ESC|0fT goes back to the base font, not to font A.
+    QCOMPARE(translator.translate(esc("\x1b|1fTc\x1b|0fTd")).toHex(), QByteArray("1b4d00631b4d0164"));
+    // The printer was initialised: font A there, so the base font goes out again.
+    translator.reset();
+    QCOMPARE(translator.translate(esc("e")).toHex(), QByteArray("1b4d0165"));
+    // A typeface chosen before a reset is restored after it.
+    translator.translate(esc("\x1b|1fT"));
+    translator.reset();
+    QCOMPARE(translator.translate(esc("f")).toHex(), QByteArray("66"));
+}
+
+void TestPrintDataTranslator::logosTranslateInPlace_data() {
+    QTest::addColumn<QString>("topLogo");
+    QTest::addColumn<QString>("bottomLogo");
+    QTest::addColumn<QString>("data");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("top logo") << esc("\x1b|cALOGO\n") << QString() << esc("\x1b|tLText\n")
+                              << hex("1b6101") + "LOGO" + hex("0a1b6100") + "Text\n";
+    QTest::newRow("bottom logo") << QString() << esc("\x1b|bCEnd\n") << esc("x\n\x1b|bL")
+                                 << "x\n" + hex("1b4501") + "End" + hex("0a1b4500");
+    QTest::newRow("a logo's own logos are dropped")
+        << esc("A\x1b|tL\x1b|bLB") << esc("C") << esc("\x1b|tL") << QByteArray("AB");
+}
+
+void TestPrintDataTranslator::logosTranslateInPlace() {
+    QFETCH(QString, topLogo);
+    QFETCH(QString, bottomLogo);
+    QFETCH(QString, data);
+    PrintDataTranslator translator(profile80(), 437);
+    translator.setLogoSource([&](int location) {
+        return location == PrintDataTranslator::TopLogo      ? topLogo
+               : location == PrintDataTranslator::BottomLogo ? bottomLogo
+                                                             : QStringLiteral("?");
+    });
+    QTEST(translator.translate(data), "expected");
+}
+
+void TestPrintDataTranslator::unitFeedFollowsMapMode() {
+    PrintDataTranslator translator(profile80(), 437);
+    translator.setMapMode(MapModeScale(opos::PTR_MM_METRIC, 203));
+    // 10 mm at 8 dots a millimetre, less the 203 dpi's shortfall: 79.9 dots.
+    QCOMPARE(translator.translate(esc("\x1b|1000uF")).toHex(), QByteArray("1b4a50"));
+    translator.setMapMode(MapModeScale(opos::PTR_MM_TWIPS, 203));
+    QCOMPARE(translator.translate(esc("\x1b|uF")).toHex(), QByteArray()); // 1 twip rounds to no dot
+}
+
+void TestPrintDataTranslator::validate_data() {
+    QTest::addColumn<QString>("data");
+    QTest::addColumn<int>("characterSet");
+    QTest::addColumn<QString>("profileChange");
+    QTest::addColumn<DataValidity>("expected");
+    auto row = [](const char* name, const QString& data, DataValidity expected, int characterSet = 437,
+                  const char* profileChange = "") {
+        QTest::newRow(name) << data << characterSet << QString::fromLatin1(profileChange) << expected;
+    };
+    using V = DataValidity;
+    row("text, attributes, feeds, cut, raw bytes",
+        esc("\x1b|bC\x1b|2uC\x1b|rvC\x1b|4C\x1b|3hC\x1b|cA\x1b|2fTx\n\x1b|3lF\x1b|2rF\x1b|NAbc?"
+            "\x1b\x64\x02\x1b|fP"),
+        V::Supported);
+    row("euro in 858", QStringLiteral("€"), V::Supported, 858);
+    row("red on two-colour paper", esc("\x1b|rCx"), V::Supported, 437, "twoColour");
+    row("underline thicker than two dots", esc("\x1b|3uCx"), V::Approximated);
+    row("reverse feed beyond the mechanism", esc("\x1b|3rF"), V::Approximated);
+    row("partial cut on a full cutter", esc("\x1b|50P"), V::Approximated, 437, "fullCutOnly");
+    row("feed and cut without a cutter", esc("\x1b|fP"), V::Approximated, 437, "noCutter");
+    row("cut without a cutter", esc("\x1b|P"), V::Unsupported, 437, "noCutter");
+    row("reverse feed without the mechanism", esc("\x1b|rF"), V::Unsupported, 437, "noReverseFeed");
+    row("italic, worse than an approximation", esc("\x1b|3uC\x1b|iCx"), V::Unsupported);
+    row("red on one-colour paper", esc("\x1b|rCx"), V::Unsupported);
+    row("stamps", esc("\x1b|sL\x1b|sP"), V::Unsupported);
+    row("unknown sequence", esc("\x1b|3qC"), V::Unsupported);
+    row("malformed sequence", esc("\x1b|12 x"), V::Unsupported);
+    row("typeface past the list", esc("\x1b|3fT"), V::Unsupported);
+    row("bitmap not stored", esc("\x1b|1B"), V::Unsupported);
+    row("euro in 437", QStringLiteral("x€"), V::Unsupported);
+}
+
+void TestPrintDataTranslator::validate() {
+    QFETCH(QString, data);
+    QFETCH(int, characterSet);
+    QFETCH(QString, profileChange);
+    PrinterProfile profile = profile80();
+    profile.twoColour = profileChange == u"twoColour";
+    profile.hasCutter = profileChange != u"noCutter";
+    profile.hasPartialCut = profileChange != u"fullCutOnly";
+    if (profileChange == u"noReverseFeed")
+        profile.maxReverseFeedLines = 0;
+    PrintDataTranslator translator(profile, characterSet);
+    QTEST(translator.validate(data), "expected");
+    // Validating prints nothing: no attribute of the data is left on the line.
+    QCOMPARE(translator.translate(esc("x\n")), QByteArray("x\n"));
 }
 
 QTEST_APPLESS_MAIN(TestPrintDataTranslator)

@@ -44,6 +44,7 @@ void TestPrinterProfile::values() {
     QCOMPARE(profile->linesToPaperCut, 5);
     QCOMPARE(profile->fonts.first().name, QStringLiteral("Font A"));
     QCOMPARE(profile->fonts.at(1).name, QStringLiteral("Font B"));
+    QCOMPARE(profile->fontTypefaceList(), QStringLiteral("Font A,Font B"));
     // Every font's characters must fit the line.
     for (const PrinterFont& font : profile->fonts)
         QVERIFY2(font.lineChars * font.cellWidth <= profile->lineWidthDots, qPrintable(font.name));

@@ -17,6 +17,7 @@ private Q_SLOTS:
     void feedsMoveThePaper_data();
     void feedsMoveThePaper();
     void crLfFeedsOnce();
+    void reverseFeedPrintsTheLineThenOverprints();
     void cutsCloseReceipts();
     void canvasIsReusedClean();
     void longLinesWrap();
@@ -123,6 +124,10 @@ void TestPaper::feedsMoveThePaper_data() {
     QTest::newRow("ESC J 100") << QByteArray::fromHex("1b4a64") << 100;
     QTest::newRow("ESC J 0 after text prints without feeding") << QByteArray::fromHex("411b4a00") << 0;
     QTest::newRow("raster advances by its height") << QByteArray::fromHex("1d76300001000500ffffffffff") << 5;
+    QTest::newRow("ESC e 2 pulls back two lines") << QByteArray::fromHex("0a0a0a1b6502") << 30;
+    QTest::newRow("ESC e beyond the mechanism's limit stays") << QByteArray::fromHex("0a0a0a1b6503") << 90;
+    QTest::newRow("ESC e stops at the receipt's top edge") << QByteArray::fromHex("0a1b6502") << 0;
+    QTest::newRow("ESC e is ignored in page mode") << QByteArray::fromHex("0a0a1b4c1b65011b53") << 60;
 }
 
 void TestPaper::feedsMoveThePaper() {
@@ -141,6 +146,17 @@ void TestPaper::crLfFeedsOnce() {
     QCOMPARE(lines.size(), 2);
     QCOMPARE(lines[0].text, QStringLiteral("ONE"));
     QCOMPARE(lines[1].top, 30);
+}
+
+void TestPaper::reverseFeedPrintsTheLineThenOverprints() {
+    PrinterHarness h;
+    h.send("ONE\nTWO\x1b\x65\x01THREE\n");
+    const auto& lines = h.printer->paper()->currentLines();
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines[1].text, QStringLiteral("TWO"));
+    QCOMPARE(lines[1].top, 30);
+    QCOMPARE(lines[2].top, 0); // over ONE
+    QCOMPARE(h.printer->paper()->position(), 30);
 }
 
 void TestPaper::cutsCloseReceipts() {

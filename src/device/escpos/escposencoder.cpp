@@ -90,6 +90,9 @@ QByteArray feedLines(int n) {
 QByteArray feedDots(int n) {
     return splitFeed('J', n);
 }
+QByteArray reverseFeedLines(int n) {
+    return command({ESC, 'e', byteOf(n)});
+}
 
 QByteArray cut(bool full, int feedDots) {
     return command({GS, 'V', char(full ? 65 : 66), byteOf(feedDots)});
@@ -103,6 +106,12 @@ QByteArray bold(bool on) {
 }
 QByteArray underline(int dots) {
     return command({ESC, '-', byteOf(dots, 0, 2)});
+}
+QByteArray font(int n) {
+    return command({ESC, 'M', byteOf(n)});
+}
+QByteArray printColour(int n) {
+    return command({ESC, 'r', byteOf(n, 0, 1)});
 }
 QByteArray reverse(bool on) {
     return command({GS, 'B', char(on ? 1 : 0)});

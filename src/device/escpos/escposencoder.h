@@ -15,10 +15,13 @@ QByteArray selectCharacterTable(int n);                // ESC t n
 QByteArray lineFeed();                                 // LF
 QByteArray feedLines(int n);                           // ESC d n, split above 255
 QByteArray feedDots(int n);                            // ESC J n, split above 255
+QByteArray reverseFeedLines(int n);                    // ESC e n (0..255)
 QByteArray cut(bool full, int feedDots = 0);           // GS V 65/66 n: feed to the cutter, then cut
 QByteArray cutHere(bool full);                         // GS V 0/1: cut at the current position
 QByteArray bold(bool on);                              // ESC E n
 QByteArray underline(int dots);                        // ESC - n (0, 1, 2)
+QByteArray font(int n);                                // ESC M n (0 A, 1 B, ...)
+QByteArray printColour(int n);                         // ESC r n (0 black, 1 red)
 QByteArray reverse(bool on);                           // GS B n
 QByteArray characterSize(int widthMul, int heightMul); // GS ! n (1..8 each)
 QByteArray justify(int n);                             // ESC a n (0 left, 1 centre, 2 right)

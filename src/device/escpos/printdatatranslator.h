@@ -1,19 +1,22 @@
 #pragma once
 
+#include "device/escpos/mapmode.h"
 #include "device/profile/printerprofile.h"
 
 #include <QByteArray>
+#include <QString>
 #include <QStringView>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 
 namespace device {
 
 // Where the printer stands on the line it is filling: whether it holds text, and how many dots of
-// the line that text takes in the font and width it went out in. Follows the raw commands typed
-// into the data that change font or width (ESC M, ESC !, GS !, ESC @), since no escape selects
-// font B.
+// the line that text takes in the font and width it went out in. Follows the fonts the translator
+// selects and the raw commands typed into the data that change font or width (ESC M, ESC !, GS !,
+// ESC @).
 class PrintLinePosition {
 public:
     explicit PrintLinePosition(const QList<PrinterFont>& fonts);
@@ -21,6 +24,8 @@ public:
     void advance(QStringView text); // text as sent, raw commands included
     void skipDots(int dots);        // blank space put on the line
     void setWidthMultiplier(int widthMul);
+    void setFont(qsizetype font);
+    qsizetype font() const { return m_font; }
     void startLine(); // the printer printed the line
     void reset();     // line start, font A, normal width
 
@@ -43,6 +48,14 @@ private:
     RawParameter m_rawParameter = RawParameter::None;
 };
 
+// How exactly the printer can print some data (ValidateData), ordered from best to worst.
+enum class DataValidity {
+    Supported,
+    Approximated, // OPOS_E_FAILURE: printed, but not as asked
+    Unsupported,  // OPOS_E_ILLEGAL: a sequence or character the printer cannot print
+};
+qint32 resultCodeOf(DataValidity validity);
+
 // Turns PrintNormal data (text with UPOS escape sequences ESC|...) into ESC/POS bytes.
 //
 // Stateful across calls: per-line attributes (bold, underline, reverse, size, alignment) last
@@ -54,9 +67,20 @@ private:
 // the beginning of a line and would otherwise drop the cut. For the same reason an alignment
 // (ESC|cA, ESC|rA) after text is made with spaces: the rest of the line, once its LF comes in the
 // same data, is padded to the right edge or the middle of the space left.
+//
+// The typeface (ESC|#fT) is no line attribute: it lasts until changed, survives ESC|N, and goes
+// out as ESC M, which no line reset touches. Size sequences set the axes they name, the later one
+// winning: 2C and #hC the width, 3C and #vC the height, 1C and 4C both; a scale above the 8 of
+// GS ! is clamped to 8, a scale of 0 is ignored. A reverse feed beyond what the mechanism can do
+// is cut down to that. Italic, shading, stamps and red without two-colour paper are ignored, as
+// a printer ignores what it cannot do.
 class PrintDataTranslator {
 public:
     using BitmapSource = std::function<std::optional<QByteArray>(int number)>;
+    // The print data SetLogo stored for a location (PTR_L_TOP 1, PTR_L_BOTTOM 2); empty for none.
+    using LogoSource = std::function<QString(int location)>;
+    static constexpr int TopLogo = 1;
+    static constexpr int BottomLogo = 2;
 
     PrintDataTranslator(const PrinterProfile& profile, int characterSet);
 
@@ -64,9 +88,19 @@ public:
     int characterSet() const { return m_characterSet; }
     // Raster bytes of stored bitmap n for ESC|#B, or nothing (then the sequence is ignored).
     void setBitmapSource(BitmapSource source);
+    // ESC|tL and ESC|bL print the logo's data here, its own logo sequences ignored.
+    void setLogoSource(LogoSource source);
+    // The font ESC|0fT returns to (an index into the profile's fonts); an index past them is
+    // ignored. Sent with the next data when it differs from what the printer has.
+    void setBaseFont(int index);
+    int baseFont() const { return m_baseFont; }
+    // Units of ESC|#uF.
+    void setMapMode(const MapModeScale& scale);
 
     QByteArray translate(QStringView data);
-    void reset(); // back to line start, no attributes
+    // What translating the data would do, without changing this translator.
+    DataValidity validate(QStringView data) const;
+    void reset(); // the printer was initialised: line start, no attributes, font A on the printer
 
 private:
     struct Sequence {
@@ -80,7 +114,9 @@ private:
         bool bold = false;
         int underlineDots = 0;
         bool reverse = false;
-        int sizeCode = 0; // GS ! value
+        int widthMul = 1; // GS ! factors
+        int heightMul = 1;
+        bool red = false;
         int justification = 0;
     };
     // The rest of a line after an alignment escape that came after text, held until the line is
@@ -95,10 +131,18 @@ private:
     };
 
     static std::optional<Sequence> parseSequence(QStringView data, qsizetype& pos);
+    void translateInto(QByteArray& out, QStringView data);
     void appendText(QByteArray& out, QStringView text);
     void apply(QByteArray& out, const Sequence& sequence);
-    void applyCut(QByteArray& out, const Sequence& sequence, bool feedFirst);
+    void applyFeed(QByteArray& out, const Sequence& sequence);
+    void applyCut(QByteArray& out, const Sequence& sequence);
     void applyCharacterAttribute(QByteArray& out, const Sequence& sequence);
+    void applySize(QByteArray& out, const Sequence& sequence);
+    void applyLogo(QByteArray& out, const Sequence& sequence);
+    void applyTypeface(QByteArray& out, const Sequence& sequence);
+    void selectWantedFont(QByteArray& out);
+    void setSize(QByteArray& out, int widthMul, int heightMul);
+    void note(DataValidity validity) { m_validity = std::max(m_validity, validity); }
     void align(QByteArray& out, int justification);
     void placeAlignedText(QByteArray& out);
     void endLine(QByteArray& out);
@@ -108,6 +152,13 @@ private:
     PrinterProfile m_profile;
     int m_characterSet;
     BitmapSource m_bitmapSource;
+    LogoSource m_logoSource;
+    MapModeScale m_mapMode;
+    int m_baseFont = 0;
+    int m_typeface = 0;        // ESC|#fT: 0 the base font, n the profile's n-th font
+    bool m_fontUnsent = false; // the wanted font may differ from the printer's
+    bool m_inLogo = false;
+    DataValidity m_validity = DataValidity::Supported; // worst since the last validate
     LineAttributes m_attributes;
     PrintLinePosition m_line;
     std::optional<AlignedText> m_aligned;

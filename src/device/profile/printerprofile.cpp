@@ -22,6 +22,8 @@ PrinterProfile thermal203(const QString& id, const QString& description, int lin
     p.linesToPaperCut = 5;
     p.hasCutter = true;
     p.hasPartialCut = true;
+    // Thermal mechanisms pull the paper back only a little: two lines of 30 dots (7.5 mm).
+    p.maxReverseFeedLines = 2;
     p.coverSensor = true;
     p.emptySensor = true;
     p.nearEndSensor = true;
@@ -71,6 +73,13 @@ QString PrinterProfile::lineCharsList() const {
     for (const PrinterFont& font : fonts)
         chars << font.lineChars;
     return joinAscending(chars);
+}
+
+QString PrinterProfile::fontTypefaceList() const {
+    QStringList names;
+    for (const PrinterFont& font : fonts)
+        names << font.name;
+    return names.join(QLatin1Char(','));
 }
 
 std::optional<PrinterProfile> PrinterProfile::byId(const QString& id) {

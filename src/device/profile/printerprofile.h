@@ -28,6 +28,8 @@ struct PrinterProfile {
     int linesToPaperCut = 0;  // RecLinesToPaperCut
     bool hasCutter = false;
     bool hasPartialCut = false;
+    bool twoColour = false;      // CapRec2Color: red needs two-colour paper
+    int maxReverseFeedLines = 0; // ESC e: how far the mechanism pulls the paper back, 0 = not at all
     bool coverSensor = false;
     bool emptySensor = false;
     bool nearEndSensor = false;
@@ -48,6 +50,7 @@ struct PrinterProfile {
     int lineHeightDots() const;       // RecLineHeight: font A's cell height
     QString characterSetList() const; // ascending, comma-separated: "437,850,...,1252"
     QString lineCharsList() const;    // ascending chars per line of the fonts: "48,64"
+    QString fontTypefaceList() const; // font names in ESC|#fT order: "Font A,Font B"
     static std::optional<PrinterProfile> byId(const QString& id); // unknown -> nullopt
     static QStringList knownIds();
 };
