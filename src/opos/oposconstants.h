@@ -50,6 +50,15 @@ inline constexpr qint32 OPOS_ER_CONTINUEINPUT = 13;
 
 inline constexpr qint32 OPOS_FOREVER = -1;
 
+// Binary conversion of string arguments.
+inline constexpr qint32 OPOS_BC_NONE = 0;
+inline constexpr qint32 OPOS_BC_NIBBLE = 1;
+inline constexpr qint32 OPOS_BC_DECIMAL = 2;
+
+// Statistics.
+inline constexpr qint32 OPOS_ESTATS_ERROR = 280;
+inline constexpr qint32 OPOS_ESTATS_DEPENDENCY = 282;
+
 // Power reporting.
 inline constexpr qint32 OPOS_PR_NONE = 0;
 inline constexpr qint32 OPOS_PR_STANDARD = 1;
@@ -79,6 +88,31 @@ inline constexpr qint32 OPOS_EMICR_CHECK = 202;
 inline constexpr qint32 PTR_S_JOURNAL = 1;
 inline constexpr qint32 PTR_S_RECEIPT = 2;
 inline constexpr qint32 PTR_S_SLIP = 4;
+inline constexpr qint32 PTR_S_JOURNAL_RECEIPT = 3;
+inline constexpr qint32 PTR_S_JOURNAL_SLIP = 5;
+inline constexpr qint32 PTR_S_RECEIPT_SLIP = 6;
+inline constexpr qint32 PTR_TWO_RECEIPT_JOURNAL = 0x8003;
+inline constexpr qint32 PTR_TWO_SLIP_JOURNAL = 0x8005;
+inline constexpr qint32 PTR_TWO_SLIP_RECEIPT = 0x8006;
+
+// Logos and transactions.
+inline constexpr qint32 PTR_L_TOP = 1;
+inline constexpr qint32 PTR_L_BOTTOM = 2;
+inline constexpr qint32 PTR_TP_TRANSACTION = 11;
+inline constexpr qint32 PTR_TP_NORMAL = 12;
+
+// Mark feed (CapRecMarkFeed), print sides (slip) and cartridges.
+inline constexpr qint32 PTR_MF_TO_TAKEUP = 1;
+inline constexpr qint32 PTR_MF_TO_CUTTER = 2;
+inline constexpr qint32 PTR_MF_TO_CURRENT_TOF = 4;
+inline constexpr qint32 PTR_MF_TO_NEXT_TOF = 8;
+inline constexpr qint32 PTR_PS_UNKNOWN = 0;
+inline constexpr qint32 PTR_PS_SIDE1 = 1;
+inline constexpr qint32 PTR_PS_SIDE2 = 2;
+inline constexpr qint32 PTR_PS_OPPOSITE = 3;
+inline constexpr qint32 PTR_COLOR_PRIMARY = 0x00000001;
+inline constexpr qint32 PTR_CART_UNKNOWN = 0x10000000;
+inline constexpr qint32 PTR_CART_OK = 0x00000000;
 
 // Character sets.
 inline constexpr qint32 PTR_CCS_ALPHA = 1;

@@ -25,21 +25,59 @@ public:
     Q_INVOKABLE virtual qint32 PrintNormal(qint32 Station, const QString& Data) = 0;
     Q_INVOKABLE virtual qint32 RotatePrint(qint32 Station, qint32 Rotation) = 0;
     Q_INVOKABLE virtual qint32 CutPaper(qint32 Percentage) = 0;
-    Q_INVOKABLE virtual qint32 PrintBarCode(qint32 Station, const QString& Data, qint32 Symbology, qint32 Height,
-                                qint32 Width, qint32 Alignment, qint32 TextPosition) = 0;
-    Q_INVOKABLE virtual qint32 SetBitmap(qint32 BitmapNumber, qint32 Station, const QString& FileName, qint32 Width,
-                             qint32 Alignment) = 0;
-    Q_INVOKABLE virtual qint32 PrintBitmap(qint32 Station, const QString& FileName, qint32 Width, qint32 Alignment) = 0;
+    Q_INVOKABLE virtual qint32 PrintBarCode(qint32 Station, const QString& Data, qint32 Symbology,
+                                            qint32 Height, qint32 Width, qint32 Alignment,
+                                            qint32 TextPosition) = 0;
+    Q_INVOKABLE virtual qint32 SetBitmap(qint32 BitmapNumber, qint32 Station, const QString& FileName,
+                                         qint32 Width, qint32 Alignment) = 0;
+    Q_INVOKABLE virtual qint32 PrintBitmap(qint32 Station, const QString& FileName, qint32 Width,
+                                           qint32 Alignment) = 0;
+    Q_INVOKABLE virtual qint32 ClaimDevice(qint32 Timeout) = 0; // Claim under its 1.5 name
+    Q_INVOKABLE virtual qint32 ClearOutput() = 0;
+    Q_INVOKABLE virtual qint32 PrintImmediate(qint32 Station, const QString& Data) = 0;
+    Q_INVOKABLE virtual qint32 PrintTwoNormal(qint32 Stations, const QString& Data1,
+                                              const QString& Data2) = 0;
+    Q_INVOKABLE virtual qint32 TransactionPrint(qint32 Station, qint32 Control) = 0;
+    Q_INVOKABLE virtual qint32 ValidateData(qint32 Station, const QString& Data) = 0;
+    Q_INVOKABLE virtual qint32 SetLogo(qint32 Location, const QString& Data) = 0;
+    Q_INVOKABLE virtual qint32 MarkFeed(qint32 Type) = 0;
+    Q_INVOKABLE virtual qint32 DirectIO(qint32 Command, qint32& pData, QString& pString) = 0;
+    Q_INVOKABLE virtual qint32 ResetStatistics(const QString& StatisticsBuffer) = 0;
+    Q_INVOKABLE virtual qint32 RetrieveStatistics(QString& pStatisticsBuffer) = 0;
+    Q_INVOKABLE virtual qint32 UpdateStatistics(const QString& StatisticsBuffer) = 0;
+    // The slip station's methods; a printer without a slip station refuses them.
+    Q_INVOKABLE virtual qint32 BeginInsertion(qint32 Timeout) = 0;
+    Q_INVOKABLE virtual qint32 EndInsertion() = 0;
+    Q_INVOKABLE virtual qint32 BeginRemoval(qint32 Timeout) = 0;
+    Q_INVOKABLE virtual qint32 EndRemoval() = 0;
+    Q_INVOKABLE virtual qint32 ChangePrintSide(qint32 Side) = 0;
 
     // Writable properties; the outcome of a set is read from ResultCode.
     Q_INVOKABLE virtual void setDeviceEnabled(bool enabled) = 0;
     Q_INVOKABLE virtual void setAsyncMode(bool async) = 0;
     Q_INVOKABLE virtual void setPowerNotify(qint32 PowerNotify) = 0; // only while disabled
+    Q_INVOKABLE virtual void setFreezeEvents(bool FreezeEvents) = 0;
+    Q_INVOKABLE virtual void setFlagWhenIdle(bool FlagWhenIdle) = 0;
+    Q_INVOKABLE virtual void setBinaryConversion(qint32 BinaryConversion) = 0;
+    Q_INVOKABLE virtual void setCharacterSet(qint32 CharacterSet) = 0;
+    Q_INVOKABLE virtual void setMapMode(qint32 MapMode) = 0;
+    Q_INVOKABLE virtual void setMapCharacterSet(bool MapCharacterSet) = 0;
+    Q_INVOKABLE virtual void setRotateSpecial(qint32 RotateSpecial) = 0;
+    Q_INVOKABLE virtual void setCartridgeNotify(qint32 CartridgeNotify) = 0;
+    Q_INVOKABLE virtual void setRecLetterQuality(bool RecLetterQuality) = 0;
+    Q_INVOKABLE virtual void setRecLineChars(qint32 RecLineChars) = 0;
+    Q_INVOKABLE virtual void setRecLineHeight(qint32 RecLineHeight) = 0;
+    Q_INVOKABLE virtual void setRecLineSpacing(qint32 RecLineSpacing) = 0;
+    Q_INVOKABLE virtual void setRecCurrentCartridge(qint32 RecCurrentCartridge) = 0;
 
     // Results and state.
     Q_INVOKABLE virtual qint32 ResultCode() const = 0;
     Q_INVOKABLE virtual qint32 ResultCodeExtended() const = 0;
     Q_INVOKABLE virtual qint32 State() const = 0;
+    Q_INVOKABLE virtual qint32 OpenResult() const = 0;
+    Q_INVOKABLE virtual bool Claimed() const = 0;
+    Q_INVOKABLE virtual bool DeviceEnabled() const = 0;
+    Q_INVOKABLE virtual qint32 BinaryConversion() const = 0;
     Q_INVOKABLE virtual QString CheckHealthText() const = 0;
 
     // Identity and common properties.
@@ -80,6 +118,12 @@ public:
     Q_INVOKABLE virtual bool CapRecRotate180() const = 0;
     Q_INVOKABLE virtual bool CapRecStamp() const = 0;
     Q_INVOKABLE virtual bool CapRecUnderline() const = 0;
+    Q_INVOKABLE virtual bool CapRecMarkFeed() const = 0;
+    Q_INVOKABLE virtual qint32 CapRecCartridgeSensor() const = 0;
+    Q_INVOKABLE virtual qint32 CapRecColor() const = 0;
+    Q_INVOKABLE virtual bool CapMapCharacterSet() const = 0;
+    Q_INVOKABLE virtual bool CapStatisticsReporting() const = 0;
+    Q_INVOKABLE virtual bool CapUpdateStatistics() const = 0;
 
     // Properties that change while the printer is in use.
     Q_INVOKABLE virtual qint32 CharacterSet() const = 0;
@@ -104,6 +148,87 @@ public:
     Q_INVOKABLE virtual qint32 RecLinesToPaperCut() const = 0;
     Q_INVOKABLE virtual qint32 RotateSpecial() const = 0;
     Q_INVOKABLE virtual qint32 MapMode() const = 0;
+    Q_INVOKABLE virtual bool MapCharacterSet() const = 0;
+    Q_INVOKABLE virtual QString RecBitmapRotationList() const = 0;
+    Q_INVOKABLE virtual qint32 CartridgeNotify() const = 0;
+    Q_INVOKABLE virtual qint32 RecCartridgeState() const = 0;
+    Q_INVOKABLE virtual qint32 RecCurrentCartridge() const = 0;
+
+    // The journal and slip stations, as a printer without them answers: absent, and every property
+    // at its default. A control for such a printer overrides them.
+    Q_INVOKABLE virtual bool CapJrnPresent() const { return false; }
+    Q_INVOKABLE virtual bool CapJrn2Color() const { return false; }
+    Q_INVOKABLE virtual bool CapJrnBold() const { return false; }
+    Q_INVOKABLE virtual bool CapJrnDhigh() const { return false; }
+    Q_INVOKABLE virtual bool CapJrnDwide() const { return false; }
+    Q_INVOKABLE virtual bool CapJrnDwideDhigh() const { return false; }
+    Q_INVOKABLE virtual bool CapJrnEmptySensor() const { return false; }
+    Q_INVOKABLE virtual bool CapJrnItalic() const { return false; }
+    Q_INVOKABLE virtual bool CapJrnNearEndSensor() const { return false; }
+    Q_INVOKABLE virtual bool CapJrnUnderline() const { return false; }
+    Q_INVOKABLE virtual qint32 CapJrnCartridgeSensor() const { return 0; }
+    Q_INVOKABLE virtual qint32 CapJrnColor() const { return 0; }
+    Q_INVOKABLE virtual bool JrnEmpty() const { return false; }
+    Q_INVOKABLE virtual bool JrnNearEnd() const { return false; }
+    Q_INVOKABLE virtual bool JrnLetterQuality() const { return false; }
+    Q_INVOKABLE virtual qint32 JrnLineChars() const { return 0; }
+    Q_INVOKABLE virtual QString JrnLineCharsList() const { return {}; }
+    Q_INVOKABLE virtual qint32 JrnLineHeight() const { return 0; }
+    Q_INVOKABLE virtual qint32 JrnLineSpacing() const { return 0; }
+    Q_INVOKABLE virtual qint32 JrnLineWidth() const { return 0; }
+    Q_INVOKABLE virtual qint32 JrnCartridgeState() const { return 0; }
+    Q_INVOKABLE virtual qint32 JrnCurrentCartridge() const { return 0; }
+    Q_INVOKABLE virtual bool CapSlpPresent() const { return false; }
+    Q_INVOKABLE virtual bool CapSlpFullslip() const { return false; }
+    Q_INVOKABLE virtual bool CapSlp2Color() const { return false; }
+    Q_INVOKABLE virtual bool CapSlpBarCode() const { return false; }
+    Q_INVOKABLE virtual bool CapSlpBitmap() const { return false; }
+    Q_INVOKABLE virtual bool CapSlpBold() const { return false; }
+    Q_INVOKABLE virtual bool CapSlpDhigh() const { return false; }
+    Q_INVOKABLE virtual bool CapSlpDwide() const { return false; }
+    Q_INVOKABLE virtual bool CapSlpDwideDhigh() const { return false; }
+    Q_INVOKABLE virtual bool CapSlpEmptySensor() const { return false; }
+    Q_INVOKABLE virtual bool CapSlpItalic() const { return false; }
+    Q_INVOKABLE virtual bool CapSlpLeft90() const { return false; }
+    Q_INVOKABLE virtual bool CapSlpNearEndSensor() const { return false; }
+    Q_INVOKABLE virtual bool CapSlpRight90() const { return false; }
+    Q_INVOKABLE virtual bool CapSlpRotate180() const { return false; }
+    Q_INVOKABLE virtual bool CapSlpUnderline() const { return false; }
+    Q_INVOKABLE virtual bool CapSlpBothSidesPrint() const { return false; }
+    Q_INVOKABLE virtual qint32 CapSlpCartridgeSensor() const { return 0; }
+    Q_INVOKABLE virtual qint32 CapSlpColor() const { return 0; }
+    Q_INVOKABLE virtual bool SlpEmpty() const { return false; }
+    Q_INVOKABLE virtual bool SlpNearEnd() const { return false; }
+    Q_INVOKABLE virtual bool SlpLetterQuality() const { return false; }
+    Q_INVOKABLE virtual qint32 SlpLineChars() const { return 0; }
+    Q_INVOKABLE virtual QString SlpLineCharsList() const { return {}; }
+    Q_INVOKABLE virtual qint32 SlpLineHeight() const { return 0; }
+    Q_INVOKABLE virtual qint32 SlpLineSpacing() const { return 0; }
+    Q_INVOKABLE virtual qint32 SlpLineWidth() const { return 0; }
+    Q_INVOKABLE virtual qint32 SlpLinesNearEndToEnd() const { return 0; }
+    Q_INVOKABLE virtual qint32 SlpMaxLines() const { return 0; }
+    Q_INVOKABLE virtual qint32 SlpSidewaysMaxChars() const { return 0; }
+    Q_INVOKABLE virtual qint32 SlpSidewaysMaxLines() const { return 0; }
+    Q_INVOKABLE virtual QString SlpBarCodeRotationList() const { return {}; }
+    Q_INVOKABLE virtual QString SlpBitmapRotationList() const { return {}; }
+    Q_INVOKABLE virtual qint32 SlpPrintSide() const { return 0; }
+    Q_INVOKABLE virtual qint32 SlpCartridgeState() const { return 0; }
+    Q_INVOKABLE virtual qint32 SlpCurrentCartridge() const { return 0; }
+    // Their writable properties: the outcome (E_CLOSED, E_ILLEGAL, ...) goes to ResultCode.
+    Q_INVOKABLE void setJrnLetterQuality(bool) { refuseAbsentStation("JrnLetterQuality"); }
+    Q_INVOKABLE void setJrnLineChars(qint32) { refuseAbsentStation("JrnLineChars"); }
+    Q_INVOKABLE void setJrnLineHeight(qint32) { refuseAbsentStation("JrnLineHeight"); }
+    Q_INVOKABLE void setJrnLineSpacing(qint32) { refuseAbsentStation("JrnLineSpacing"); }
+    Q_INVOKABLE void setJrnCurrentCartridge(qint32) { refuseAbsentStation("JrnCurrentCartridge"); }
+    Q_INVOKABLE void setSlpLetterQuality(bool) { refuseAbsentStation("SlpLetterQuality"); }
+    Q_INVOKABLE void setSlpLineChars(qint32) { refuseAbsentStation("SlpLineChars"); }
+    Q_INVOKABLE void setSlpLineHeight(qint32) { refuseAbsentStation("SlpLineHeight"); }
+    Q_INVOKABLE void setSlpLineSpacing(qint32) { refuseAbsentStation("SlpLineSpacing"); }
+    Q_INVOKABLE void setSlpCurrentCartridge(qint32) { refuseAbsentStation("SlpCurrentCartridge"); }
+
+protected:
+    // A set of a journal or slip property on a printer without that station.
+    virtual void refuseAbsentStation(const char* property) = 0;
 
 Q_SIGNALS:
     // The handler may read and write *pErrorResponse; the control acts on what it holds afterwards.

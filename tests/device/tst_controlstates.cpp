@@ -134,6 +134,101 @@ private Q_SLOTS:
         row("PrintBitmap width 0",
             [missing](auto& p) { return p.PrintBitmap(PTR_S_RECEIPT, missing, 0, PTR_BM_LEFT); },
             {OPOS_E_CLOSED, OPOS_E_NOTCLAIMED, OPOS_E_DISABLED, OPOS_E_ILLEGAL});
+        // Calls the windows do not make.
+        const QList<int> deviceRules{OPOS_E_CLOSED, OPOS_E_NOTCLAIMED, OPOS_E_DISABLED, OPOS_SUCCESS};
+        const QList<int> refusedWhenEnabled{OPOS_E_CLOSED, OPOS_E_NOTCLAIMED, OPOS_E_DISABLED,
+                                            OPOS_E_ILLEGAL};
+        const QList<int> anyTimeOpen{OPOS_E_CLOSED, OPOS_SUCCESS, OPOS_SUCCESS, OPOS_SUCCESS};
+        const QList<int> illegalWhenOpen{OPOS_E_CLOSED, OPOS_E_ILLEGAL, OPOS_E_ILLEGAL, OPOS_E_ILLEGAL};
+        const auto set = [](auto setter) {
+            return PrinterCall([setter](PosPrinterControl& p) { return afterSet(p, [&] { setter(p); }); });
+        };
+        row("ClaimDevice", [](auto& p) { return p.ClaimDevice(0); },
+            {OPOS_E_CLOSED, OPOS_SUCCESS, OPOS_SUCCESS, OPOS_SUCCESS});
+        row(
+            "PrintImmediate", [](auto& p) { return p.PrintImmediate(PTR_S_RECEIPT, QStringLiteral("x")); },
+            deviceRules);
+        row(
+            "PrintImmediate slip", [](auto& p) { return p.PrintImmediate(PTR_S_SLIP, QStringLiteral("x")); },
+            refusedWhenEnabled);
+        row(
+            "PrintTwoNormal", [](auto& p) { return p.PrintTwoNormal(PTR_S_JOURNAL_RECEIPT, {}, {}); },
+            refusedWhenEnabled);
+        row(
+            "TransactionPrint", [](auto& p) { return p.TransactionPrint(PTR_S_RECEIPT, PTR_TP_TRANSACTION); },
+            deviceRules);
+        row(
+            "TransactionPrint 13", [](auto& p) { return p.TransactionPrint(PTR_S_RECEIPT, 13); },
+            refusedWhenEnabled);
+        row(
+            "ValidateData", [](auto& p) { return p.ValidateData(PTR_S_RECEIPT, QStringLiteral("x\n")); },
+            deviceRules);
+        row(
+            "ValidateData italic",
+            [](auto& p) { return p.ValidateData(PTR_S_RECEIPT, QStringLiteral("\x1b|iCx")); },
+            refusedWhenEnabled);
+        row(
+            "SetLogo", [](auto& p) { return p.SetLogo(PTR_L_TOP, QStringLiteral("Shop\n")); }, deviceRules);
+        row(
+            "SetLogo 3", [](auto& p) { return p.SetLogo(3, QStringLiteral("Shop\n")); }, refusedWhenEnabled);
+        row(
+            "MarkFeed", [](auto& p) { return p.MarkFeed(PTR_MF_TO_CUTTER); }, refusedWhenEnabled);
+        row(
+            "DirectIO status",
+            [](auto& p) {
+                qint32 data = 1;
+                QString text;
+                return p.DirectIO(2, data, text);
+            },
+            deviceRules);
+        row(
+            "DirectIO 99",
+            [](auto& p) {
+                qint32 data = 0;
+                QString text;
+                return p.DirectIO(99, data, text);
+            },
+            refusedWhenEnabled);
+        row(
+            "RetrieveStatistics",
+            [](auto& p) {
+                QString buffer;
+                return p.RetrieveStatistics(buffer);
+            },
+            deviceRules);
+        row(
+            "ResetStatistics", [](auto& p) { return p.ResetStatistics(QString()); }, deviceRules);
+        row(
+            "UpdateStatistics", [](auto& p) { return p.UpdateStatistics(QStringLiteral("PaperCutCount=3")); },
+            deviceRules);
+        row(
+            "BeginInsertion", [](auto& p) { return p.BeginInsertion(0); }, refusedWhenEnabled);
+        row(
+            "EndInsertion", [](auto& p) { return p.EndInsertion(); }, refusedWhenEnabled);
+        row(
+            "BeginRemoval", [](auto& p) { return p.BeginRemoval(0); }, refusedWhenEnabled);
+        row(
+            "EndRemoval", [](auto& p) { return p.EndRemoval(); }, refusedWhenEnabled);
+        row(
+            "ChangePrintSide", [](auto& p) { return p.ChangePrintSide(PTR_PS_SIDE1); }, refusedWhenEnabled);
+        row("FlagWhenIdle", set([](auto& p) { p.setFlagWhenIdle(true); }), anyTimeOpen);
+        row("BinaryConversion", set([](auto& p) { p.setBinaryConversion(OPOS_BC_NIBBLE); }), anyTimeOpen);
+        row("BinaryConversion 3", set([](auto& p) { p.setBinaryConversion(3); }), illegalWhenOpen);
+        row("RotateSpecial", set([](auto& p) { p.setRotateSpecial(PTR_RP_LEFT90); }), anyTimeOpen);
+        row("RotateSpecial 2", set([](auto& p) { p.setRotateSpecial(2); }), illegalWhenOpen);
+        row("MapCharacterSet", set([](auto& p) { p.setMapCharacterSet(true); }), illegalWhenOpen);
+        row("CartridgeNotify", set([](auto& p) { p.setCartridgeNotify(1); }), illegalWhenOpen);
+        row("JrnLineChars", set([](auto& p) { p.setJrnLineChars(40); }), illegalWhenOpen);
+        row("SlpLetterQuality", set([](auto& p) { p.setSlpLetterQuality(true); }), illegalWhenOpen);
+        row("MapMode", set([](auto& p) { p.setMapMode(PTR_MM_METRIC); }), deviceRules);
+        row("MapMode 5", set([](auto& p) { p.setMapMode(5); }), refusedWhenEnabled);
+        row("RecLineChars 64", set([](auto& p) { p.setRecLineChars(64); }), deviceRules);
+        row("RecLineChars 65", set([](auto& p) { p.setRecLineChars(65); }), refusedWhenEnabled);
+        row("RecLineHeight", set([](auto& p) { p.setRecLineHeight(30); }), deviceRules);
+        row("RecLineSpacing", set([](auto& p) { p.setRecLineSpacing(40); }), deviceRules);
+        row("RecLineSpacing 256", set([](auto& p) { p.setRecLineSpacing(256); }), refusedWhenEnabled);
+        row("RecLetterQuality", set([](auto& p) { p.setRecLetterQuality(true); }), deviceRules);
+        row("RecCurrentCartridge 2", set([](auto& p) { p.setRecCurrentCartridge(2); }), refusedWhenEnabled);
     }
 
     void printer() {
@@ -182,6 +277,45 @@ private Q_SLOTS:
         row("FreezeEvents",
             [](auto& d) {
                 d.setFreezeEvents(true);
+                return d.ResultCode();
+            },
+            {OPOS_E_CLOSED, OPOS_SUCCESS, OPOS_SUCCESS, OPOS_SUCCESS});
+        const QList<int> deviceRules{OPOS_E_CLOSED, OPOS_E_DISABLED, OPOS_E_DISABLED, OPOS_SUCCESS};
+        row("ClaimDevice", [](auto& d) { return d.ClaimDevice(0); },
+            {OPOS_E_CLOSED, OPOS_SUCCESS, OPOS_SUCCESS, OPOS_SUCCESS});
+        for (int level = 1; level <= 3; ++level)
+            QTest::addRow("CheckHealth %d", level)
+                << DrawerCall([level](auto& d) { return d.CheckHealth(level); }) << deviceRules;
+        row("CheckHealth 0", [](auto& d) { return d.CheckHealth(0); },
+            {OPOS_E_CLOSED, OPOS_E_DISABLED, OPOS_E_DISABLED, OPOS_E_ILLEGAL});
+        row("DirectIO",
+            [](auto& d) {
+                qint32 data = 0;
+                QString text;
+                return d.DirectIO(1, data, text);
+            },
+            {OPOS_E_CLOSED, OPOS_E_DISABLED, OPOS_E_DISABLED, OPOS_E_ILLEGAL});
+        // Closed, so it returns at once.
+        row(
+            "WaitForDrawerClose", [](auto& d) { return d.WaitForDrawerClose(100, 800, 100, 100); },
+            deviceRules);
+        row("WaitForDrawerClose -2", [](auto& d) { return d.WaitForDrawerClose(-2, 800, 100, 100); },
+            {OPOS_E_CLOSED, OPOS_E_DISABLED, OPOS_E_DISABLED, OPOS_E_ILLEGAL});
+        row(
+            "RetrieveStatistics",
+            [](auto& d) {
+                QString buffer;
+                return d.RetrieveStatistics(buffer);
+            },
+            deviceRules);
+        row(
+            "ResetStatistics", [](auto& d) { return d.ResetStatistics(QString()); }, deviceRules);
+        row(
+            "UpdateStatistics",
+            [](auto& d) { return d.UpdateStatistics(QStringLiteral("DrawerGoodOpenCount=2")); }, deviceRules);
+        row("BinaryConversion",
+            [](auto& d) {
+                d.setBinaryConversion(OPOS_BC_DECIMAL);
                 return d.ResultCode();
             },
             {OPOS_E_CLOSED, OPOS_SUCCESS, OPOS_SUCCESS, OPOS_SUCCESS});

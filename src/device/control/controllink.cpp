@@ -1,5 +1,7 @@
 #include "device/control/controllink.h"
 
+#include <QHash>
+
 #include "opos/problemnote.h"
 
 #include "device/control/syncwait.h"
@@ -60,6 +62,18 @@ std::optional<ExchangeOutcome> exchangeAndWait(PrinterLink& link, const QByteArr
         return std::nullopt;
     }
     return *answer;
+}
+
+StatisticsEquipment equipmentOf(const PrinterConfig& printer) {
+    const QString scheme = printer.connection.section(QLatin1Char(':'), 0, 0).toLower();
+    static const QHash<QString, QString> interfaces{{QStringLiteral("tcp"), QStringLiteral("TCP")},
+                                                    {QStringLiteral("serial"), QStringLiteral("RS232")},
+                                                    {QStringLiteral("file"), QStringLiteral("USB")},
+                                                    {QStringLiteral("virtual"), QStringLiteral("Virtual")}};
+    StatisticsEquipment equipment;
+    equipment.model = printer.profile.description;
+    equipment.interfaceName = interfaces.value(scheme, scheme);
+    return equipment;
 }
 
 } // namespace device

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "device/control/statisticsxml.h"
 #include "device/link/printerlink.h"
+#include "device/registry/deviceconfig.h"
 
 #include <QList>
 #include <QObject>
@@ -36,5 +38,15 @@ std::optional<OpenAnswer> attachAndWait(PrinterLink& link, const void* user);
 // within the reply time-out.
 std::optional<ExchangeOutcome> exchangeAndWait(PrinterLink& link, const QByteArray& bytes,
                                                const QList<StatusQuery>& queries);
+
+// What statistics report of the printer behind a connection: its model and how it is attached.
+StatisticsEquipment equipmentOf(const PrinterConfig& printer);
+
+// Statistics that start counting where the device's file left off.
+template <typename Statistics>
+void startStatistics(Statistics& statistics, const QString& deviceName, const PrinterConfig& printer) {
+    statistics.setEquipment(equipmentOf(printer));
+    statistics.load(deviceName);
+}
 
 } // namespace device

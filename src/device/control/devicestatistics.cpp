@@ -141,8 +141,9 @@ Outcome DeviceStatistics::reset(const QString& request) {
     const std::optional<StatisticsSelection> selection = selectStatistics(m_category, request);
     if (!selection)
         return opos::OPOS_E_ILLEGAL;
+    // A name the device does not keep, or one of the equipment's, cannot be reset.
     if (!selection->unknown.isEmpty() || !selection->equipment.isEmpty())
-        return Outcome(opos::OPOS_E_EXTENDED, kStatisticsErrorExtended);
+        return opos::OPOS_E_ILLEGAL;
     QMap<QString, qint64> zeros;
     for (const QString& name : selection->counters)
         zeros.insert(name, 0);
@@ -168,7 +169,7 @@ Outcome DeviceStatistics::update(const QString& assignments) {
             values.insert(name, *count);
     }
     if (refused)
-        return Outcome(opos::OPOS_E_EXTENDED, kStatisticsErrorExtended);
+        return opos::OPOS_E_ILLEGAL;
     return setValues(values);
 }
 

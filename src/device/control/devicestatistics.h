@@ -9,9 +9,6 @@
 
 namespace device {
 
-// ResultCodeExtended when a statistic cannot be reset or updated (OPOS_ESTATS_ERROR of Opos.h).
-inline constexpr qint32 kStatisticsErrorExtended = 280;
-
 // The statistics of one device (RetrieveStatistics, ResetStatistics, UpdateStatistics), kept per
 // logical device name in the user's data folder as a UPOSStat document, so they outlive the
 // program. Counting only marks the values changed; they are written a little later in one go, or
@@ -34,8 +31,8 @@ public:
     // The request is a name list as selectStatistics() reads it. Names the device does not keep
     // come back with an empty value. OPOS_E_ILLEGAL for a malformed list.
     Outcome retrieve(const QString& request, QString& xml) const;
-    // OPOS_E_ILLEGAL for a malformed list; OPOS_E_EXTENDED with kStatisticsErrorExtended when a
-    // name is unknown or cannot be reset, and then nothing changes.
+    // OPOS_E_ILLEGAL for a malformed list, or a name that is unknown or cannot be reset (the
+    // equipment's); then nothing changes.
     Outcome reset(const QString& request);
     // "name=value" items separated by commas; name as for reset() ("" all, "U_", "P_", "M_"),
     // value a whole number from 0. Result codes as for reset().

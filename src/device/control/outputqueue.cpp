@@ -79,6 +79,15 @@ void OutputQueue::clear() {
         discardPrinterBuffer();
 }
 
+bool OutputQueue::discard(qint32 id) {
+    const auto it = std::find_if(m_requests.begin(), m_requests.end(),
+                                 [id](const Pending& p) { return p.request.id == id; });
+    if (it == m_requests.end() || it->written || (it == m_requests.begin() && m_running))
+        return false;
+    m_requests.erase(it);
+    return true;
+}
+
 // Four characters from 21h to 7Eh, counted on from a random start so that a reply owed to an
 // earlier run of the program cannot match.
 QByteArray OutputQueue::nextTag() {

@@ -54,6 +54,8 @@ public:
     void resume();
     // Discards every request; what the printer holds of them is cleared from its buffer.
     void clear();
+    // Takes back one request that has not gone out yet; false when it is out or unknown.
+    bool discard(qint32 id);
 
 Q_SIGNALS:
     void completed(qint32 id, bool synchronous);

@@ -112,6 +112,10 @@ qint32 PosPrinterControl::PrintBitmap(qint32 Station, const QString& FileName, q
     });
 }
 
+qint32 PosPrinterControl::ClaimDevice(qint32 Timeout) {
+    return runCall(m_result, m_events, "ClaimDevice", [&] { return claimDevice(Timeout); });
+}
+
 qint32 PosPrinterControl::ClearOutput() {
     return runCall(m_result, m_events, "ClearOutput", [&]() -> Outcome {
         if (!isOpen())
@@ -203,10 +207,6 @@ QString PosPrinterControl::DeviceName() const {
     return isOpen() ? QStringLiteral("%1 (%2)").arg(m_config->name, m_profile.id) : QString();
 }
 
-qint32 PosPrinterControl::RecLineChars() const {
-    return isOpen() && !m_profile.fonts.isEmpty() ? m_profile.fonts.first().lineChars : 0;
-}
-
 // Both turn every way the text does: sideways in a page-mode block, upside down in a page of their
 // own (bar codes) or turned on the host (bitmaps).
 QString PosPrinterControl::RecBarCodeRotationList() const {
@@ -244,9 +244,11 @@ Outcome PosPrinterControl::openDevice(const QString& name) {
     m_translator.emplace(m_profile, m_characterSet);
     // ESC|#B prints what SetBitmap stored under the number; an unstored number prints nothing.
     m_translator->setBitmapSource([this](int number) { return m_storedBitmaps.value(number); });
-    m_sideways.setLimits(m_profile.sidewaysMaxLines, m_profile.sidewaysMaxChars, m_profile.lineSpacingDots,
-                         m_profile.fonts.isEmpty() ? 12 : m_profile.fonts.first().cellWidth);
+    m_translator->setLogoSource([this](int location) { return m_logos[location == PTR_L_BOTTOM ? 1 : 0]; });
+    m_metrics.reset(m_profile);
+    applyMetrics();
     m_sideways.close();
+    startStatistics(m_statistics, m_config->name, *m_config);
     m_openResult = OPOS_SUCCESS;
     m_errorLevel = PTR_EL_NONE;
     qCDebug(lcDevice) << "opened" << name << "at" << m_config->connection;
@@ -305,6 +307,7 @@ Outcome PosPrinterControl::releaseDevice() {
     clearQueuedOutput();
     m_link->detach(this);
     m_claimed = false;
+    m_statistics.flush();
     return OPOS_SUCCESS;
 }
 
@@ -324,6 +327,12 @@ Outcome PosPrinterControl::closeDevice() {
     m_upsideDown = false;
     m_turning = 0;
     m_storedBitmaps.clear();
+    m_logos[0].clear();
+    m_logos[1].clear();
+    m_binaryConversion = OPOS_BC_NONE;
+    m_rotateSpecial = PTR_RP_NORMAL;
+    m_letterQuality = false;
+    m_statistics.flush();
     m_pendingSetup.clear();
     m_checkHealthText.clear();
     m_coverOpen = m_recEmpty = m_recNearEnd = false;
@@ -379,6 +388,10 @@ void PosPrinterControl::clearQueuedOutput() {
     m_retryOnRecovery = false;
     m_heldCompletions.clear();
     m_blockIds.clear();
+    m_transaction.reset(); // clearing output ends a transaction with what it held
+    m_transactionIds.clear();
+    m_transactionTally = m_nextTally = {};
+    m_requestTallies.clear();
     m_output.clear();
     m_events.dropErrors();
 }
@@ -409,6 +422,8 @@ Outcome PosPrinterControl::checkHealth(qint32 level) {
         return OPOS_E_ILLEGAL;
     if (auto busy = busyCheck())
         return *busy;
+    if (level != OPOS_CH_INTERNAL)
+        return printTestReceipt(level);
     // A status round trip; nothing is printed.
     const std::optional<ExchangeOutcome> answer =
         exchangeAndWait(*m_link, readyCheckBytes(), readyCheckQueries());
@@ -424,8 +439,13 @@ Outcome PosPrinterControl::printNormal(qint32 station, const QString& data) {
         return OPOS_E_ILLEGAL;
     if (auto busy = busyCheck())
         return *busy;
-    if (m_sideways.isOpen())
-        return !containsCut(data) && m_sideways.append(data) ? holdForBlock() : OPOS_E_ILLEGAL;
+    if (m_sideways.isOpen()) {
+        if (containsCut(data) || !m_sideways.append(data))
+            return OPOS_E_ILLEGAL;
+        m_nextTally += tallyOf(data);
+        return holdForBlock();
+    }
+    m_nextTally += tallyOf(data);
     const QByteArray bytes = m_translator->translate(data);
     if (!data.isEmpty())
         m_atLineStart = endsAtLineStart(data);
@@ -444,6 +464,7 @@ Outcome PosPrinterControl::cutPaper(qint32 percentage) {
     QByteArray bytes = endPendingLine();
     bytes += EscPos::cut(full, 0);
     m_atLineStart = true;
+    ++m_nextTally.cuts;
     return submit(bytes);
 }
 
@@ -466,8 +487,11 @@ Outcome PosPrinterControl::rotatePrint(qint32 station, qint32 rotation) {
             const Outcome outcome = empty ? nothingToPrint() : submit(sidewaysBlock());
             if (outcome.code == OPOS_SUCCESS) {
                 m_sideways.close(); // a block that did not print stays open for another try
-                // The block's calls complete with the request that printed it.
-                if (m_async)
+                // The block's calls complete with the request that printed it, or inside a
+                // transaction with the transaction.
+                if (m_async && m_transaction)
+                    m_transactionIds += std::exchange(m_blockIds, {});
+                else if (m_async)
                     m_heldCompletions.insert(m_outputId, std::exchange(m_blockIds, {}));
             }
             return outcome;
@@ -526,7 +550,11 @@ Outcome PosPrinterControl::printBarCode(qint32 station, const BarcodeArguments& 
         return *refused;
     if (station != PTR_S_RECEIPT)
         return OPOS_E_ILLEGAL;
-    const BarcodeCommand command = buildBarcodeCommand(arguments, m_profile);
+    BarcodeArguments inDots = arguments;
+    inDots.height = m_metrics.toDots(arguments.height);
+    inDots.width = m_metrics.toDots(arguments.width);
+    inDots.alignment = m_metrics.toDots(arguments.alignment);
+    const BarcodeCommand command = buildBarcodeCommand(inDots, m_profile);
     if (command.code != OPOS_SUCCESS) {
         qCDebug(lcDevice).noquote() << "PrintBarCode refused:" << command.reason;
         return command.code;
@@ -534,12 +562,13 @@ Outcome PosPrinterControl::printBarCode(qint32 station, const BarcodeArguments& 
     if (auto busy = busyCheck())
         return *busy;
     const std::optional<SymbolForm> form = symbolForm(PTR_RP_BARCODE);
-    if (!form)
+    if (!form || (*form == SymbolForm::Sideways && command.heightDots > m_profile.lineWidthDots))
         return OPOS_E_ILLEGAL;
     // The human-readable line is one character cell high, with a little gap to the bars.
     const int height =
         command.heightDots +
         (arguments.textPosition != PTR_BC_TEXT_NONE ? m_profile.lineHeightDots() + kTextGapDots : 0);
+    ++m_nextTally.barcodes;
     return printSymbol(*form, barcodeBytes(command, height, *form), command.widthDots, height);
 }
 
@@ -552,7 +581,7 @@ Outcome PosPrinterControl::setBitmap(qint32 number, qint32 station, const Bitmap
         m_storedBitmaps.remove(number); // an empty name takes the number's bitmap back
         return OPOS_SUCCESS;
     }
-    const PreparedBitmap bitmap = prepareBitmap(arguments, m_profile);
+    const PreparedBitmap bitmap = prepareBitmap(inDots(arguments), m_profile);
     if (bitmap.code != OPOS_SUCCESS) {
         qCDebug(lcDevice).noquote() << "SetBitmap refused:" << bitmap.reason;
         return Outcome(bitmap.code, bitmap.extended);
@@ -567,7 +596,7 @@ Outcome PosPrinterControl::printBitmap(qint32 station, const BitmapArguments& ar
         return *refused;
     if (station != PTR_S_RECEIPT)
         return OPOS_E_ILLEGAL;
-    const PreparedBitmap bitmap = prepareBitmap(arguments, m_profile);
+    const PreparedBitmap bitmap = prepareBitmap(inDots(arguments), m_profile);
     if (bitmap.code != OPOS_SUCCESS) {
         qCDebug(lcDevice).noquote() << "PrintBitmap refused:" << bitmap.reason;
         return Outcome(bitmap.code, bitmap.extended);
@@ -577,6 +606,7 @@ Outcome PosPrinterControl::printBitmap(qint32 station, const BitmapArguments& ar
     const std::optional<SymbolForm> form = symbolForm(PTR_RP_BITMAP);
     if (!form)
         return OPOS_E_ILLEGAL;
+    ++m_nextTally.bitmaps;
     return printSymbol(*form, bitmapBytes(bitmap, *form), bitmap.dots.width(), bitmap.dots.height());
 }
 
@@ -613,7 +643,14 @@ std::optional<PosPrinterControl::SymbolForm> PosPrinterControl::symbolForm(qint3
     const bool turnsWithText = m_turning & kind;
     if (m_sideways.isOpen())
         return turnsWithText ? std::optional(SymbolForm::InBlock) : std::nullopt;
-    return m_upsideDown && turnsWithText ? SymbolForm::HalfTurned : SymbolForm::Upright;
+    if (m_upsideDown)
+        return turnsWithText ? SymbolForm::HalfTurned : SymbolForm::Upright;
+    // Outside any rotation, RotateSpecial turns bar codes.
+    if (kind == PTR_RP_BARCODE && m_rotateSpecial == PTR_RP_ROTATE180)
+        return SymbolForm::HalfTurned;
+    if (kind == PTR_RP_BARCODE && (m_rotateSpecial == PTR_RP_LEFT90 || m_rotateSpecial == PTR_RP_RIGHT90))
+        return SymbolForm::Sideways;
+    return SymbolForm::Upright;
 }
 
 QByteArray PosPrinterControl::barcodeBytes(const BarcodeCommand& command, int heightDots,
@@ -621,6 +658,11 @@ QByteArray PosPrinterControl::barcodeBytes(const BarcodeCommand& command, int he
     switch (form) {
     case SymbolForm::InBlock:
         return command.setup + command.symbol;
+    case SymbolForm::Sideways:
+        // Along the paper as far as the symbol is wide; ESC T 1 turns it left, 3 right.
+        return EscPos::pageMode() + EscPos::pageArea(0, 0, m_profile.lineWidthDots, command.widthDots) +
+               EscPos::pageDirection(m_rotateSpecial == PTR_RP_LEFT90 ? 1 : 3) + command.setup +
+               command.symbol + EscPos::printPage();
     case SymbolForm::HalfTurned:
         // A page of its own printed in the opposite direction turns the symbol whatever the printer
         // does with ESC { around bar codes. Its place on the line turns with it: the distance from
@@ -637,6 +679,7 @@ QByteArray PosPrinterControl::barcodeBytes(const BarcodeCommand& command, int he
 QByteArray PosPrinterControl::bitmapBytes(const PreparedBitmap& bitmap, SymbolForm form) const {
     switch (form) {
     case SymbolForm::InBlock:
+    case SymbolForm::Sideways: // not a form of bitmaps
         return EscPos::graphics(bitmap.dots);
     case SymbolForm::HalfTurned:
         // The host has the dots: it turns them itself rather than trusting the printer to.
@@ -668,12 +711,16 @@ Outcome PosPrinterControl::printSymbol(SymbolForm form, const QByteArray& symbol
     return outcome;
 }
 
-// What the printer is set to between requests: reset, code page, automatic status back, rotation.
+// What the printer is set to between requests: reset, code page, automatic status back, line
+// spacing, rotation.
 // Sent at enable, and again before a request when the printer's buffer had to be cleared.
 QByteArray PosPrinterControl::lineState() const {
     return EscPos::initialize() +
            EscPos::selectCharacterTable(m_profile.escTForCharacterSet.value(m_characterSet, 0)) +
            EscPos::enableAutomaticStatus(kAutomaticStatusMask) +
+           (m_metrics.lineSpacingDots() != m_profile.lineSpacingDots
+                ? EscPos::lineSpacing(m_metrics.lineSpacingDots())
+                : QByteArray()) +
            (m_upsideDown ? EscPos::upsideDown(true) : QByteArray());
 }
 
@@ -683,14 +730,22 @@ QByteArray PosPrinterControl::endPendingLine() {
     return m_atLineStart ? QByteArray() : m_translator->translate(u"\n");
 }
 
-Outcome PosPrinterControl::submit(const QByteArray& bytes) {
+Outcome PosPrinterControl::submit(const QByteArray& bytes, Delivery delivery) {
     OutputRequest request;
     const QByteArray setup = std::exchange(m_pendingSetup, {});
+    // A transaction holds everything until it ends; a call in it completes with it.
+    const PrintTally tally = std::exchange(m_nextTally, {});
+    if (m_transaction && delivery == Delivery::AsCalled) {
+        *m_transaction += setup + bytes;
+        m_transactionTally += tally;
+        return holdForBlock();
+    }
     request.bytes = setup + bytes;
     request.lineState = lineState();
-    if (m_async) {
+    if (m_async && delivery == Delivery::AsCalled) {
         request.id = ++m_outputId;
         request.synchronous = false;
+        m_requestTallies.insert(request.id, tally);
         m_output.enqueue(request);
         return OPOS_SUCCESS;
     }
@@ -701,14 +756,21 @@ Outcome PosPrinterControl::submit(const QByteArray& bytes) {
     // Each step of a request is bounded by its own time-out (a dropped connection is opened again
     // first); this only guards against a bug.
     const LinkTimings& t = m_link->timings();
-    if (!waitUntil([this] { return m_syncOutcome.has_value(); },
-                   saturatedMs(qint64(t.openTimeoutMs) + 3 * qint64(t.replyTimeoutMs) + 1000))) {
+    const int guardMs = saturatedMs(qint64(t.openTimeoutMs) + 3 * qint64(t.replyTimeoutMs) + 1000);
+    waitUntil([this] { return m_syncOutcome.has_value() || m_output.isHalted(); }, guardMs);
+    // Asynchronous output ahead of this request failed, and the queue waits for the answer to
+    // its ErrorEvent: this request is taken back and fails as that one did.
+    if (!m_syncOutcome && m_output.isHalted() && m_output.discard(request.id))
+        m_syncOutcome = m_haltedBy;
+    if (!m_syncOutcome && !waitUntil([this] { return m_syncOutcome.has_value(); }, guardMs)) {
         qCWarning(lcDevice) << "synchronous output did not finish; dropped";
         m_output.clear();
         m_syncOutcome = Outcome(OPOS_E_TIMEOUT);
     }
     if (m_syncOutcome->code != OPOS_SUCCESS)
         m_pendingSetup.prepend(setup);
+    else
+        count(tally);
     return *m_syncOutcome;
 }
 
@@ -742,6 +804,8 @@ void PosPrinterControl::reportStatus(const PrinterStatus& status, bool onlyFault
     } else {
         if (cover != m_coverOpen)
             postStatus(cover ? PTR_SUE_COVER_OPEN : PTR_SUE_COVER_OK);
+        if (cover && !m_coverOpen)
+            m_statistics.increment(statistic::ReceiptCoverOpenCount);
         if (paperNow != paperBefore)
             postStatus(paperNow);
     }
@@ -760,6 +824,7 @@ void PosPrinterControl::onRequestCompleted(qint32 id, bool synchronous) {
             m_syncOutcome = Outcome(OPOS_SUCCESS);
         return;
     }
+    count(m_requestTallies.take(id));
     for (const qint32 held : m_heldCompletions.take(id))
         m_events.post({PendingEvent::Kind::OutputComplete, held, 0, 0});
     m_events.post({PendingEvent::Kind::OutputComplete, id, 0, 0});
@@ -769,7 +834,7 @@ void PosPrinterControl::onRequestCompleted(qint32 id, bool synchronous) {
 // when the block has printed.
 Outcome PosPrinterControl::holdForBlock() {
     if (m_async)
-        m_blockIds.append(++m_outputId);
+        (m_sideways.isOpen() ? m_blockIds : m_transactionIds).append(++m_outputId);
     return OPOS_SUCCESS;
 }
 
@@ -779,11 +844,15 @@ Outcome PosPrinterControl::nothingToPrint() {
 }
 
 void PosPrinterControl::onRequestFailed(qint32 id, bool synchronous, qint32 code, qint32 extended) {
+    m_statistics.increment(statistic::PrinterFaultCount);
+    if (code == OPOS_E_NOHARDWARE || code == OPOS_E_TIMEOUT)
+        m_statistics.increment(statistic::CommunicationErrorCount);
     if (synchronous) {
         if (id == m_syncId)
             m_syncOutcome = Outcome(code, extended);
         return;
     }
+    m_haltedBy = Outcome(code, code == OPOS_E_EXTENDED ? extended : 0);
     m_errorLevel = code == OPOS_E_EXTENDED ? PTR_EL_RECOVERABLE : PTR_EL_FATAL;
     m_errorStation = PTR_S_RECEIPT;
     m_errorString = code == OPOS_E_EXTENDED

@@ -248,6 +248,10 @@ QByteArray absolutePosition(int dots) {
     appendWord(out, dots);
     return out;
 }
+QByteArray lineSpacing(int dots) {
+    return QByteArray("\x1B\x33", 2) + static_cast<char>(qBound(1, dots, 255));
+}
+
 QByteArray leftMargin(int dots) {
     QByteArray out = command({GS, 'L'});
     appendWord(out, dots);

@@ -50,6 +50,7 @@ QByteArray barcodeSetup(int heightDots, int moduleWidth, int hriPosition); // GS
 QByteArray barcode(int gsKType,
                    const QByteArray& data); // GS k m n d... (function B); empty: 1..255 bytes only
 QByteArray leftMargin(int dots);            // GS L nL nH
+QByteArray lineSpacing(int dots);           // ESC 3 n (1..255)
 // GS ( k pL pH cn fn parameters: one function of a 2D symbol (cn 48 PDF417, 50 MaxiCode); the
 // parameters must fit the 16-bit length (at most 65533 bytes).
 QByteArray symbolFunction(int cn, int fn, const QByteArray& parameters);

@@ -104,6 +104,60 @@ public:
     qint32 RecLinesToPaperCut() const override { return 0; }
     qint32 RotateSpecial() const override { return 0; }
     qint32 MapMode() const override { return 0; }
+    qint32 ClaimDevice(qint32) override { return record(QStringLiteral("ClaimDevice")); }
+    qint32 ClearOutput() override { return record(QStringLiteral("ClearOutput")); }
+    qint32 PrintImmediate(qint32, const QString&) override {
+        return record(QStringLiteral("PrintImmediate"));
+    }
+    qint32 PrintTwoNormal(qint32, const QString&, const QString&) override {
+        return record(QStringLiteral("PrintTwoNormal"));
+    }
+    qint32 TransactionPrint(qint32, qint32) override { return record(QStringLiteral("TransactionPrint")); }
+    qint32 ValidateData(qint32, const QString&) override { return record(QStringLiteral("ValidateData")); }
+    qint32 SetLogo(qint32, const QString&) override { return record(QStringLiteral("SetLogo")); }
+    qint32 MarkFeed(qint32) override { return record(QStringLiteral("MarkFeed")); }
+    qint32 DirectIO(qint32, qint32&, QString&) override { return record(QStringLiteral("DirectIO")); }
+    qint32 ResetStatistics(const QString&) override { return record(QStringLiteral("ResetStatistics")); }
+    qint32 RetrieveStatistics(QString&) override { return record(QStringLiteral("RetrieveStatistics")); }
+    qint32 UpdateStatistics(const QString&) override { return record(QStringLiteral("UpdateStatistics")); }
+    qint32 BeginInsertion(qint32) override { return record(QStringLiteral("BeginInsertion")); }
+    qint32 EndInsertion() override { return record(QStringLiteral("EndInsertion")); }
+    qint32 BeginRemoval(qint32) override { return record(QStringLiteral("BeginRemoval")); }
+    qint32 EndRemoval() override { return record(QStringLiteral("EndRemoval")); }
+    qint32 ChangePrintSide(qint32) override { return record(QStringLiteral("ChangePrintSide")); }
+    void setFreezeEvents(bool) override { record(QStringLiteral("setFreezeEvents")); }
+    void setFlagWhenIdle(bool) override { record(QStringLiteral("setFlagWhenIdle")); }
+    void setBinaryConversion(qint32) override { record(QStringLiteral("setBinaryConversion")); }
+    void setCharacterSet(qint32) override { record(QStringLiteral("setCharacterSet")); }
+    void setMapMode(qint32) override { record(QStringLiteral("setMapMode")); }
+    void setMapCharacterSet(bool) override { record(QStringLiteral("setMapCharacterSet")); }
+    void setRotateSpecial(qint32) override { record(QStringLiteral("setRotateSpecial")); }
+    void setCartridgeNotify(qint32) override { record(QStringLiteral("setCartridgeNotify")); }
+    void setRecLetterQuality(bool) override { record(QStringLiteral("setRecLetterQuality")); }
+    void setRecLineChars(qint32) override { record(QStringLiteral("setRecLineChars")); }
+    void setRecLineHeight(qint32) override { record(QStringLiteral("setRecLineHeight")); }
+    void setRecLineSpacing(qint32) override { record(QStringLiteral("setRecLineSpacing")); }
+    void setRecCurrentCartridge(qint32) override { record(QStringLiteral("setRecCurrentCartridge")); }
+    qint32 OpenResult() const override { return 0; }
+    bool Claimed() const override { return false; }
+    bool DeviceEnabled() const override { return false; }
+    qint32 BinaryConversion() const override { return 0; }
+    bool CapRecMarkFeed() const override { return false; }
+    qint32 CapRecCartridgeSensor() const override { return 0; }
+    qint32 CapRecColor() const override { return 0; }
+    bool CapMapCharacterSet() const override { return false; }
+    bool CapStatisticsReporting() const override { return false; }
+    bool CapUpdateStatistics() const override { return false; }
+    bool MapCharacterSet() const override { return false; }
+    QString RecBitmapRotationList() const override { return {}; }
+    qint32 CartridgeNotify() const override { return 0; }
+    qint32 RecCartridgeState() const override { return 0; }
+    qint32 RecCurrentCartridge() const override { return 0; }
+
+protected:
+    void refuseAbsentStation(const char* property) override {
+        record(QStringLiteral("refuseAbsentStation ") + QLatin1String(property));
+    }
 
 private:
     // Open and Close move the state the way a real control does; the rest leave it alone.
@@ -145,8 +199,44 @@ public:
     qint32 PowerNotify() const override { return 0; }
     void setPowerNotify(qint32) override { m_log->append(QStringLiteral("drawer.setPowerNotify")); }
     qint32 PowerState() const override { return 0; }
+    qint32 Claim(qint32) override { return record(QStringLiteral("Claim")); }
+    qint32 ClaimDevice(qint32) override { return record(QStringLiteral("ClaimDevice")); }
+    qint32 ReleaseDevice() override { return record(QStringLiteral("ReleaseDevice")); }
+    qint32 CheckHealth(qint32) override { return record(QStringLiteral("CheckHealth")); }
+    qint32 DirectIO(qint32, qint32&, QString&) override { return record(QStringLiteral("DirectIO")); }
+    qint32 WaitForDrawerClose(qint32, qint32, qint32, qint32) override {
+        return record(QStringLiteral("WaitForDrawerClose"));
+    }
+    qint32 ResetStatistics(const QString&) override { return record(QStringLiteral("ResetStatistics")); }
+    qint32 RetrieveStatistics(QString&) override { return record(QStringLiteral("RetrieveStatistics")); }
+    qint32 UpdateStatistics(const QString&) override { return record(QStringLiteral("UpdateStatistics")); }
+    void setFreezeEvents(bool) override { record(QStringLiteral("setFreezeEvents")); }
+    void setBinaryConversion(qint32) override { record(QStringLiteral("setBinaryConversion")); }
+    qint32 ResultCodeExtended() const override { return 0; }
+    qint32 OpenResult() const override { return 0; }
+    bool Claimed() const override { return false; }
+    bool DeviceEnabled() const override { return false; }
+    bool FreezeEvents() const override { return false; }
+    qint32 BinaryConversion() const override { return 0; }
+    QString CheckHealthText() const override { return {}; }
+    QString ControlObjectDescription() const override { return {}; }
+    qint32 ControlObjectVersion() const override { return 0; }
+    QString ServiceObjectDescription() const override { return {}; }
+    qint32 ServiceObjectVersion() const override { return 0; }
+    QString DeviceDescription() const override { return {}; }
+    QString DeviceName() const override { return {}; }
+    bool CapStatus() const override { return false; }
+    bool CapStatusMultiDrawerDetect() const override { return false; }
+    bool CapStatisticsReporting() const override { return false; }
+    bool CapUpdateStatistics() const override { return false; }
+    bool DrawerOpened() const override { return false; }
 
 private:
+    qint32 record(const QString& call) {
+        m_log->append(QStringLiteral("drawer.") + call);
+        return 0;
+    }
+
     CallLog m_log;
 };
 

@@ -7,6 +7,9 @@
 DeviceRig::DeviceRig(const QString& extraSections) {
     FakePrinter::install();
     m_previous = qgetenv("POSLING_DEVICES");
+    // Statistics the controls keep go to the rig's folder, not the user's.
+    m_previousData = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", m_dir.filePath(QStringLiteral("data")).toLocal8Bit());
     QFile file(path());
     if (file.open(QIODevice::WriteOnly | QIODevice::Text))
         file.write((standardSections() + extraSections).toUtf8());
@@ -15,6 +18,7 @@ DeviceRig::DeviceRig(const QString& extraSections) {
 
 DeviceRig::~DeviceRig() {
     qputenv("POSLING_DEVICES", m_previous);
+    qputenv("XDG_DATA_HOME", m_previousData);
 }
 
 QString DeviceRig::path() const {

@@ -16,6 +16,7 @@ public:
 private:
     QTemporaryDir m_dir;
     QByteArray m_previous;
+    QByteArray m_previousData;
 };
 
 // The bytes a request puts on the wire around its data: the ready check before, GS r 1 after.

@@ -14,6 +14,10 @@ QString quoted(const QString& data) {
     return text + u'"';
 }
 
+QString FakePosPrinter::shown(const QString& value) {
+    return quoted(value);
+}
+
 void FakePosPrinter::install() {
     opos::ControlFactory::setPosPrinterCreator([] {
         auto fake = std::make_unique<FakePosPrinter>();

@@ -50,6 +50,67 @@ public:
     void setAsyncMode(bool async) override;
     void setPowerNotify(qint32 PowerNotify) override;
 
+    // The calls no window makes, recorded the same way.
+    qint32 ClaimDevice(qint32 Timeout) override { return recorded("ClaimDevice", Timeout); }
+    qint32 ClearOutput() override { return recorded("ClearOutput"); }
+    qint32 PrintImmediate(qint32 Station, const QString& Data) override {
+        return recorded("PrintImmediate", Station, Data);
+    }
+    qint32 PrintTwoNormal(qint32 Stations, const QString& Data1, const QString& Data2) override {
+        return recorded("PrintTwoNormal", Stations, Data1, Data2);
+    }
+    qint32 TransactionPrint(qint32 Station, qint32 Control) override {
+        return recorded("TransactionPrint", Station, Control);
+    }
+    qint32 ValidateData(qint32 Station, const QString& Data) override {
+        return recorded("ValidateData", Station, Data);
+    }
+    qint32 SetLogo(qint32 Location, const QString& Data) override {
+        return recorded("SetLogo", Location, Data);
+    }
+    qint32 MarkFeed(qint32 Type) override { return recorded("MarkFeed", Type); }
+    qint32 ResetStatistics(const QString& StatisticsBuffer) override {
+        return recorded("ResetStatistics", StatisticsBuffer);
+    }
+    qint32 UpdateStatistics(const QString& StatisticsBuffer) override {
+        return recorded("UpdateStatistics", StatisticsBuffer);
+    }
+    qint32 BeginInsertion(qint32 Timeout) override { return recorded("BeginInsertion", Timeout); }
+    qint32 EndInsertion() override { return recorded("EndInsertion"); }
+    qint32 BeginRemoval(qint32 Timeout) override { return recorded("BeginRemoval", Timeout); }
+    qint32 EndRemoval() override { return recorded("EndRemoval"); }
+    qint32 ChangePrintSide(qint32 Side) override { return recorded("ChangePrintSide", Side); }
+    qint32 DirectIO(qint32 Command, qint32& pData, QString& pString) override {
+        return recorded("DirectIO", Command, pData, pString);
+    }
+    qint32 RetrieveStatistics(QString& pStatisticsBuffer) override {
+        pStatisticsBuffer = values.value(QStringLiteral("Statistics")).toString();
+        return recorded("RetrieveStatistics");
+    }
+    void setFreezeEvents(bool FreezeEvents) override { recordedSet("FreezeEvents", FreezeEvents); }
+    void setFlagWhenIdle(bool FlagWhenIdle) override { recordedSet("FlagWhenIdle", FlagWhenIdle); }
+    void setBinaryConversion(qint32 BinaryConversion) override {
+        recordedSet("BinaryConversion", BinaryConversion);
+    }
+    void setCharacterSet(qint32 CharacterSet) override { recordedSet("CharacterSet", CharacterSet); }
+    void setMapMode(qint32 MapMode) override { recordedSet("MapMode", MapMode); }
+    void setMapCharacterSet(bool MapCharacterSet) override {
+        recordedSet("MapCharacterSet", MapCharacterSet);
+    }
+    void setRotateSpecial(qint32 RotateSpecial) override { recordedSet("RotateSpecial", RotateSpecial); }
+    void setCartridgeNotify(qint32 CartridgeNotify) override {
+        recordedSet("CartridgeNotify", CartridgeNotify);
+    }
+    void setRecLetterQuality(bool RecLetterQuality) override {
+        recordedSet("RecLetterQuality", RecLetterQuality);
+    }
+    void setRecLineChars(qint32 RecLineChars) override { recordedSet("RecLineChars", RecLineChars); }
+    void setRecLineHeight(qint32 RecLineHeight) override { recordedSet("RecLineHeight", RecLineHeight); }
+    void setRecLineSpacing(qint32 RecLineSpacing) override { recordedSet("RecLineSpacing", RecLineSpacing); }
+    void setRecCurrentCartridge(qint32 RecCurrentCartridge) override {
+        recordedSet("RecCurrentCartridge", RecCurrentCartridge);
+    }
+
     qint32 ResultCode() const override;
     qint32 ResultCodeExtended() const override;
     qint32 State() const override;
@@ -119,12 +180,50 @@ public:
     POSLING_FAKE_LONG(RecLinesToPaperCut)
     POSLING_FAKE_LONG(RotateSpecial)
     POSLING_FAKE_LONG(MapMode)
+    POSLING_FAKE_LONG(OpenResult)
+    POSLING_FAKE_BOOL(Claimed)
+    POSLING_FAKE_BOOL(DeviceEnabled)
+    POSLING_FAKE_LONG(BinaryConversion)
+    POSLING_FAKE_BOOL(CapRecMarkFeed)
+    POSLING_FAKE_LONG(CapRecCartridgeSensor)
+    POSLING_FAKE_LONG(CapRecColor)
+    POSLING_FAKE_BOOL(CapMapCharacterSet)
+    POSLING_FAKE_BOOL(CapStatisticsReporting)
+    POSLING_FAKE_BOOL(CapUpdateStatistics)
+    POSLING_FAKE_BOOL(MapCharacterSet)
+    POSLING_FAKE_STRING(RecBitmapRotationList)
+    POSLING_FAKE_LONG(CartridgeNotify)
+    POSLING_FAKE_LONG(RecCartridgeState)
+    POSLING_FAKE_LONG(RecCurrentCartridge)
 #undef POSLING_FAKE_STRING
 #undef POSLING_FAKE_LONG
 #undef POSLING_FAKE_BOOL
 #undef POSLING_FAKE_GET
 
+protected:
+    void refuseAbsentStation(const char* property) override {
+        answer(QLatin1String(property),
+               QStringLiteral("refuseAbsentStation(%1)").arg(QLatin1String(property)));
+    }
+
 private:
+    static QString shown(qint32 value) {
+        return QString::number(value);
+    }
+    static QString shown(bool value) {
+        return value ? QStringLiteral("true") : QStringLiteral("false");
+    }
+    static QString shown(const QString& value);
+    // Answers as `results[method]` and records method(arguments).
+    template <typename... Arguments> qint32 recorded(const char* method, const Arguments&... arguments) {
+        const QStringList shownArguments{shown(arguments)...};
+        return answer(QLatin1String(method), QLatin1String(method) + u'(' + shownArguments.join(u',') + u')');
+    }
+    // A property set answers as `results[property]` and records setProperty(value).
+    template <typename Value> void recordedSet(const char* property, const Value& value) {
+        answer(QLatin1String(property),
+               QStringLiteral("set%1(%2)").arg(QLatin1String(property), shown(value)));
+    }
     QVariant read(const QString& name) const;
     qint32 answer(const QString& method, const QString& call);
 };
