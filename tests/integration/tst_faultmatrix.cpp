@@ -335,11 +335,13 @@ Outcome TestFaultMatrix::run(FarEnd& end, Fault fault, When when, int faultAfter
         timed(p.PrintNormal(PTR_S_RECEIPT, jobText(QStringLiteral("sync"), 60)));
     } else if (when == When::AsyncReport) {
         p.setAsyncMode(true);
-        breakAfter();
+        // The fault comes while the queued report prints: its health checks print and wait
+        // before the rest is queued.
         PropertyReport::run(p, [&](const QString& line) {
             ++out.requests;
             p.PrintNormal(PTR_S_RECEIPT, line + "\r\n");
         });
+        breakAfter();
         (void)QTest::qWaitFor([&] { return out.completions >= out.requests; }, 30000);
         p.setAsyncMode(false);
     }
