@@ -58,23 +58,26 @@ QString countsOf(const QList<QMetaMethod>& methods) {
 
 StepResolver::Resolved StepResolver::resolve(const Plan& plan) const {
     Resolved resolved;
+    bool resultBefore = false; // a method or property set came last, expectations apart
     for (const PlanStep& step : plan.steps) {
         ResolvedStep out;
         out.step = step;
-        const ResolvedStep* previous = resolved.steps.isEmpty() ? nullptr : &resolved.steps.last();
-        if (const QString error = resolveStep(step, previous, out); !error.isEmpty()) {
+        if (const QString error = resolveStep(step, resultBefore, out); !error.isEmpty()) {
             resolved.steps.clear();
             resolved.errorLine = step.line;
             resolved.error = error;
             return resolved;
         }
+        if (out.action != ResolvedStep::Action::ExpectResult &&
+            out.action != ResolvedStep::Action::ExpectProperty)
+            resultBefore =
+                out.action == ResolvedStep::Action::Method || out.action == ResolvedStep::Action::PropertySet;
         resolved.steps << out;
     }
     return resolved;
 }
 
-QString StepResolver::resolveStep(const PlanStep& step, const ResolvedStep* previous,
-                                  ResolvedStep& out) const {
+QString StepResolver::resolveStep(const PlanStep& step, bool resultBefore, ResolvedStep& out) const {
     using Kind = PlanStep::Kind;
     using Action = ResolvedStep::Action;
     out.onDrawer = step.device == u"drawer";
@@ -90,11 +93,9 @@ QString StepResolver::resolveStep(const PlanStep& step, const ResolvedStep* prev
     case Kind::Set:
         return resolveSet(step, out);
     case Kind::ExpectResult: {
-        const bool afterResult =
-            previous && (previous->action == Action::Method || previous->action == Action::PropertySet);
-        if (!afterResult)
-            return QStringLiteral("expect RESULT checks the step before it, which must be a method or a "
-                                  "property set");
+        if (!resultBefore)
+            return QStringLiteral("expect RESULT checks the result of a method or property set, and none "
+                                  "comes before it");
         out.action = Action::ExpectResult;
         out.result = ExpectedResult::read(step.arguments.first());
         if (!out.result)
@@ -157,7 +158,7 @@ QString StepResolver::resolveCall(const PlanStep& step, ResolvedStep& out) const
         out.call = DeviceCall(&target, method, arguments);
         return {};
     }
-    return QStringLiteral("%1 takes %2 arguments, not %3")
+    return QStringLiteral("%1 wants %2 arguments; the step gives %3")
         .arg(QString::fromLatin1(methods.first().name()), countsOf(methods))
         .arg(step.arguments.size());
 }

@@ -18,7 +18,7 @@ public:
     Resolved resolve(const Plan& plan) const;
 
 private:
-    QString resolveStep(const PlanStep& step, const ResolvedStep* previous, ResolvedStep& out) const;
+    QString resolveStep(const PlanStep& step, bool resultBefore, ResolvedStep& out) const;
     QString resolveCall(const PlanStep& step, ResolvedStep& out) const;
     QString resolveSet(const PlanStep& step, ResolvedStep& out) const;
     QString resolveRead(const PlanStep& step, ResolvedStep& out) const;
