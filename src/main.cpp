@@ -80,8 +80,14 @@ int runPlan(int argc, char* argv[]) {
     installVirtualPrinter();
     installDeviceControls();
     QLoggingCategory::setFilterRules(QStringLiteral("posling.device.debug=false\nposling.device.info=false"));
-    return runner::PlanRun(printLine, printError, runner::terminalOperator(printLine))
-        .run(plan, commandLine.junitFile());
+    const int status = runner::PlanRun(printLine, printError, runner::terminalOperator(printLine))
+                           .run(plan, commandLine.junitFile());
+    // The virtual printer's window goes while its application is still there.
+    if (qobject_cast<QApplication*>(app.get()))
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (!window->parent())
+                delete window;
+    return status;
 }
 
 } // namespace
