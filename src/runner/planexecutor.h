@@ -1,17 +1,11 @@
 #pragma once
 
-#include "eventrecorder.h"
+#include "eventrecorder.h" // declares the two contracts too
 #include "expectationoutcome.h"
 #include "resolvedstep.h"
-#include "statusoutput.h"
 
 #include <QList>
 #include <functional>
-
-namespace opos {
-class CashDrawer;
-class PosPrinter;
-} // namespace opos
 
 namespace runner {
 
