@@ -45,6 +45,8 @@ install(FILES ${packaging_out}/posling.1.gz ${packaging_out}/posling-virtual-pri
 set(docdir ${CMAKE_INSTALL_DATADIR}/doc/posling)
 install(FILES ${POSLING_PACKAGING_DIR}/copyright ${packaging_out}/changelog.gz DESTINATION ${docdir})
 install(FILES ${POSLING_PACKAGING_DIR}/devices.ini DESTINATION ${docdir}/examples)
+file(GLOB example_plans CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/examples/*.plan)
+install(FILES ${example_plans} DESTINATION ${docdir}/examples)
 install(FILES ${POSLING_PACKAGING_DIR}/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
         RENAME posling)
 # A conffile: the administrator may edit or empty it, and dpkg keeps the edit.

@@ -30,7 +30,8 @@ for file in /usr/lib/posling/test.bmp "$rule" \
     /usr/share/applications/com.tarvo.posling.desktop /usr/share/metainfo/com.tarvo.posling.metainfo.xml \
     /usr/share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128}/apps/posling.png \
     /usr/share/man/man1/posling.1.gz /usr/share/man/man1/posling-virtual-printer.1.gz \
-    /usr/share/doc/posling/{copyright,changelog.gz,examples/devices.ini} /usr/share/lintian/overrides/posling; do
+    /usr/share/doc/posling/{copyright,changelog.gz,examples/devices.ini} /usr/share/lintian/overrides/posling \
+    /usr/share/doc/posling/examples/{smoke,property-report,barcode-sweep,fault-drill}.plan; do
     [ -f "$root$file" ] || problem "no file $file"
 done
 grep -q 'TAG+="uaccess"' "$root$rule" || problem "the udev rule gives no uaccess"

@@ -3,6 +3,7 @@
 #include "app/frm_sample.h"
 #include "device/check/devicecheck.h"
 #include "device/installcontrols.h"
+#include "runner/planrun.h"
 #include "virtual/installvirtual.h"
 #include "virtual/panel/installpanel.h"
 
@@ -10,6 +11,7 @@
 #include <QLoggingCategory>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -18,6 +20,15 @@ QStringList rawArguments(int argc, char* argv[]) {
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     return arguments;
+}
+
+void printLine(const QString& line) {
+    std::printf("%s\n", line.toLocal8Bit().constData());
+    std::fflush(stdout);
+}
+
+void printError(const QString& line) {
+    std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
 }
 
 // posling --check-devices: the report goes to stdout a line at a time, so a slow check shows its
@@ -34,11 +45,49 @@ int checkDevices(int argc, char* argv[]) {
     // The report says what the traces would; QT_LOGGING_RULES still turns them on.
     QLoggingCategory::setFilterRules(QStringLiteral("posling.device.debug=false\nposling.device.info=false"));
     device::DeviceCheck check(device::DeviceRegistry::load());
-    const bool allOk = check.run([](const QString& line) {
-        std::printf("%s\n", line.toLocal8Bit().constData());
-        std::fflush(stdout);
-    });
+    const bool allOk = check.run(printLine);
     return allOk ? 0 : 1;
+}
+
+// posling --run PLAN: the status lines go to stdout; no window and no display unless the plan
+// shows the virtual printer.
+int runPlan(int argc, char* argv[]) {
+    CommandLine commandLine;
+    if (const QString error = commandLine.parseForPlanRun(rawArguments(argc, argv)); !error.isEmpty()) {
+        printError(error);
+        return 2;
+    }
+    commandLine.apply();
+    const runner::Plan plan = runner::loadPlan(commandLine.planFile());
+    std::unique_ptr<QCoreApplication> app;
+    if (plan.ok() && runner::showsVirtualPrinter(plan)) {
+        if (const QString missing = CommandLine::missingDisplayMessage(
+                rawArguments(argc, argv), QProcessEnvironment::systemEnvironment());
+            !missing.isEmpty()) {
+            printError(
+                QStringLiteral("%1: show virtual-printer needs a display. %2").arg(plan.file, missing));
+            return 2;
+        }
+        app = std::make_unique<QApplication>(argc, argv);
+        installVirtualPanel();
+    } else {
+        // The virtual printer draws its paper with fonts, which take a QGuiApplication; the
+        // offscreen platform gives one without a display.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    }
+    installVirtualPrinter();
+    installDeviceControls();
+    QLoggingCategory::setFilterRules(QStringLiteral("posling.device.debug=false\nposling.device.info=false"));
+    const int status = runner::PlanRun(printLine, printError, runner::terminalOperator(printLine))
+                           .run(plan, commandLine.junitFile());
+    // The virtual printer's window goes while its application is still there.
+    if (qobject_cast<QApplication*>(app.get()))
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (!window->parent())
+                delete window;
+    return status;
 }
 
 } // namespace
@@ -53,6 +102,9 @@ int main(int argc, char* argv[]) {
         commandLine.parser().process(app);
         return 0;
     }
+
+    if (CommandLine::asksForPlanRun(rawArguments(argc, argv)))
+        return runPlan(argc, argv);
 
     if (CommandLine::asksForDeviceCheck(rawArguments(argc, argv)))
         return checkDevices(argc, argv);

@@ -5,7 +5,8 @@
 #include <QProcessEnvironment>
 #include <QStringList>
 
-// The program's command line: --help, --version, --devices FILE and --check-devices.
+// The program's command line: --help, --version, --devices FILE, --check-devices and
+// --run PLAN [--junit FILE].
 class CommandLine {
 public:
     CommandLine();
@@ -21,6 +22,15 @@ public:
 
     // Parses the arguments of a device check: the usage error to print, or an empty text.
     QString parseForDeviceCheck(const QStringList& arguments);
+
+    // True when the arguments ask to run a plan (--run, or --junit which belongs to it), which
+    // opens no window unless the plan shows the virtual printer.
+    static bool asksForPlanRun(const QStringList& arguments);
+
+    // Parses the arguments of a plan run: the usage error to print, or an empty text.
+    QString parseForPlanRun(const QStringList& arguments);
+    QString planFile() const { return m_parser.value(m_run); }
+    QString junitFile() const { return m_parser.value(m_junit); }
 
     // One sentence saying that no display can be reached and how to get one, or an empty text when
     // the arguments or the environment name a display or a platform. Qt would otherwise abort.
@@ -38,6 +48,8 @@ private:
     QCommandLineParser m_parser;
     QCommandLineOption m_devices;
     QCommandLineOption m_checkDevices;
+    QCommandLineOption m_run;
+    QCommandLineOption m_junit;
     QCommandLineOption m_quitAfterStart;
 };
 

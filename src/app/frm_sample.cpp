@@ -14,6 +14,7 @@
 #include "opos/problemnote.h"
 #include "opos/resultadvice.h"
 #include "opos/resulttexts.h"
+#include "opos/statuslines.h"
 #include "printer/frmprinter.h"
 
 #include <QCloseEvent>
@@ -93,14 +94,14 @@ void frm_Sample::placeStatusList() {
 
 void frm_Sample::WhatError(qint32& ErrCode) {
     if (ErrCode != opos::OPOS_E_EXTENDED) {
-        MyErrDesc = opos::resultCodeText(ErrCode);
+        MyErrDesc = opos::resultDescription(ErrCode, 0);
         return;
     }
     // Always the printer's extended code, whichever device answered (there is only one such code).
     const opos::PosPrinter* printer = FormInstance<frmPrinter>::get().OPOSPOSPrinter1;
     qint32 extended = printer ? printer->ResultCodeExtended() : 0;
     WhatExtPrtErr(extended);
-    MyErrDesc = QLatin1String(opos::ExtendedPrefix) + MyExtErrDesc;
+    MyErrDesc = opos::resultDescription(ErrCode, extended);
 }
 
 void frm_Sample::WhatExtPrtErr(qint32& PrtExtErr) {
@@ -133,7 +134,7 @@ void frm_Sample::LogResult(qint32 code, const QString& literal) {
     const QString reason = opos::takeProblem();
     AddStatusLine(literal + MyErrDesc);
     if (code != opos::OPOS_SUCCESS && !reason.isEmpty())
-        lstStatusResults->setLineNote(lstStatusResults->ListCount() - 1, QStringLiteral("Reason: ") + reason);
+        lstStatusResults->setLineNote(lstStatusResults->ListCount() - 1, opos::reasonNote(reason));
 }
 
 // Handlers ------------------------------------------------------------------------------------

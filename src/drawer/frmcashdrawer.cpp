@@ -6,8 +6,11 @@
 #include "app/look.h"
 #include "opos/controlfactory.h"
 #include "opos/oposconstants.h"
+#include "opos/statuslines.h"
 
 namespace {
+
+const QString Drawer = QStringLiteral("CashDrawer1");
 
 frm_Sample& mainWindow() {
     return FormInstance<frm_Sample>::get();
@@ -62,28 +65,28 @@ void frmCashDrawer::Display() {
 
 void frmCashDrawer::cmdOpenSOCashDrawer1_Click() {
     mainWindow().LogResult(OPOSCashDrawer1->Open(QStringLiteral("Z901-1")),
-                           QStringLiteral(":  Result of CashDrawer1.Open:  "));
+                           opos::resultLabel(Drawer, QStringLiteral("Open")));
 }
 
 void frmCashDrawer::cmdCashDrawer1Enable_Click() {
     OPOSCashDrawer1->setDeviceEnabled(true);
     mainWindow().LogResult(OPOSCashDrawer1->ResultCode(),
-                           QStringLiteral(":  Result of CashDrawer1.Enable:  "));
+                           opos::resultLabel(Drawer, QStringLiteral("Enable")));
 }
 
 void frmCashDrawer::cmdCashDrawer1Kick_Click() {
     mainWindow().LogResult(OPOSCashDrawer1->OpenDrawer(),
-                           QStringLiteral(":  Result of CashDrawer1.OpenDrawer:  "));
+                           opos::resultLabel(Drawer, QStringLiteral("OpenDrawer")));
 }
 
 void frmCashDrawer::cmdCashDrawer1Disable_Click() {
     OPOSCashDrawer1->setDeviceEnabled(false);
     mainWindow().LogResult(OPOSCashDrawer1->ResultCode(),
-                           QStringLiteral(":  Result of CashDrawer1.Disable:  "));
+                           opos::resultLabel(Drawer, QStringLiteral("Disable")));
 }
 
 void frmCashDrawer::cmdCashDrawer1Close_Click() {
-    mainWindow().LogResult(OPOSCashDrawer1->Close(), QStringLiteral(":  Result of CashDrawer1.Close:  "));
+    mainWindow().LogResult(OPOSCashDrawer1->Close(), opos::resultLabel(Drawer, QStringLiteral("Close")));
 }
 
 void frmCashDrawer::cmdCloseForm_Click() {
@@ -96,8 +99,5 @@ void frmCashDrawer::Form_Unload() {
 }
 
 void frmCashDrawer::OPOSCashDrawer1_StatusUpdateEvent(qint32 Data) {
-    const QString text = Data == opos::CASH_SUE_DRAWERCLOSED ? QStringLiteral("Drawer 1 is Closed")
-                                                             : QStringLiteral("Drawer 1 is Open");
-    mainWindow().AddStatusLine(QStringLiteral("-StatusUpdateEvent: ") + QString::number(Data) +
-                               QStringLiteral(" : ") + text);
+    mainWindow().AddStatusLine(opos::drawerStatusUpdateLine(Data));
 }

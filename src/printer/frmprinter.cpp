@@ -10,15 +10,17 @@
 #include "opos/controlfactory.h"
 #include "opos/oposconstants.h"
 #include "opos/resulttexts.h"
+#include "opos/statuslines.h"
 #include "opos/typednumber.h"
 
 namespace {
 
 const QString DeviceName = QStringLiteral("Z901");
 const QString CrLf = QStringLiteral("\r\n");
-const QString PrintNormalLabel = QStringLiteral(":  Result of Printer.PrintNormal:  ");
-const QString RotateLabel = QStringLiteral(":  Result of Printer.RotatePrint:  ");
-const QString ClaimLabel = QStringLiteral(":  Result of Printer.Claim:  ");
+const QString Printer = QStringLiteral("Printer");
+const QString PrintNormalLabel = opos::resultLabel(Printer, QStringLiteral("PrintNormal"));
+const QString RotateLabel = opos::resultLabel(Printer, QStringLiteral("RotatePrint"));
+const QString ClaimLabel = opos::resultLabel(Printer, QStringLiteral("Claim"));
 
 frm_Sample& mainWindow() {
     return FormInstance<frm_Sample>::get();
@@ -89,7 +91,8 @@ void frmPrinter::Display() {
 // Lifecycle.
 
 void frmPrinter::cmdOpenPrinter_Click() {
-    mainWindow().LogResult(OPOSPOSPrinter1->Open(DeviceName), QStringLiteral(":  Result of Printer.Open:  "));
+    mainWindow().LogResult(OPOSPOSPrinter1->Open(DeviceName),
+                           opos::resultLabel(Printer, QStringLiteral("Open")));
 }
 
 void frmPrinter::cmdClaimPrinter_Click() {
@@ -107,31 +110,34 @@ void frmPrinter::cmdClaimPrinter_Click() {
 
 void frmPrinter::cmdEnablePrinter_Click() {
     OPOSPOSPrinter1->setDeviceEnabled(true);
-    mainWindow().LogResult(OPOSPOSPrinter1->ResultCode(), QStringLiteral(":  Result of Printer.Enable:  "));
+    mainWindow().LogResult(OPOSPOSPrinter1->ResultCode(),
+                           opos::resultLabel(Printer, QStringLiteral("Enable")));
 }
 
 void frmPrinter::cmdDisablePrinter_Click() {
     OPOSPOSPrinter1->setDeviceEnabled(false);
-    mainWindow().LogResult(OPOSPOSPrinter1->ResultCode(), QStringLiteral(":  Result of Printer.Disable:  "));
+    mainWindow().LogResult(OPOSPOSPrinter1->ResultCode(),
+                           opos::resultLabel(Printer, QStringLiteral("Disable")));
 }
 
 void frmPrinter::cmdReleasePrinter_Click() {
     mainWindow().LogResult(OPOSPOSPrinter1->ReleaseDevice(),
-                           QStringLiteral(":  Result of Printer.ReleaseDevice:  "));
+                           opos::resultLabel(Printer, QStringLiteral("ReleaseDevice")));
 }
 
 void frmPrinter::cmdClosePrinter_Click() {
-    mainWindow().LogResult(OPOSPOSPrinter1->Close(), QStringLiteral(":  Result of Printer.Close:  "));
+    mainWindow().LogResult(OPOSPOSPrinter1->Close(), opos::resultLabel(Printer, QStringLiteral("Close")));
 }
 
 void frmPrinter::chkSyncMode_Click() {
     frm_Sample& main = mainWindow();
     const bool async = ui->chkSyncMode->isChecked();
     OPOSPOSPrinter1->setAsyncMode(async);
-    main.result = async ? QStringLiteral("AsyncMode = TRUE") : QStringLiteral("AsyncMode = FALSE");
+    main.result = QStringLiteral("AsyncMode = ") + opos::boolText(async);
     qint32 code = OPOSPOSPrinter1->ResultCode();
     main.WhatError(code);
-    main.AddStatusLine(QStringLiteral(":  ") + main.result + QStringLiteral(" :  ") + main.MyErrDesc);
+    main.AddStatusLine(
+        opos::propertySetLine(QStringLiteral("AsyncMode"), opos::boolText(async), main.MyErrDesc));
 }
 
 void frmPrinter::Command1_Click() {
@@ -167,7 +173,7 @@ void frmPrinter::cmdPrintNormal_Click() {
 
 void frmPrinter::cmdCutPaper_Click() {
     mainWindow().LogResult(OPOSPOSPrinter1->CutPaper(opos::PTR_CP_FULLCUT),
-                           QStringLiteral(":  Result of Printer.Cut Paper:  "));
+                           opos::resultLabel(Printer, QStringLiteral("Cut Paper")));
 }
 
 void frmPrinter::cmdLineFeed_Click() {
@@ -203,23 +209,16 @@ void frmPrinter::OPOSPOSPrinter1_ErrorEvent(qint32 ResultCode, qint32 ResultCode
     main.MyResponse = opos::errorResponseText(response);
     main.MyExtErrDesc.clear();
     main.WhatError(ResultCode);
-    const QString extended = main.MyExtErrDesc.isEmpty() ? QString()
-                                                         : QString::number(ResultCodeExtended) +
-                                                               QStringLiteral(": ") + main.MyExtErrDesc;
-    main.AddStatusLine(QStringLiteral(":  ErrorEvent: ") + QString::number(ResultCode) +
-                       QStringLiteral(": ") + main.MyErrDesc + QStringLiteral(": ") + extended +
-                       QStringLiteral("; ") + QString::number(ErrorLocus) + QStringLiteral(": ") +
-                       main.MyErrLoc + QStringLiteral("; ") + QString::number(response) +
-                       QStringLiteral(": ") + main.MyResponse);
+    main.AddStatusLine(opos::errorEventLine(ResultCode, ResultCodeExtended, ErrorLocus, response,
+                                            OPOSPOSPrinter1->ResultCodeExtended()));
 }
 
 void frmPrinter::OPOSPOSPrinter1_StatusUpdateEvent(qint32 Data) {
     frm_Sample& main = mainWindow();
     main.WhatSUE(Data);
-    main.AddStatusLine(QStringLiteral("-StatusUpdateEvent: ") + QString::number(Data) + QStringLiteral(": ") +
-                       main.MySUEDesc);
+    main.AddStatusLine(opos::printerStatusUpdateLine(Data));
 }
 
 void frmPrinter::OPOSPOSPrinter1_OutputCompleteEvent(qint32 OutputID) {
-    mainWindow().AddStatusLine(QStringLiteral(": Output Event Complete. ID: ") + QString::number(OutputID));
+    mainWindow().AddStatusLine(opos::outputCompleteLine(OutputID));
 }

@@ -60,6 +60,10 @@ std::optional<int> positiveMs(const QString& word) {
     return ok && ms > 0 ? std::optional<int>(ms) : std::nullopt;
 }
 
+QString notMilliseconds(const QString& word) {
+    return QStringLiteral("\"%1\" is not a number of milliseconds above 0").arg(word);
+}
+
 // One step from its words, or the reason it is not one.
 QString readStep(const QStringList& words, PlanStep& step) {
     const QString& first = words.first();
@@ -88,7 +92,7 @@ QString readStep(const QStringList& words, PlanStep& step) {
             return QStringLiteral("wait-event PATTERN within MS");
         const std::optional<int> ms = positiveMs(words.at(3));
         if (!ms)
-            return QStringLiteral("\"%1\" is not a number of milliseconds above 0").arg(words.at(3));
+            return notMilliseconds(words.at(3));
         step.kind = PlanStep::Kind::WaitEvent;
         step.name = words.at(1);
         step.withinMs = *ms;
@@ -102,6 +106,17 @@ QString readStep(const QStringList& words, PlanStep& step) {
         step.arguments = {words.at(1)};
         return {};
     }
+    if (first == u"ask") {
+        if (words.size() != 2 && (words.size() != 4 || words.at(2) != u"within"))
+            return QStringLiteral("ask \"TEXT\" [within MS]; quote a text with blanks");
+        const std::optional<int> ms = words.size() == 4 ? positiveMs(words.at(3)) : DefaultAskMs;
+        if (!ms)
+            return notMilliseconds(words.at(3));
+        step.kind = PlanStep::Kind::Ask;
+        step.arguments = {words.at(1)};
+        step.withinMs = *ms;
+        return {};
+    }
     if (first == u"show") {
         if (words.size() != 2 || words.at(1) != u"virtual-printer")
             return QStringLiteral("show takes one window: virtual-printer");
@@ -110,7 +125,7 @@ QString readStep(const QStringList& words, PlanStep& step) {
     }
     if (!kDevices.contains(first))
         return QStringLiteral("\"%1\" is no step: a step starts with printer, drawer, expect, wait-event, "
-                              "print or show")
+                              "print, ask or show")
             .arg(first);
     if (words.size() < 2 || words.at(1) == u"=")
         return QStringLiteral("%1 needs a method or a property").arg(first);
@@ -144,6 +159,7 @@ Plan readPlan(const QString& file, const QString& text) {
         const Words words = splitWords(trimmed);
         PlanStep step;
         step.line = int(i + 1);
+        step.source = trimmed;
         const QString error = words.error.isEmpty() ? readStep(words.words, step) : words.error;
         if (!error.isEmpty()) {
             plan.errorLine = step.line;

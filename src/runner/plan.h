@@ -16,14 +16,19 @@ struct PlanStep {
         WaitEvent,      // wait-event PATTERN within MS
         Print,          // print "text": PrintNormal on the receipt station, escapes decoded
         ShowPrinter,    // show virtual-printer: the virtual printer's window opens
+        Ask,            // ask "text" [within MS]: the operator reads the text and presses Enter
     };
     Kind kind = Kind::Call;
     int line = 0;
     QString device;        // "printer" or "drawer"; empty where the step names none
     QString name;          // method or property; the pattern of a wait
     QStringList arguments; // as written, quotes removed; the value of a set or expectation
-    int withinMs = 0;      // of a wait
+    int withinMs = 0;      // of a wait or a question
+    QString source;        // the line as written, trimmed
 };
+
+// How long a question waits for Enter when its step gives no time.
+inline constexpr int DefaultAskMs = 600000;
 
 // A plan file: one step a line; '#' starts a comment line; blank lines are skipped. Words are
 // separated by blanks; a word in double quotes may hold blanks, and "" inside it stands for one

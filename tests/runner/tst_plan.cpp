@@ -44,6 +44,8 @@ void TestPlan::readsEachKindOfStep_data() {
                                            << "DeviceName" << QStringList{"Z 901"};
     QTest::newRow("print") << R"(print "\1B|cAtitle")" << K::Print << "printer"
                            << "" << QStringList{R"(\1B|cAtitle)"};
+    QTest::newRow("ask the operator") << R"(ask "Open the cover" within 5000)" << K::Ask << ""
+                                      << "" << QStringList{"Open the cover"};
     QTest::newRow("show the virtual printer") << "show virtual-printer" << K::ShowPrinter << ""
                                               << "" << QStringList{};
 }
@@ -82,6 +84,10 @@ void TestPlan::namesTheLineOfAnError_data() {
                                      << "above 0";
     QTest::newRow("print two texts") << "print a b"
                                      << "print takes one text";
+    QTest::newRow("ask two texts") << "ask open cover"
+                                   << "ask \"TEXT\" [within MS]";
+    QTest::newRow("ask without a time") << "ask \"x\" within soon"
+                                        << "above 0";
     QTest::newRow("show what") << "show paper"
                                << "show takes one window";
 }

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+// The texts of the status list after each line's number, built in one place so that the windows
+// and the plan runner print the same lines.
+namespace opos {
+
+// What WhatError gives for a result code: its name, or for OPOS_E_EXTENDED the extended prefix
+// and the printer's extended code (there is only one such code, whichever device answered).
+QString resultDescription(qint32 code, qint32 printerExtended);
+
+// ":  Result of DEVICE.NAME:  " - DEVICE is "Printer" or "CashDrawer1".
+QString resultLabel(const QString& device, const QString& name);
+
+// ":  NAME = VALUE :  TEXT", the line of a property set.
+QString propertySetLine(const QString& name, const QString& value, const QString& description);
+QString boolText(bool value); // TRUE or FALSE
+
+// The printer's ErrorEvent; the extended part is shown only for OPOS_E_EXTENDED.
+QString errorEventLine(qint32 resultCode, qint32 resultCodeExtended, qint32 errorLocus, qint32 response,
+                       qint32 printerExtended);
+QString printerStatusUpdateLine(qint32 data);
+QString drawerStatusUpdateLine(qint32 data);
+QString outputCompleteLine(qint32 outputId);
+
+// The note under a failed line that names the reason the control logged.
+QString reasonNote(const QString& reason);
+
+} // namespace opos

@@ -1,0 +1,389 @@
+#include "runner/junitreport.h"
+#include "runner/operatorprompt.h"
+#include "runner/planrun.h"
+#include "runner/stepresolver.h"
+
+#include "device/installcontrols.h"
+#include "virtual/installvirtual.h"
+#include "virtual/virtualprinter.h"
+#include "virtual/virtualprinterhub.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QXmlStreamReader>
+
+#include <unistd.h>
+
+namespace {
+
+// A control with a reference parameter, as the contracts are getting them.
+class DirectIoDevice : public QObject {
+    Q_OBJECT
+public:
+    Q_INVOKABLE qint32 DirectIO(qint32 Command, qint32& pData, QString& pString) {
+        pData += Command;
+        pString = pString.toUpper();
+        return 0;
+    }
+};
+
+virt::VirtualPrinter* virtualPrinter() {
+    return virt::VirtualPrinterHub::instance()->printer(QStringLiteral("Z901"));
+}
+
+// The operator of the fault drills: does to the virtual printer what the question asks.
+void scriptedOperator(const QString& question, int) {
+    if (question.contains(QStringLiteral("Open"), Qt::CaseInsensitive) &&
+        question.contains(QStringLiteral("cover")))
+        virtualPrinter()->setCoverOpen(true);
+    else if (question.contains(QStringLiteral("Close the cover"), Qt::CaseInsensitive))
+        virtualPrinter()->setCoverOpen(false);
+}
+
+struct RunOutput {
+    int code = -1;
+    QStringList out;
+    QStringList errors;
+};
+
+RunOutput runPlan(const runner::Plan& plan, const QString& junit = {}) {
+    RunOutput result;
+    runner::PlanRun run([&](const QString& line) { result.out << line; },
+                        [&](const QString& line) { result.errors << line; }, scriptedOperator);
+    result.code = run.run(plan, junit);
+    return result;
+}
+
+RunOutput runPlan(const QString& text, const QString& junit = {}) {
+    return runPlan(runner::readPlan(QStringLiteral("p.plan"), text), junit);
+}
+
+// Each expected line starts one line of `out`, in this order.
+QString missingLine(const QStringList& expected, const QStringList& out) {
+    qsizetype from = 0;
+    for (const QString& line : expected) {
+        while (from < out.size() && !out.at(from).startsWith(line))
+            ++from;
+        if (from == out.size())
+            return QStringLiteral("no line \"%1\" in order in:\n%2").arg(line, out.join(u'\n'));
+        ++from;
+    }
+    return {};
+}
+
+} // namespace
+
+class TestPlanRun : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void runsOnTheVirtualPrinter_data();
+    void runsOnTheVirtualPrinter();
+    void refusesABrokenPlanBeforeRunning_data();
+    void refusesABrokenPlanBeforeRunning();
+    void referenceParametersGiveBackTheirValues();
+    void junitReportReadsBack();
+    void operatorPromptNeverHangs_data();
+    void operatorPromptNeverHangs();
+    void examplesRunGreen_data();
+    void examplesRunGreen();
+    void programRunsAPlan_data();
+    void programRunsAPlan();
+
+private:
+    QTemporaryDir m_folder;
+};
+
+void TestPlanRun::initTestCase() {
+    QVERIFY(m_folder.isValid());
+    qputenv("XDG_CONFIG_HOME", m_folder.path().toUtf8());
+    qunsetenv("POSLING_DEVICES");
+    qunsetenv("POSLING_CAPTURE_DIR");
+    installVirtualPrinter();
+    installDeviceControls();
+}
+
+void TestPlanRun::init() {
+    virtualPrinter()->setCoverOpen(false);
+    virtualPrinter()->setPaper(virt::PaperLevel::Ok);
+    virtualPrinter()->setOnline(true);
+}
+
+void TestPlanRun::runsOnTheVirtualPrinter_data() {
+    QTest::addColumn<QString>("plan");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("every expectation holds; names in any case show as the contract spells them")
+        << "printer Open Z901\nexpect OPOS_SUCCESS\nprinter claim 1000\nprinter DeviceEnabled = true\n"
+           "expect 0\nexpect printer State = OPOS_S_IDLE\nprint \"hello\\0A\"\nexpect \"OPOS_SUCCESS\"\n"
+           "printer Close\n"
+        << 0 << QStringList{"0:  Result of Printer.Open:  OPOS_SUCCESS",
+                            "1:  Result of Printer.Claim:  OPOS_SUCCESS",
+                            "2:  DeviceEnabled = TRUE :  OPOS_SUCCESS",
+                            "3:  Result of Printer.PrintNormal:  OPOS_SUCCESS",
+                            "4:  Result of Printer.Close:  OPOS_SUCCESS",
+                            "4 expectations, 0 failed"};
+    QTest::newRow("a failed expectation is reported and the run goes on")
+        << "printer Claim 1000\nexpect OPOS_SUCCESS\nprinter Open Z901\nexpect OPOS_E_CLOSED\n"
+        << 1
+        << QStringList{"0:  Result of Printer.Claim:  OPOS_E_CLOSED",
+                       "1:  FAILED line 2: expected OPOS_SUCCESS, got OPOS_E_CLOSED",
+                       "2:  Result of Printer.Open:  OPOS_SUCCESS",
+                       "3:  FAILED line 4: expected OPOS_E_CLOSED, got OPOS_SUCCESS",
+                       "2 expectations, 2 failed"};
+    QTest::newRow("a property is read, and compared")
+        << "printer Open Z901\nprinter State\nexpect printer State = OPOS_S_CLOSED\n"
+        << 1 << QStringList{"1:  Printer.State = 2", "2:  FAILED line 3: expected Printer.State = 1, got 2"};
+    QTest::newRow("constant names ORed into a set")
+        << "printer Open Z901\nprinter PowerNotify = OPOS_PN_DISABLED|OPOS_PN_ENABLED\nexpect OPOS_SUCCESS\n"
+           "expect PowerNotify = 1\nprinter Close\n"
+        << 0 << QStringList{"1:  PowerNotify = 1 :  OPOS_SUCCESS"};
+    QTest::newRow("an unknown device name shows the reason under its line")
+        << "printer Open NOSUCHPRINTER\nexpect OPOS_SUCCESS\n"
+        << 1 << QStringList{"0:  Result of Printer.Open:  OPOS_E_NOEXIST", "   Reason: "};
+    QTest::newRow("a drawer kick and its event")
+        << "drawer Open Z901-1\ndrawer DeviceEnabled = TRUE\ndrawer OpenDrawer\n"
+           "wait-event \"*drawer 1 is open\" within 2000\ndrawer Close\n"
+        << 0
+        << QStringList{"2:  Result of CashDrawer1.OpenDrawer:  OPOS_SUCCESS",
+                       "3-StatusUpdateEvent: 1 : Drawer 1 is Open",
+                       "4:  Result of CashDrawer1.Close:  OPOS_SUCCESS"};
+    QTest::newRow("a wait without its event fails after its time")
+        << "printer Open Z901\nwait-event *COVER* within 50\nprinter Close\n"
+        << 1
+        << QStringList{"1:  FAILED line 2: expected an event like \"*COVER*\" within 50 ms, got none",
+                       "2:  Result of Printer.Close:  OPOS_SUCCESS"};
+    QTest::newRow("an event matched once is not matched again")
+        << "drawer Open Z901-1\ndrawer DeviceEnabled = TRUE\ndrawer OpenDrawer\n"
+           "wait-event \"*Drawer 1 is Open\" within 2000\nwait-event \"*Drawer 1 is Open\" within 50\n"
+        << 1 << QStringList{"4:  FAILED line 5: expected an event like"};
+    QTest::newRow("the cover opened by the operator: extended results by name and text, events")
+        << "printer Open Z901\nprinter Claim 1000\nprinter DeviceEnabled = TRUE\nask \"Open the cover\"\n"
+           "wait-event *PTR_SUE_COVER_OPEN within 3000\nprint x\nexpect OPOS_EPTR_COVER_OPEN\n"
+           "expect \"OPOS_E_EXTENDED:  OPOS_EPTR_COVER_OPEN\"\nexpect OPOS_E_EXTENDED\n"
+           "ask \"Close the cover\"\nwait-event *PTR_SUE_COVER_OK within 3000\nprinter Close\n"
+        << 0
+        << QStringList{">> Open the cover",
+                       "3-StatusUpdateEvent: 11: PTR_SUE_COVER_OPEN",
+                       "4:  Result of Printer.PrintNormal:  OPOS_E_EXTENDED:  OPOS_EPTR_COVER_OPEN",
+                       ">> Close the cover",
+                       "5-StatusUpdateEvent: 12: PTR_SUE_COVER_OK",
+                       "5 expectations, 0 failed"};
+}
+
+void TestPlanRun::runsOnTheVirtualPrinter() {
+    QFETCH(QString, plan);
+    QFETCH(QStringList, lines);
+    const RunOutput run = runPlan(plan);
+    QVERIFY2(run.errors.isEmpty(), qPrintable(run.errors.join(u'\n')));
+    const QString missing = missingLine(lines, run.out);
+    QVERIFY2(missing.isEmpty(), qPrintable(missing));
+    QTEST(run.code, "code");
+}
+
+void TestPlanRun::refusesABrokenPlanBeforeRunning_data() {
+    QTest::addColumn<QString>("step");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("unknown method") << "printer PrintNormall 2 x"
+                                    << "p.plan:2: the printer has no method or property \"PrintNormall\"";
+    QTest::newRow("word that is no number")
+        << "printer Claim soon"
+        << "p.plan:2: argument 1 (Timeout) of Claim: \"soon\" is no whole number";
+    QTest::newRow("unknown constant in an OR")
+        << "printer RotatePrint PTR_S_RECEIPT PTR_RP_LEFT90|PTR_RP_BARCOD"
+        << "p.plan:2: argument 2 (Rotation) of RotatePrint: \"PTR_RP_LEFT90|PTR_RP_BARCOD\"";
+    QTest::newRow("too few arguments") << "printer CutPaper"
+                                       << "p.plan:2: CutPaper wants 1 arguments; the step gives 0";
+    QTest::newRow("truth value that is none")
+        << "printer AsyncMode = maybe"
+        << "p.plan:2: argument 1 (async) of setAsyncMode: \"maybe\" is not TRUE";
+    QTest::newRow("read-only property set")
+        << "printer State = 2"
+        << "p.plan:2: the printer has no property \"State\" that can be set";
+    QTest::newRow("property given arguments") << "printer State 2"
+                                              << "p.plan:2: State of the printer is a property";
+    QTest::newRow("drawer lacks a printer method")
+        << "drawer CutPaper 90"
+        << "p.plan:2: the drawer has no method or property \"CutPaper\"";
+    QTest::newRow("result of a property read") << "printer State\nexpect OPOS_SUCCESS"
+                                               << "p.plan:3: expect RESULT checks the result of a method";
+    QTest::newRow("misspelt result") << "printer Close\nexpect OPOS_E_ILEGAL"
+                                     << "p.plan:3: \"OPOS_E_ILEGAL\" is no result code";
+    QTest::newRow("expected value of the wrong type") << "expect printer CoverOpen = 3"
+                                                      << "p.plan:2: CoverOpen: \"3\" is not TRUE or FALSE";
+}
+
+void TestPlanRun::refusesABrokenPlanBeforeRunning() {
+    QFETCH(QString, step);
+    QFETCH(QString, error);
+    const RunOutput run = runPlan(QStringLiteral("printer Open Z901\n") + step);
+    QCOMPARE(run.code, 2);
+    QVERIFY2(run.out.isEmpty(), qPrintable(run.out.join(u'\n'))); // the good first line did not run
+    QCOMPARE(run.errors.size(), 1);
+    QVERIFY2(run.errors.first().startsWith(error), qPrintable(run.errors.first()));
+}
+
+void TestPlanRun::referenceParametersGiveBackTheirValues() {
+    DirectIoDevice device;
+    const runner::Plan plan =
+        runner::readPlan(QStringLiteral("p.plan"), QStringLiteral("printer directio 5 37 \"ab\\41\""));
+    const runner::StepResolver::Resolved resolved = runner::StepResolver(device, device).resolve(plan);
+    QVERIFY2(resolved.error.isEmpty(), qPrintable(resolved.error));
+    const runner::DeviceCall& call = resolved.steps.first().call;
+    QCOMPARE(call.name(), QStringLiteral("DirectIO"));
+    for (int round = 0; round < 2; ++round) { // each call starts from the plan's values again
+        const runner::DeviceCall::Outcome outcome = call.invoke();
+        QCOMPARE(outcome.returned.number, 0);
+        QCOMPARE(outcome.writtenBack.size(), 2);
+        QCOMPARE(outcome.writtenBack.at(0).parameter, QStringLiteral("pData"));
+        QCOMPARE(outcome.writtenBack.at(0).value.shown(), QStringLiteral("42"));
+        QCOMPARE(outcome.writtenBack.at(1).parameter, QStringLiteral("pString"));
+        QCOMPARE(outcome.writtenBack.at(1).value.shown(), QStringLiteral("\"ABA\""));
+    }
+}
+
+void TestPlanRun::junitReportReadsBack() {
+    const QString file = m_folder.filePath(QStringLiteral("report.xml"));
+    const RunOutput run =
+        runPlan(QStringLiteral("printer Open Z901\nexpect OPOS_SUCCESS\nexpect OPOS_E_ILLEGAL\n"
+                               "wait-event \"*never*\" within 20\nprinter Close\n"),
+                file);
+    QCOMPARE(run.code, 1);
+    QFile in(file);
+    QVERIFY(in.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&in);
+    QStringList cases;
+    QStringList failures;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        const QXmlStreamAttributes attributes = xml.attributes();
+        if (xml.name() == u"testsuite") {
+            QCOMPARE(attributes.value(QStringLiteral("name")).toString(), QStringLiteral("p"));
+            QCOMPARE(attributes.value(QStringLiteral("tests")).toString(), QStringLiteral("3"));
+            QCOMPARE(attributes.value(QStringLiteral("failures")).toString(), QStringLiteral("2"));
+        } else if (xml.name() == u"testcase") {
+            cases << attributes.value(QStringLiteral("name")).toString();
+        } else if (xml.name() == u"failure") {
+            failures << cases.last() + QStringLiteral(" -> ") +
+                            attributes.value(QStringLiteral("message")).toString();
+        }
+    }
+    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+    QCOMPARE(cases, (QStringList{"line 2: expect OPOS_SUCCESS", "line 3: expect OPOS_E_ILLEGAL",
+                                 "line 4: wait-event \"*never*\" within 20"}));
+    QCOMPARE(failures,
+             (QStringList{
+                 "line 3: expect OPOS_E_ILLEGAL -> expected OPOS_E_ILLEGAL, got OPOS_SUCCESS",
+                 "line 4: wait-event \"*never*\" within 20 -> expected an event like \"*never*\" within 20 "
+                 "ms, got none"}));
+}
+
+void TestPlanRun::operatorPromptNeverHangs_data() {
+    QTest::addColumn<QByteArray>("typed");
+    QTest::addColumn<bool>("closed");
+    QTest::addColumn<bool>("answered");
+    QTest::newRow("Enter") << QByteArray("\n") << false << true;
+    QTest::newRow("a line with words") << QByteArray("done\n") << false << true;
+    QTest::newRow("end of input") << QByteArray() << true << false;
+    QTest::newRow("words, then end of input") << QByteArray("done") << true << false;
+    QTest::newRow("nothing: the time-out") << QByteArray() << false << false;
+}
+
+void TestPlanRun::operatorPromptNeverHangs() {
+    QFETCH(QByteArray, typed);
+    QFETCH(bool, closed);
+    int ends[2];
+    QCOMPARE(::pipe(ends), 0);
+    QCOMPARE(::write(ends[1], typed.constData(), size_t(typed.size())), ssize_t(typed.size()));
+    if (closed)
+        ::close(ends[1]);
+    QElapsedTimer clock;
+    clock.start();
+    const bool answered = runner::OperatorPrompt(ends[0]).waitForEnter(300);
+    const qint64 waited = clock.elapsed();
+    ::close(ends[0]);
+    if (!closed)
+        ::close(ends[1]);
+    QTEST(answered, "answered");
+    QVERIFY2(waited < 2000, qPrintable(QString::number(waited)));
+    if (answered || closed)
+        QVERIFY2(waited < 250, qPrintable(QString::number(waited))); // no waiting for the time-out
+}
+
+void TestPlanRun::examplesRunGreen_data() {
+    QTest::addColumn<QString>("example");
+    for (const char* name : {"smoke", "property-report", "barcode-sweep", "fault-drill"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+void TestPlanRun::examplesRunGreen() {
+    QFETCH(QString, example);
+    const runner::Plan plan = runner::loadPlan(QStringLiteral(POSLING_EXAMPLES_DIR "/%1.plan").arg(example));
+    QVERIFY2(plan.ok(), qPrintable(plan.errorText()));
+    const RunOutput run = runPlan(plan);
+    QVERIFY2(run.code == 0, qPrintable(run.errors.join(u'\n') + run.out.join(u'\n')));
+    QVERIFY(run.out.last().endsWith(QStringLiteral(", 0 failed")));
+}
+
+void TestPlanRun::programRunsAPlan_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("planText"); // written to a file the arguments name as PLAN
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("errors");
+    const QString smoke = QStringLiteral(POSLING_EXAMPLES_DIR "/smoke.plan");
+    QTest::newRow("the smoke test, with a JUnit report")
+        << QStringList{"--run", smoke, "--junit", "JUNIT"} << "" << 0
+        << "0:  Result of Printer.Open:  OPOS_SUCCESS\n"
+        << "";
+    QTest::newRow("a failed expectation")
+        << QStringList{"--run", "PLAN"} << "printer Close\nexpect OPOS_SUCCESS\n"
+        << 1 << "1 expectations, 1 failed"
+        << "";
+    QTest::newRow("a broken plan") << QStringList{"--run", "PLAN"} << "printer Open Z901\nprinter Flush\n"
+                                   << 2 << ""
+                                   << ".plan:2: the printer has no method or property \"Flush\"";
+    QTest::newRow("--junit alone") << QStringList{"--junit", "JUNIT"} << "" << 2 << ""
+                                   << "--junit belongs to --run";
+}
+
+void TestPlanRun::programRunsAPlan() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, planText);
+    const QString planFile = m_folder.filePath(QStringLiteral("program.plan"));
+    const QString junitFile = m_folder.filePath(QStringLiteral("program.xml"));
+    QFile::remove(junitFile);
+    QFile plan(planFile);
+    QVERIFY(plan.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    plan.write(planText.toUtf8());
+    plan.close();
+    arguments.replaceInStrings(QStringLiteral("PLAN"), planFile);
+    arguments.replaceInStrings(QStringLiteral("JUNIT"), junitFile);
+
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("POSLING_VIRTUAL_PANEL"), QStringLiteral("0"));
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM")); // the run needs no display
+    program.setProcessEnvironment(environment);
+    program.setStandardInputFile(QProcess::nullDevice());
+    program.start(QStringLiteral(POSLING_PROGRAM), arguments);
+    QVERIFY(program.waitForFinished(30000));
+    const QString printed = QString::fromLocal8Bit(program.readAllStandardOutput());
+    const QString complained = QString::fromLocal8Bit(program.readAllStandardError());
+    QFETCH(QString, out);
+    QFETCH(QString, errors);
+    QVERIFY2(printed.contains(out), qPrintable(printed));
+    QVERIFY2(complained.contains(errors), qPrintable(complained));
+    QTEST(program.exitCode(), "code");
+    if (arguments.contains(junitFile) && program.exitCode() != 2)
+        QVERIFY(QFile::exists(junitFile));
+}
+
+QTEST_MAIN(TestPlanRun)
+#include "tst_planrun.moc"
