@@ -13,6 +13,11 @@ QMessageBox::StandardButton MessageBox::warning(QWidget* parent, const QString& 
     return show(parent, {QMessageBox::Warning, title, text, QMessageBox::Ok});
 }
 
+QMessageBox::StandardButton MessageBox::information(QWidget* parent, const QString& title,
+                                                    const QString& text) {
+    return show(parent, {QMessageBox::Information, title, text, QMessageBox::Ok});
+}
+
 void MessageBox::setHandler(Handler handler) {
     installedHandler() = std::move(handler);
 }

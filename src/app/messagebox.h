@@ -19,6 +19,9 @@ public:
 
     // A modal box with the warning icon and a single OK button; returns when it is closed.
     static QMessageBox::StandardButton warning(QWidget* parent, const QString& title, const QString& text);
+    // The same with the information icon.
+    static QMessageBox::StandardButton information(QWidget* parent, const QString& title,
+                                                   const QString& text);
 
     // While a handler is set it receives every request and its answer is returned; no box appears.
     // An empty handler brings the real boxes back.
