@@ -43,8 +43,9 @@ function(posling_tests layer)
         target_compile_definitions(${target} PRIVATE
             POSLING_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/data")
         add_test(NAME ${layer}/${name} COMMAND ${target})
+        # The controls keep statistics in the user's data folder: under ctest, one of the build's.
         set_tests_properties(${layer}/${name} PROPERTIES
-            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;POSLING_VIRTUAL_PANEL=0"
+            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;POSLING_VIRTUAL_PANEL=0;XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test-data"
             TIMEOUT 300)
     endforeach()
 endfunction()

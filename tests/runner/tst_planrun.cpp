@@ -101,6 +101,7 @@ private:
 void TestPlanRun::initTestCase() {
     QVERIFY(m_folder.isValid());
     qputenv("XDG_CONFIG_HOME", m_folder.path().toUtf8());
+    qputenv("XDG_DATA_HOME", m_folder.path().toUtf8()); // the controls' statistics
     qunsetenv("POSLING_DEVICES");
     qunsetenv("POSLING_CAPTURE_DIR");
     installVirtualPrinter();
@@ -161,6 +162,13 @@ void TestPlanRun::runsOnTheVirtualPrinter_data() {
         << "drawer Open Z901-1\ndrawer DeviceEnabled = TRUE\ndrawer OpenDrawer\n"
            "wait-event \"*Drawer 1 is Open\" within 2000\nwait-event \"*Drawer 1 is Open\" within 50\n"
         << 1 << QStringList{"4:  FAILED line 5: expected an event like"};
+    QTest::newRow("the control's own reference parameters: DirectIO's status byte, the statistics")
+        << "printer Open Z901\nprinter Claim 1000\nprinter DeviceEnabled = TRUE\nprinter DirectIO 2 1 \"\"\n"
+           "printer RetrieveStatistics \"PaperCutCount\"\nexpect OPOS_SUCCESS\nprinter Close\n"
+        << 0
+        << QStringList{
+               "3:  Result of Printer.DirectIO:  OPOS_SUCCESS;  pData = ", // 18, or 22 with a drawer open
+               "4:  Result of Printer.RetrieveStatistics:  OPOS_SUCCESS;  pStatisticsBuffer = \"<?xml"};
     QTest::newRow("the cover opened by the operator: extended results by name and text, events")
         << "printer Open Z901\nprinter Claim 1000\nprinter DeviceEnabled = TRUE\nask \"Open the cover\"\n"
            "wait-event *PTR_SUE_COVER_OPEN within 3000\nprint x\nexpect OPOS_EPTR_COVER_OPEN\n"

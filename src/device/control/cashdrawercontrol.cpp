@@ -153,14 +153,8 @@ qint32 CashDrawerControl::UpdateStatistics(const QString& StatisticsBuffer) {
 }
 
 void CashDrawerControl::setBinaryConversion(qint32 conversion) {
-    runCall(m_result, m_events, "CashDrawer.BinaryConversion", [&]() -> Outcome {
-        if (!isOpen())
-            return OPOS_E_CLOSED;
-        if (conversion < OPOS_BC_NONE || conversion > OPOS_BC_DECIMAL)
-            return OPOS_E_ILLEGAL;
-        m_binaryConversion = conversion;
-        return OPOS_SUCCESS;
-    });
+    runCall(m_result, m_events, "CashDrawer.BinaryConversion",
+            [&] { return device::setBinaryConversion(isOpen(), m_binaryConversion, conversion); });
 }
 
 QString CashDrawerControl::ControlObjectDescription() const {

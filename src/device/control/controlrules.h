@@ -38,4 +38,14 @@ Outcome switchEnabled(bool open, bool enabled, bool wanted, Enable&& enable, Dis
     return opos::OPOS_SUCCESS;
 }
 
+// Setting BinaryConversion: any time the control is open, to NONE, NIBBLE or DECIMAL.
+inline Outcome setBinaryConversion(bool open, qint32& conversion, qint32 wanted) {
+    if (!open)
+        return opos::OPOS_E_CLOSED;
+    if (wanted < opos::OPOS_BC_NONE || wanted > opos::OPOS_BC_DECIMAL)
+        return opos::OPOS_E_ILLEGAL;
+    conversion = wanted;
+    return opos::OPOS_SUCCESS;
+}
+
 } // namespace device

@@ -1,4 +1,5 @@
 // The POS printer control's writable properties beyond the ones the windows set.
+#include "device/control/controlrules.h"
 #include "device/control/posprintercontrol.h"
 #include "device/escpos/escposencoder.h"
 
@@ -15,14 +16,8 @@ template <typename Set> void PosPrinterControl::setWhenEnabled(const char* prope
 }
 
 void PosPrinterControl::setBinaryConversion(qint32 conversion) {
-    runCall(m_result, m_events, "BinaryConversion", [&]() -> Outcome {
-        if (!isOpen())
-            return OPOS_E_CLOSED;
-        if (conversion < OPOS_BC_NONE || conversion > OPOS_BC_DECIMAL)
-            return OPOS_E_ILLEGAL;
-        m_binaryConversion = conversion;
-        return OPOS_SUCCESS;
-    });
+    runCall(m_result, m_events, "BinaryConversion",
+            [&] { return device::setBinaryConversion(isOpen(), m_binaryConversion, conversion); });
 }
 
 void PosPrinterControl::setMapMode(qint32 mode) {
