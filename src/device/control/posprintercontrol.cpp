@@ -217,6 +217,13 @@ QString PosPrinterControl::RecBitmapRotationList() const {
     return RecBarCodeRotationList();
 }
 
+// ESC|#B prints what SetBitmap stored under the number (an unstored number prints nothing), ESC|tL
+// and ESC|bL what SetLogo stored.
+void PosPrinterControl::giveStoredData(PrintDataTranslator& translator) {
+    translator.setBitmapSource([this](int number) { return m_storedBitmaps.value(number); });
+    translator.setLogoSource([this](int location) { return m_logos[location == PTR_L_BOTTOM ? 1 : 0]; });
+}
+
 // ---- lifecycle ---------------------------------------------------------------------------------
 
 Outcome PosPrinterControl::openDevice(const QString& name) {
@@ -242,9 +249,7 @@ Outcome PosPrinterControl::openDevice(const QString& name) {
     connect(m_link.get(), &PrinterLink::statusChanged, this, &PosPrinterControl::onStatusChanged);
     m_characterSet = m_profile.defaultCharacterSet;
     m_translator.emplace(m_profile, m_characterSet);
-    // ESC|#B prints what SetBitmap stored under the number; an unstored number prints nothing.
-    m_translator->setBitmapSource([this](int number) { return m_storedBitmaps.value(number); });
-    m_translator->setLogoSource([this](int location) { return m_logos[location == PTR_L_BOTTOM ? 1 : 0]; });
+    giveStoredData(*m_translator);
     m_metrics.reset(m_profile);
     applyMetrics();
     m_sideways.close();

@@ -205,6 +205,7 @@ private:
     static PrintTally tallyOf(const QString& data);
     void count(const PrintTally& tally);
     void applyMetrics();
+    void giveStoredData(PrintDataTranslator& translator);
     // Where and how a bar code or bitmap prints under the current rotation.
     // Sideways: a page of its own turned as RotateSpecial says (bar codes outside a rotation).
     enum class SymbolForm { Upright, HalfTurned, InBlock, Sideways };

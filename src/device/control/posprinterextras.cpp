@@ -136,6 +136,7 @@ Outcome PosPrinterControl::printImmediate(qint32 station, const QString& data) {
     // A translator of its own: the lines in progress keep their attributes, and this data ends
     // its own line.
     PrintDataTranslator immediate(m_profile, m_characterSet);
+    giveStoredData(immediate);
     immediate.setBaseFont(m_metrics.fontIndex());
     immediate.setMapMode(m_metrics.scale());
     QByteArray bytes = immediate.translate(data);
