@@ -89,7 +89,7 @@ void TestPrintDataTranslator::translate_data() {
     row("horizontal scale for one line", esc("\x1b|3hCx\n"), "1d2120780a1d2100");
     row("scale above 8 clamped", esc("\x1b|9hCx"), "1d217078");
     row("scale 0 or none dropped", esc("\x1b|0hC\x1b|vCx"), "78");
-    row("double wide keeps the vertical scale", esc("\x1b|3vC\x1b|2C"), "1d2102 1d2112");
+    row("double wide is single high again", esc("\x1b|3vC\x1b|2C"), "1d2102 1d2110");
     row("vertical scale keeps double wide", esc("\x1b|2C\x1b|3vC"), "1d2110 1d2112");
     row("normal size resets both axes", esc("\x1b|3hC\x1b|3vC\x1b|1C"), "1d2120 1d2122 1d2100");
 

@@ -402,9 +402,10 @@ void PrintDataTranslator::applySize(QByteArray& out, const Sequence& s) {
             note(DataValidity::Unsupported);
             return;
         }
-        // 1 normal, 2 double wide, 3 double high, 4 both.
-        const int width = n == 2 || n == 4 ? 2 : (n == 3 ? m_attributes.widthMul : 1);
-        const int height = n == 3 || n == 4 ? 2 : (n == 2 ? m_attributes.heightMul : 1);
+        // 1 normal, 2 double wide, 3 double high, 4 both: a whole character size, as the print
+        // mode a printer sets for them.
+        const int width = n == 2 || n == 4 ? 2 : 1;
+        const int height = n == 3 || n == 4 ? 2 : 1;
         setSize(out, width, height);
         return;
     }
