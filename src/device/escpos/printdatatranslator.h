@@ -68,12 +68,12 @@ qint32 resultCodeOf(DataValidity validity);
 // (ESC|cA, ESC|rA) after text is made with spaces: the rest of the line, once its LF comes in the
 // same data, is padded to the right edge or the middle of the space left.
 //
-// The typeface (ESC|#fT) is no line attribute: it lasts until changed, survives ESC|N, and goes
-// out as ESC M, which no line reset touches. ESC|1C to ESC|4C set the whole character size
-// (2C double wide and single high, 3C the other way round); #hC and #vC set the axis they name and
-// keep the other; a scale above the 8 of GS ! is clamped to 8, a scale of 0 is ignored. A reverse feed beyond
-// what the mechanism can do is cut down to that. Italic, shading, stamps and red without two-colour paper are
-// ignored, as a printer ignores what it cannot do.
+// The typeface (ESC|#fT) is no line attribute: it lasts until changed, survives ESC|N, and goes out
+// as ESC M, which no line reset touches. ESC|1C to ESC|4C set the whole character size (2C double
+// wide and single high, 3C the other way round); #hC and #vC set the axis they name and keep the
+// other; a scale above the 8 of GS ! is clamped to 8, a scale of 0 is ignored. A reverse feed
+// beyond what the mechanism can do is cut down to that. Italic, shading, stamps and red without
+// two-colour paper are ignored, as a printer ignores what it cannot do.
 class PrintDataTranslator {
 public:
     using BitmapSource = std::function<std::optional<QByteArray>(int number)>;
