@@ -555,11 +555,7 @@ Outcome PosPrinterControl::printBarCode(qint32 station, const BarcodeArguments& 
         return *refused;
     if (station != PTR_S_RECEIPT)
         return OPOS_E_ILLEGAL;
-    BarcodeArguments inDots = arguments;
-    inDots.height = m_metrics.toDots(arguments.height);
-    inDots.width = m_metrics.toDots(arguments.width);
-    inDots.alignment = m_metrics.toDots(arguments.alignment);
-    const BarcodeCommand command = buildBarcodeCommand(inDots, m_profile);
+    const BarcodeCommand command = buildBarcodeCommand(inDots(arguments), m_profile);
     if (command.code != OPOS_SUCCESS) {
         qCDebug(lcDevice).noquote() << "PrintBarCode refused:" << command.reason;
         return command.code;
@@ -738,8 +734,8 @@ QByteArray PosPrinterControl::endPendingLine() {
 Outcome PosPrinterControl::submit(const QByteArray& bytes, Delivery delivery) {
     OutputRequest request;
     const QByteArray setup = std::exchange(m_pendingSetup, {});
-    // A transaction holds everything until it ends; a call in it completes with it.
     const PrintTally tally = std::exchange(m_nextTally, {});
+    // A transaction holds everything until it ends; a call in it completes with it.
     if (m_transaction && delivery == Delivery::AsCalled) {
         *m_transaction += setup + bytes;
         m_transactionTally += tally;
@@ -761,13 +757,14 @@ Outcome PosPrinterControl::submit(const QByteArray& bytes, Delivery delivery) {
     // Each step of a request is bounded by its own time-out (a dropped connection is opened again
     // first); this only guards against a bug.
     const LinkTimings& t = m_link->timings();
-    const int guardMs = saturatedMs(qint64(t.openTimeoutMs) + 3 * qint64(t.replyTimeoutMs) + 1000);
-    waitUntil([this] { return m_syncOutcome.has_value() || m_output.isHalted(); }, guardMs);
+    const QDeadlineTimer guard(saturatedMs(qint64(t.openTimeoutMs) + 3 * qint64(t.replyTimeoutMs) + 1000));
+    const auto remainingMs = [&guard] { return static_cast<int>(guard.remainingTime()); };
+    waitUntil([this] { return m_syncOutcome.has_value() || m_output.isHalted(); }, remainingMs());
     // Asynchronous output ahead of this request failed, and the queue waits for the answer to
     // its ErrorEvent: this request is taken back and fails as that one did.
     if (!m_syncOutcome && m_output.isHalted() && m_output.discard(request.id))
         m_syncOutcome = m_haltedBy;
-    if (!m_syncOutcome && !waitUntil([this] { return m_syncOutcome.has_value(); }, guardMs)) {
+    if (!m_syncOutcome && !waitUntil([this] { return m_syncOutcome.has_value(); }, remainingMs())) {
         qCWarning(lcDevice) << "synchronous output did not finish; dropped";
         m_output.clear();
         m_syncOutcome = Outcome(OPOS_E_TIMEOUT);

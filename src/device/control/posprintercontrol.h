@@ -190,6 +190,8 @@ private:
     QByteArray testReceiptBytes();
     // Writes straight to the printer ahead of queued output and waits until it has printed.
     Outcome printNow(const QByteArray& bytes);
+    // The size arguments, given in MapMode units, in dots.
+    BarcodeArguments inDots(const BarcodeArguments& arguments) const;
     BitmapArguments inDots(const BitmapArguments& arguments) const;
     // A set of a property valid once enabled: refused unless open, claimed and enabled.
     template <typename Set> void setWhenEnabled(const char* property, Set&& set);

@@ -103,6 +103,14 @@ void PosPrinterControl::applyMetrics() {
         m_pendingSetup += EscPos::lineSpacing(m_metrics.lineSpacingDots());
 }
 
+BarcodeArguments PosPrinterControl::inDots(const BarcodeArguments& arguments) const {
+    BarcodeArguments dots = arguments;
+    dots.height = m_metrics.toDots(arguments.height);
+    dots.width = m_metrics.toDots(arguments.width);
+    dots.alignment = m_metrics.toDots(arguments.alignment);
+    return dots;
+}
+
 BitmapArguments PosPrinterControl::inDots(const BitmapArguments& arguments) const {
     return BitmapArguments{arguments.fileName, m_metrics.toDots(arguments.width),
                            m_metrics.toDots(arguments.alignment)};
