@@ -3,8 +3,8 @@
 #include "app/frm_sample.h"
 #include "app/messagebox.h"
 #include "device/check/devicecheck.h"
-#include "device/control/interactivecheck.h"
 #include "device/installcontrols.h"
+#include "opos/controlfactory.h"
 #include "runner/planrun.h"
 #include "virtual/installvirtual.h"
 #include "virtual/panel/installpanel.h"
@@ -82,9 +82,11 @@ int runPlan(int argc, char* argv[]) {
     installVirtualPrinter();
     installDeviceControls();
     // Nobody watches a dialog here: an interactive health check reports in the output.
-    device::setInteractiveCheckPresenter([](const QString& title, const QString& report) {
+    opos::HostServices services;
+    services.showInteractiveCheck = [](const QString& title, const QString& report) {
         printLine(title + QStringLiteral(": ") + report.simplified());
-    });
+    };
+    opos::ControlFactory::setHostServices(services);
     QLoggingCategory::setFilterRules(QStringLiteral("posling.device.debug=false\nposling.device.info=false"));
     const int status = runner::PlanRun(printLine, printError, runner::terminalOperator(printLine))
                            .run(plan, commandLine.junitFile());
@@ -131,10 +133,12 @@ int main(int argc, char* argv[]) {
     installVirtualPrinter();
     installVirtualPanel();
     installDeviceControls();
-    device::setInteractiveCheckPresenter([](const QString& title, const QString& report) {
+    opos::HostServices services;
+    services.showInteractiveCheck = [](const QString& title, const QString& report) {
         MessageBox::information(QApplication::activeWindow(), title, report);
-    });
-    device::setDrawerBeeper([](int, int) { QApplication::beep(); });
+    };
+    services.ringBell = [](int, int) { QApplication::beep(); };
+    opos::ControlFactory::setHostServices(services);
 
     // The run ends with the main window, even if a window of some other part is still open.
     frm_Sample& mainWindow = FormInstance<frm_Sample>::get();

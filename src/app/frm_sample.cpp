@@ -11,7 +11,6 @@
 #include "drawer/frmcashdrawer.h"
 #include "opos/escapedecoder.h"
 #include "opos/oposconstants.h"
-#include "opos/problemnote.h"
 #include "opos/resultadvice.h"
 #include "opos/resulttexts.h"
 #include "opos/statuslines.h"
@@ -123,18 +122,20 @@ QString frm_Sample::Parse(const QString& MyStr) const {
 // Status list ---------------------------------------------------------------------------------
 
 void frm_Sample::AddStatusLine(const QString& pieces) {
-    lstStatusResults->AddItem(QString::number(Counter) + pieces);
-    lstStatusResults->setListIndex(Counter);
-    ++Counter;
+    addLine(opos::statusLine(Counter, pieces));
 }
 
-void frm_Sample::LogResult(qint32 code, const QString& literal) {
+void frm_Sample::LogResult(qint32 code, const QString& literal, const QString& reason) {
     WhatError(code);
-    // What the control could only log goes with the failure it explains.
-    const QString reason = opos::takeProblem();
-    AddStatusLine(literal + MyErrDesc);
-    if (code != opos::OPOS_SUCCESS && !reason.isEmpty())
-        lstStatusResults->setLineNote(lstStatusResults->ListCount() - 1, opos::reasonNote(reason));
+    addLine(opos::resultLine(Counter, literal + MyErrDesc, code, reason));
+}
+
+void frm_Sample::addLine(const opos::StatusLine& line) {
+    lstStatusResults->AddItem(line.text);
+    lstStatusResults->setListIndex(Counter);
+    ++Counter;
+    if (!line.note.isEmpty())
+        lstStatusResults->setLineNote(lstStatusResults->ListCount() - 1, line.note);
 }
 
 // Handlers ------------------------------------------------------------------------------------

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "opos/statuslines.h"
+
 #include <QMainWindow>
 #include <QString>
 
@@ -44,7 +46,11 @@ public:
     // decimal followed by `pieces`; it is appended and selected, then Counter goes up by one.
     void AddStatusLine(const QString& pieces);
     // The one pattern of a device handler: WhatError(code), then a line of literal + MyErrDesc.
-    void LogResult(qint32 code, const QString& literal);
+    // The control that answered gives the reason behind a failure, shown under the line.
+    template <typename Control> void LogResult(qint32 code, const QString& literal, const Control* control) {
+        LogResult(code, literal, control ? control->ResultReason() : QString());
+    }
+    void LogResult(qint32 code, const QString& literal, const QString& reason = {});
 
 public Q_SLOTS:
     void cmdLoadPrinter_Click();
@@ -59,6 +65,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void addLine(const opos::StatusLine& line);
     void Form_Load();
     void Form_Unload();
     void connectHandlers();

@@ -311,7 +311,8 @@ void frmBMBC::cmdPrintBarCode_Click() {
         return;
     mainWindow().LogResult(printerWindow().OPOSPOSPrinter1->PrintBarCode(
                                station, data, MySymbology, *height, MyBCWidth, MyBCAlignment, MyBCTextPos),
-                           QStringLiteral(":  Result of Printer::PrintBarCode:  "));
+                           QStringLiteral(":  Result of Printer::PrintBarCode:  "),
+                           printerWindow().OPOSPOSPrinter1);
 }
 
 void frmBMBC::cmdSample_Click() {
@@ -327,7 +328,8 @@ void frmBMBC::cmdPrintBitmap_Click() {
     const qint32 station = printerWindow().MyStation;
     mainWindow().LogResult(printerWindow().OPOSPOSPrinter1->PrintBitmap(station, ui->txtBMPath->text(),
                                                                         MyBMWidth, MyBMAlignment),
-                           QStringLiteral(":  Result of Printer::PrintBitmap:  "));
+                           QStringLiteral(":  Result of Printer::PrintBitmap:  "),
+                           printerWindow().OPOSPOSPrinter1);
 }
 
 void frmBMBC::cmdSetBitmap_Click() {
@@ -340,7 +342,8 @@ void frmBMBC::cmdSetBitmap_Click() {
     const qint32 station = printerWindow().MyStation;
     mainWindow().LogResult(printerWindow().OPOSPOSPrinter1->SetBitmap(*number, station, ui->txtBMPath->text(),
                                                                       MyBMWidth, MyBMAlignment),
-                           QStringLiteral(":  Result of Printer::SetBitmap:  "));
+                           QStringLiteral(":  Result of Printer::SetBitmap:  "),
+                           printerWindow().OPOSPOSPrinter1);
 }
 
 void frmBMBC::cmdCloseForm_Click() {

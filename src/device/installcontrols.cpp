@@ -34,6 +34,9 @@ void installDeviceControls() {
             }
             return std::unique_ptr<Transport>(std::move(port));
         });
-    opos::ControlFactory::setPosPrinterCreator([] { return std::make_unique<PosPrinterControl>(); });
-    opos::ControlFactory::setCashDrawerCreator([] { return std::make_unique<CashDrawerControl>(); });
+    // The controls get the program's host services as the factory holds them when each is made.
+    opos::ControlFactory::setPosPrinterCreator(
+        [] { return std::make_unique<PosPrinterControl>(opos::ControlFactory::hostServices()); });
+    opos::ControlFactory::setCashDrawerCreator(
+        [] { return std::make_unique<CashDrawerControl>(opos::ControlFactory::hostServices()); });
 }

@@ -65,28 +65,29 @@ void frmCashDrawer::Display() {
 
 void frmCashDrawer::cmdOpenSOCashDrawer1_Click() {
     mainWindow().LogResult(OPOSCashDrawer1->Open(QStringLiteral("Z901-1")),
-                           opos::resultLabel(Drawer, QStringLiteral("Open")));
+                           opos::resultLabel(Drawer, QStringLiteral("Open")), OPOSCashDrawer1);
 }
 
 void frmCashDrawer::cmdCashDrawer1Enable_Click() {
     OPOSCashDrawer1->setDeviceEnabled(true);
-    mainWindow().LogResult(OPOSCashDrawer1->ResultCode(),
-                           opos::resultLabel(Drawer, QStringLiteral("Enable")));
+    mainWindow().LogResult(OPOSCashDrawer1->ResultCode(), opos::resultLabel(Drawer, QStringLiteral("Enable")),
+                           OPOSCashDrawer1);
 }
 
 void frmCashDrawer::cmdCashDrawer1Kick_Click() {
     mainWindow().LogResult(OPOSCashDrawer1->OpenDrawer(),
-                           opos::resultLabel(Drawer, QStringLiteral("OpenDrawer")));
+                           opos::resultLabel(Drawer, QStringLiteral("OpenDrawer")), OPOSCashDrawer1);
 }
 
 void frmCashDrawer::cmdCashDrawer1Disable_Click() {
     OPOSCashDrawer1->setDeviceEnabled(false);
     mainWindow().LogResult(OPOSCashDrawer1->ResultCode(),
-                           opos::resultLabel(Drawer, QStringLiteral("Disable")));
+                           opos::resultLabel(Drawer, QStringLiteral("Disable")), OPOSCashDrawer1);
 }
 
 void frmCashDrawer::cmdCashDrawer1Close_Click() {
-    mainWindow().LogResult(OPOSCashDrawer1->Close(), opos::resultLabel(Drawer, QStringLiteral("Close")));
+    mainWindow().LogResult(OPOSCashDrawer1->Close(), opos::resultLabel(Drawer, QStringLiteral("Close")),
+                           OPOSCashDrawer1);
 }
 
 void frmCashDrawer::cmdCloseForm_Click() {

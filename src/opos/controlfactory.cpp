@@ -4,32 +4,43 @@ namespace opos {
 
 namespace {
 
-ControlFactory::PosPrinterCreator& posPrinterCreator() {
-    static ControlFactory::PosPrinterCreator creator;
-    return creator;
-}
+struct Installed {
+    ControlFactory::PosPrinterCreator posPrinter;
+    ControlFactory::CashDrawerCreator cashDrawer;
+    HostServices services;
+};
 
-ControlFactory::CashDrawerCreator& cashDrawerCreator() {
-    static ControlFactory::CashDrawerCreator creator;
-    return creator;
+Installed& installed() {
+    static Installed instance;
+    return instance;
 }
 
 } // namespace
 
 std::unique_ptr<PosPrinter> ControlFactory::createPosPrinter() {
-    return posPrinterCreator() ? posPrinterCreator()() : nullptr;
+    const Installed& i = installed();
+    return i.posPrinter ? i.posPrinter() : nullptr;
 }
 
 std::unique_ptr<CashDrawer> ControlFactory::createCashDrawer() {
-    return cashDrawerCreator() ? cashDrawerCreator()() : nullptr;
+    const Installed& i = installed();
+    return i.cashDrawer ? i.cashDrawer() : nullptr;
 }
 
 void ControlFactory::setPosPrinterCreator(PosPrinterCreator creator) {
-    posPrinterCreator() = std::move(creator);
+    installed().posPrinter = std::move(creator);
 }
 
 void ControlFactory::setCashDrawerCreator(CashDrawerCreator creator) {
-    cashDrawerCreator() = std::move(creator);
+    installed().cashDrawer = std::move(creator);
+}
+
+void ControlFactory::setHostServices(HostServices services) {
+    installed().services = std::move(services);
+}
+
+const HostServices& ControlFactory::hostServices() {
+    return installed().services;
 }
 
 } // namespace opos

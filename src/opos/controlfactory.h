@@ -8,8 +8,26 @@
 
 namespace opos {
 
-// The one place where windows get their controls. The program installs the real controls at
-// start-up; tests install fakes. Without an installed creator no control can be made.
+// What the program lends the controls it makes: the dialog that shows an interactive health check
+// (CheckHealth level 3; without it the check reports only in CheckHealthText) and the bell for a
+// drawer left open (WaitForDrawerClose; silent without it).
+struct HostServices {
+    std::function<void(const QString& title, const QString& report)> showInteractiveCheck;
+    std::function<void(int frequencyHz, int durationMs)> ringBell;
+
+    void presentInteractiveCheck(const QString& title, const QString& report) const {
+        if (showInteractiveCheck)
+            showInteractiveCheck(title, report);
+    }
+    void ring(int frequencyHz, int durationMs) const {
+        if (ringBell)
+            ringBell(frequencyHz, durationMs);
+    }
+};
+
+// The one place where windows and plans get their controls. The program installs the real controls
+// and its host services at start-up; tests install fakes. Without an installed creator no control
+// can be made.
 class ControlFactory {
 public:
     using PosPrinterCreator = std::function<std::unique_ptr<PosPrinter>()>;
@@ -20,6 +38,9 @@ public:
 
     static void setPosPrinterCreator(PosPrinterCreator creator);
     static void setCashDrawerCreator(CashDrawerCreator creator);
+    // What a creator hands the controls it makes.
+    static void setHostServices(HostServices services);
+    static const HostServices& hostServices();
 };
 
 } // namespace opos

@@ -52,8 +52,15 @@ QString outputCompleteLine(qint32 outputId) {
     return QStringLiteral(": Output Event Complete. ID: ") + QString::number(outputId);
 }
 
-QString reasonNote(const QString& reason) {
-    return QStringLiteral("Reason: ") + reason;
+StatusLine statusLine(qint32 counter, const QString& pieces) {
+    return {QString::number(counter) + pieces, {}};
+}
+
+StatusLine resultLine(qint32 counter, const QString& pieces, qint32 code, const QString& reason) {
+    StatusLine line = statusLine(counter, pieces);
+    if (code != OPOS_SUCCESS && !reason.isEmpty())
+        line.note = QStringLiteral("Reason: ") + reason;
+    return line;
 }
 
 } // namespace opos

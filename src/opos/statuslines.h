@@ -24,7 +24,13 @@ QString printerStatusUpdateLine(qint32 data);
 QString drawerStatusUpdateLine(qint32 data);
 QString outputCompleteLine(qint32 outputId);
 
-// The note under a failed line that names the reason the control logged.
-QString reasonNote(const QString& reason);
+// One line of the status list: the counter in decimal followed by the pieces, and under a failed
+// result the reason the control gave for it (the window's hover, the plan run's next line).
+struct StatusLine {
+    QString text;
+    QString note; // empty: nothing under the line
+};
+StatusLine statusLine(qint32 counter, const QString& pieces);
+StatusLine resultLine(qint32 counter, const QString& pieces, qint32 code, const QString& reason);
 
 } // namespace opos

@@ -92,7 +92,7 @@ void frmPrinter::Display() {
 
 void frmPrinter::cmdOpenPrinter_Click() {
     mainWindow().LogResult(OPOSPOSPrinter1->Open(DeviceName),
-                           opos::resultLabel(Printer, QStringLiteral("Open")));
+                           opos::resultLabel(Printer, QStringLiteral("Open")), OPOSPOSPrinter1);
 }
 
 void frmPrinter::cmdClaimPrinter_Click() {
@@ -105,28 +105,29 @@ void frmPrinter::cmdClaimPrinter_Click() {
             ClaimLabel + QStringLiteral("Time-out must be a whole number of milliseconds: \"%1\"").arg(text));
         return;
     }
-    mainWindow().LogResult(OPOSPOSPrinter1->Claim(*timeout), ClaimLabel);
+    mainWindow().LogResult(OPOSPOSPrinter1->Claim(*timeout), ClaimLabel, OPOSPOSPrinter1);
 }
 
 void frmPrinter::cmdEnablePrinter_Click() {
     OPOSPOSPrinter1->setDeviceEnabled(true);
     mainWindow().LogResult(OPOSPOSPrinter1->ResultCode(),
-                           opos::resultLabel(Printer, QStringLiteral("Enable")));
+                           opos::resultLabel(Printer, QStringLiteral("Enable")), OPOSPOSPrinter1);
 }
 
 void frmPrinter::cmdDisablePrinter_Click() {
     OPOSPOSPrinter1->setDeviceEnabled(false);
     mainWindow().LogResult(OPOSPOSPrinter1->ResultCode(),
-                           opos::resultLabel(Printer, QStringLiteral("Disable")));
+                           opos::resultLabel(Printer, QStringLiteral("Disable")), OPOSPOSPrinter1);
 }
 
 void frmPrinter::cmdReleasePrinter_Click() {
     mainWindow().LogResult(OPOSPOSPrinter1->ReleaseDevice(),
-                           opos::resultLabel(Printer, QStringLiteral("ReleaseDevice")));
+                           opos::resultLabel(Printer, QStringLiteral("ReleaseDevice")), OPOSPOSPrinter1);
 }
 
 void frmPrinter::cmdClosePrinter_Click() {
-    mainWindow().LogResult(OPOSPOSPrinter1->Close(), opos::resultLabel(Printer, QStringLiteral("Close")));
+    mainWindow().LogResult(OPOSPOSPrinter1->Close(), opos::resultLabel(Printer, QStringLiteral("Close")),
+                           OPOSPOSPrinter1);
 }
 
 void frmPrinter::chkSyncMode_Click() {
@@ -168,30 +169,33 @@ void frmPrinter::unloadBarCodeWindow() {
 
 void frmPrinter::cmdPrintNormal_Click() {
     const QString data = mainWindow().Parse(ui->txtTextToPrint->text());
-    mainWindow().LogResult(OPOSPOSPrinter1->PrintNormal(MyStation, data), PrintNormalLabel);
+    mainWindow().LogResult(OPOSPOSPrinter1->PrintNormal(MyStation, data), PrintNormalLabel, OPOSPOSPrinter1);
 }
 
 void frmPrinter::cmdCutPaper_Click() {
     mainWindow().LogResult(OPOSPOSPrinter1->CutPaper(opos::PTR_CP_FULLCUT),
-                           opos::resultLabel(Printer, QStringLiteral("Cut Paper")));
+                           opos::resultLabel(Printer, QStringLiteral("Cut Paper")), OPOSPOSPrinter1);
 }
 
 void frmPrinter::cmdLineFeed_Click() {
     const QString feed = QChar(27) + QStringLiteral("|10lF");
     mainWindow().LogResult(OPOSPOSPrinter1->PrintNormal(MyStation, feed),
-                           QStringLiteral(": 10 Line Feeds - "));
+                           QStringLiteral(": 10 Line Feeds - "), OPOSPOSPrinter1);
 }
 
 void frmPrinter::cmdRotateLeft90_Click() {
-    mainWindow().LogResult(OPOSPOSPrinter1->RotatePrint(MyStation, opos::PTR_RP_LEFT90), RotateLabel);
+    mainWindow().LogResult(OPOSPOSPrinter1->RotatePrint(MyStation, opos::PTR_RP_LEFT90), RotateLabel,
+                           OPOSPOSPrinter1);
 }
 
 void frmPrinter::cmdRotateNormal_Click() {
-    mainWindow().LogResult(OPOSPOSPrinter1->RotatePrint(MyStation, opos::PTR_RP_NORMAL), RotateLabel);
+    mainWindow().LogResult(OPOSPOSPrinter1->RotatePrint(MyStation, opos::PTR_RP_NORMAL), RotateLabel,
+                           OPOSPOSPrinter1);
 }
 
 void frmPrinter::PrintLine(const QString& MyStr) {
-    mainWindow().LogResult(OPOSPOSPrinter1->PrintNormal(opos::PTR_S_RECEIPT, MyStr + CrLf), PrintNormalLabel);
+    mainWindow().LogResult(OPOSPOSPrinter1->PrintNormal(opos::PTR_S_RECEIPT, MyStr + CrLf), PrintNormalLabel,
+                           OPOSPOSPrinter1);
 }
 
 void frmPrinter::cmdPrintProperties_Click() {

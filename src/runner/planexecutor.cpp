@@ -2,7 +2,6 @@
 
 #include "opos/cashdrawer.h"
 #include "opos/posprinter.h"
-#include "opos/problemnote.h"
 #include "opos/statuslines.h"
 
 #include <QElapsedTimer>
@@ -57,7 +56,6 @@ void PlanExecutor::runStep(const ResolvedStep& step, QList<ExpectationOutcome>& 
 }
 
 void PlanExecutor::runMethod(const ResolvedStep& step) {
-    opos::takeProblem(); // a reason left from before belongs to no step of this plan
     const DeviceCall::Outcome outcome = step.call.invoke();
     const qint32 code =
         outcome.returned.type == ValueType::Int ? outcome.returned.number : resultCodeOf(step);
@@ -67,16 +65,15 @@ void PlanExecutor::runMethod(const ResolvedStep& step) {
     pieces += m_last.text;
     for (const DeviceCall::WrittenBack& back : outcome.writtenBack)
         pieces += QStringLiteral(";  %1 = %2").arg(back.parameter, back.value.shown());
-    noteResult(code, pieces);
+    noteResult(step, code, pieces);
 }
 
 void PlanExecutor::runSet(const ResolvedStep& step) {
-    opos::takeProblem();
     step.call.invoke();
     const qint32 code = resultCodeOf(step);
     m_last = {code, m_printer.ResultCodeExtended(), {}};
     m_last.text = opos::resultDescription(code, m_last.extended);
-    noteResult(code, opos::propertySetLine(step.name, step.value.shown(), m_last.text));
+    noteResult(step, code, opos::propertySetLine(step.name, step.value.shown(), m_last.text));
 }
 
 void PlanExecutor::readProperty(const ResolvedStep& step) {
@@ -114,12 +111,8 @@ ExpectationOutcome PlanExecutor::check(const ResolvedStep& step) {
     return outcome;
 }
 
-void PlanExecutor::noteResult(qint32 code, const QString& pieces) {
-    // What the control could only log goes with the failure it explains.
-    const QString reason = opos::takeProblem();
-    m_output.add(pieces);
-    if (code != 0 && !reason.isEmpty())
-        m_output.note(opos::reasonNote(reason));
+void PlanExecutor::noteResult(const ResolvedStep& step, qint32 code, const QString& pieces) {
+    m_output.addResult(pieces, code, step.onDrawer ? m_drawer.ResultReason() : m_printer.ResultReason());
 }
 
 qint32 PlanExecutor::resultCodeOf(const ResolvedStep& step) const {

@@ -30,7 +30,7 @@ private:
     void runSet(const ResolvedStep& step);
     void readProperty(const ResolvedStep& step);
     ExpectationOutcome check(const ResolvedStep& step);
-    void noteResult(qint32 code, const QString& pieces);
+    void noteResult(const ResolvedStep& step, qint32 code, const QString& pieces);
     qint32 resultCodeOf(const ResolvedStep& step) const;
     QString deviceLabel(const ResolvedStep& step) const;
 

@@ -1,6 +1,5 @@
 #include "device/control/binaryconversion.h"
 #include "device/control/cashdrawercontrol.h"
-#include "device/control/interactivecheck.h"
 #include "device/control/posprintercontrol.h"
 #include "support/enabledprinter.h"
 
@@ -241,13 +240,14 @@ private Q_SLOTS:
         QFETCH(bool, coverOpen);
         QFETCH(QString, text);
         QStringList shown;
-        setInteractiveCheckPresenter(
-            [&](const QString& title, const QString& report) { shown << title << report; });
-        Enabled e;
+        opos::HostServices services;
+        services.showInteractiveCheck = [&](const QString& title, const QString& report) {
+            shown << title << report;
+        };
+        Enabled e(services);
         e.fake->setCoverOpen(coverOpen);
         QTEST(e.p.CheckHealth(level), "code");
         QCOMPARE(e.p.CheckHealthText(), text);
-        setInteractiveCheckPresenter({});
         QCOMPARE(shown.size(), level == OPOS_CH_INTERACTIVE ? 2 : 0);
         if (coverOpen)
             return;
@@ -297,13 +297,14 @@ private Q_SLOTS:
     // and gives up at its cap; the health check pulses it.
     void waitForDrawerClose() {
         DeviceRig rig;
-        CashDrawerControl d;
+        int beeps = 0;
+        opos::HostServices services;
+        services.ringBell = [&](int frequency, int) { beeps += frequency == 800; };
+        CashDrawerControl d(services);
         QCOMPARE(d.Open(QStringLiteral("D")), OPOS_SUCCESS);
         d.setDeviceEnabled(true);
         FakePrinter* fake = FakePrinter::of(QStringLiteral("P"));
         QCOMPARE(d.WaitForDrawerClose(0, 800, 10, 10), OPOS_SUCCESS); // closed already
-        int beeps = 0;
-        setDrawerBeeper([&](int frequency, int) { beeps += frequency == 800; });
         fake->setDrawerPin(true);
         QTRY_VERIFY(d.DrawerOpened());
         QTimer::singleShot(300, fake, [fake] { fake->setDrawerPin(false); });
@@ -315,7 +316,6 @@ private Q_SLOTS:
         CashDrawerControl::setDrawerCloseWaitCapMs(100);
         QCOMPARE(d.WaitForDrawerClose(OPOS_FOREVER, 0, 0, 0), OPOS_E_TIMEOUT);
         CashDrawerControl::setDrawerCloseWaitCapMs(CashDrawerControl::kDrawerCloseWaitCapMs);
-        setDrawerBeeper({});
         QCOMPARE(d.CheckHealth(OPOS_CH_EXTERNAL), OPOS_SUCCESS);
         QCOMPARE(fake->kicks(), 1);
         QCOMPARE(d.CheckHealthText(), QStringLiteral("External HCheck: Successful"));

@@ -3,7 +3,6 @@
 #include "device/control/posprintercontrol.h"
 #include "device/installcontrols.h"
 #include "opos/oposconstants.h"
-#include "opos/problemnote.h"
 #include "opos/resulttexts.h"
 #include "printer/propertyreport.h"
 #include "support/printerprocess.h"
@@ -305,7 +304,7 @@ Outcome TestFaultMatrix::run(FarEnd& end, Fault fault, When when, int faultAfter
         if (out.ms < 0) {
             out.ms = sinceFault.elapsed();
             out.code = codeText(code, p.ResultCodeExtended());
-            out.problem = takeProblem();
+            out.problem = p.ResultReason();
         }
     };
 

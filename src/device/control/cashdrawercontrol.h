@@ -1,12 +1,8 @@
 #pragma once
 
-#include "device/control/devicestatistics.h"
-#include "device/control/eventqueue.h"
-#include "device/control/powerwatch.h"
-#include "device/control/resultfunnel.h"
-#include "device/link/printerlink.h"
-#include "device/registry/deviceconfig.h"
+#include "device/control/controlcore.h"
 #include "opos/cashdrawer.h"
+#include "opos/controlfactory.h"
 
 #include <memory>
 #include <optional>
@@ -17,40 +13,47 @@ namespace device {
 // device registry. It reaches the drawer through that printer's connection (shared with the
 // printer control) and never claims the printer. Sharable: it can be enabled without a claim; a
 // claim only keeps other drawer controls from kicking it.
-class CashDrawerControl : public opos::CashDrawer {
+class CashDrawerControl : public opos::CashDrawer, private ControlCore::Device {
     Q_OBJECT
 public:
-    explicit CashDrawerControl(QObject* parent = nullptr);
+    explicit CashDrawerControl(const opos::HostServices& services = {}, QObject* parent = nullptr);
     ~CashDrawerControl() override;
 
     qint32 Open(const QString& DeviceName) override;
-    qint32 Close() override;
-    qint32 Claim(qint32 Timeout) override;
-    qint32 ClaimDevice(qint32 Timeout) override;
-    qint32 ReleaseDevice() override;
+    qint32 Close() override { return m_core.close(); }
+    qint32 Claim(qint32 Timeout) override { return m_core.claim("Claim", Timeout); }
+    qint32 ClaimDevice(qint32 Timeout) override { return m_core.claim("ClaimDevice", Timeout); }
+    qint32 ReleaseDevice() override { return m_core.release(); }
     qint32 CheckHealth(qint32 Level) override;
     qint32 DirectIO(qint32 Command, qint32& pData, QString& pString) override;
     qint32 OpenDrawer() override;
     qint32 WaitForDrawerClose(qint32 BeepTimeout, qint32 BeepFrequency, qint32 BeepDuration,
                               qint32 BeepDelay) override;
-    qint32 ResetStatistics(const QString& StatisticsBuffer) override;
-    qint32 RetrieveStatistics(QString& pStatisticsBuffer) override;
-    qint32 UpdateStatistics(const QString& StatisticsBuffer) override;
+    qint32 ResetStatistics(const QString& StatisticsBuffer) override {
+        return m_core.resetStatistics(StatisticsBuffer);
+    }
+    qint32 RetrieveStatistics(QString& pStatisticsBuffer) override {
+        return m_core.retrieveStatistics(pStatisticsBuffer);
+    }
+    qint32 UpdateStatistics(const QString& StatisticsBuffer) override {
+        return m_core.updateStatistics(StatisticsBuffer);
+    }
 
-    void setDeviceEnabled(bool enabled) override;
-    void setFreezeEvents(bool freeze) override;
-    void setBinaryConversion(qint32 conversion) override;
-    void setPowerNotify(qint32 PowerNotify) override;
+    void setDeviceEnabled(bool enabled) override { m_core.setDeviceEnabled(enabled); }
+    void setFreezeEvents(bool freeze) override { m_core.setFreezeEvents(freeze); }
+    void setBinaryConversion(qint32 conversion) override { m_core.setBinaryConversion(conversion); }
+    void setPowerNotify(qint32 PowerNotify) override { m_core.setPowerNotify(PowerNotify); }
 
-    qint32 ResultCode() const override { return m_result.code(); }
-    qint32 ResultCodeExtended() const override { return m_result.extended(); }
+    qint32 ResultCode() const override { return m_core.result().code(); }
+    qint32 ResultCodeExtended() const override { return m_core.result().extended(); }
+    QString ResultReason() const override { return m_core.result().reason(); }
     qint32 State() const override { return isOpen() ? opos::OPOS_S_IDLE : opos::OPOS_S_CLOSED; }
-    qint32 OpenResult() const override { return m_openResult; }
-    bool Claimed() const override { return m_claimed; }
-    bool DeviceEnabled() const override { return m_enabled; }
-    bool FreezeEvents() const override { return m_events.isFrozen(); }
-    qint32 BinaryConversion() const override { return isOpen() ? m_binaryConversion : 0; }
-    QString CheckHealthText() const override { return m_checkHealthText; }
+    qint32 OpenResult() const override { return m_core.openResult(); }
+    bool Claimed() const override { return m_core.isClaimed(); }
+    bool DeviceEnabled() const override { return m_core.isEnabled(); }
+    bool FreezeEvents() const override { return m_core.events().isFrozen(); }
+    qint32 BinaryConversion() const override { return m_core.binaryConversion(); }
+    QString CheckHealthText() const override { return m_core.checkHealthText(); }
     QString ControlObjectDescription() const override;
     qint32 ControlObjectVersion() const override { return kControlObjectVersion; }
     QString ServiceObjectDescription() const override;
@@ -65,8 +68,8 @@ public:
     qint32 CapPowerReporting() const override {
         return isOpen() ? opos::OPOS_PR_ADVANCED : opos::OPOS_PR_NONE;
     }
-    qint32 PowerNotify() const override { return m_power.notify(); }
-    qint32 PowerState() const override { return m_power.state(); }
+    qint32 PowerNotify() const override { return m_core.power().notify(); }
+    qint32 PowerState() const override { return m_core.power().state(); }
 
     // The longest WaitForDrawerClose waits before it gives up with OPOS_E_TIMEOUT.
     static constexpr int kDrawerCloseWaitCapMs = 5 * 60 * 1000;
@@ -74,36 +77,29 @@ public:
     static int drawerCloseWaitCapMs();
 
 private:
-    bool isOpen() const { return m_config.has_value(); }
-    Outcome openDevice(const QString& name);
-    Outcome closeDevice();
-    Outcome enableDevice();
-    void disableDevice();
-    Outcome openDrawer();
+    bool isOpen() const { return m_core.isOpen(); }
+
+    // What the drawer does in the common lifecycle.
+    std::optional<Outcome> claimCheck() const override;
+    Outcome claim(qint32 timeout) override;
+    void release() override;
+    Outcome enable() override;
+    void disable() override;
+    void closing() override;
+    void statusChanged(const PrinterStatus& status) override;
+    void deliver(const PendingEvent& event) override;
+
     Outcome kick();
     Outcome pulseDrawer();
     Outcome checkHealth(qint32 level);
     Outcome waitForDrawerClose(qint32 beepTimeout, qint32 beepFrequency, qint32 beepDuration,
                                qint32 beepDelay);
-    // closed, claimed by another control, disabled: the checks of the drawer's methods in order
-    std::optional<Outcome> deviceCheck() const;
-    template <typename Call> qint32 statisticsCall(const char* method, Call&& call);
-    Outcome claimDevice(qint32 timeout);
     bool drawerOpenIn(const PrinterStatus& status) const;
-    void onStatusChanged(const PrinterStatus& status);
-    void deliver(const PendingEvent& event);
+    PrinterLink& link() const { return *m_core.link(); }
 
-    ResultFunnel m_result;
-    EventQueue m_events;
-    PowerWatch m_power;
+    opos::HostServices m_services;
+    ControlCore m_core;
     std::optional<DrawerConfig> m_config;
-    std::shared_ptr<PrinterLink> m_link;
-    DeviceStatistics m_statistics{StatisticsCategory::CashDrawer};
-    QString m_checkHealthText;
-    qint32 m_openResult = 0;
-    qint32 m_binaryConversion = opos::OPOS_BC_NONE;
-    bool m_claimed = false;
-    bool m_enabled = false;
     bool m_drawerOpened = false;
 };
 

@@ -1,11 +1,10 @@
 #include "device/control/controllink.h"
 
-#include <QHash>
-
-#include "opos/problemnote.h"
-
 #include "device/control/syncwait.h"
 #include "device/devicelog.h"
+
+#include <QDeadlineTimer>
+#include <QHash>
 
 namespace device {
 
@@ -16,23 +15,48 @@ constexpr int kWaitMarginMs = 1000;
 
 } // namespace
 
-std::shared_ptr<PrinterLink> obtainLink(const PrinterConfig& printer, const QString& deviceName) {
-    QString error;
-    std::shared_ptr<PrinterLink> link = PrinterLink::obtain(printer, &error);
-    if (!link)
-        logOpenRefused(deviceName, error);
-    return link;
-}
-
-void logOpenRefused(const QString& deviceName, const QString& reason) {
-    qCWarning(lcDevice).noquote() << "Open" << deviceName << "refused:" << reason;
-    opos::noteProblem(reason);
-}
-
 void releaseLink(std::shared_ptr<PrinterLink>& link, QObject* user) {
     link->disconnect(user);
     link->detach(user);
     link.reset();
+}
+
+Outcome claimLink(PrinterLink& link, const void* owner, int waitMs, const QString& connection) {
+    const LinkTimings& t = link.timings();
+    const QDeadlineTimer deadline(waitMs);
+    const auto pause = [&] {
+        waitUntil([] { return false; },
+                  static_cast<int>(qMin<qint64>(t.retryIntervalMs, deadline.remainingTime())));
+    };
+    for (;;) {
+        if (link.claimOwner() && link.claimOwner() != owner) {
+            // Another control of this program holds it.
+            if (deadline.hasExpired())
+                return opos::OPOS_E_TIMEOUT;
+            pause();
+            continue;
+        }
+        const std::optional<OpenAnswer> answer = attachAndWait(link, owner);
+        if (!answer)
+            return opos::OPOS_E_NOHARDWARE;
+        const auto& [status, reason] = *answer;
+        if (status == Transport::OpenStatus::Opened) {
+            link.setClaimOwner(owner);
+            return opos::OPOS_SUCCESS;
+        }
+        if (status == Transport::OpenStatus::Failed) {
+            qCWarning(lcDevice).noquote() << "Claim: cannot open" << connection << "-" << reason;
+            return Outcome(opos::OPOS_E_NOHARDWARE)
+                .because(QStringLiteral("%1 cannot be opened: %2").arg(connection, reason));
+        }
+        qCDebug(lcDevice).noquote() << "Claim:" << connection << "is busy -" << reason;
+        if (deadline.hasExpired())
+            return Outcome(opos::OPOS_E_TIMEOUT)
+                .because(QStringLiteral("%1 stayed busy (%2): another program or host may be using it, "
+                                        "or it is switched off")
+                             .arg(connection, reason));
+        pause();
+    }
 }
 
 std::optional<OpenAnswer> attachAndWait(PrinterLink& link, const void* user) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device/control/resultfunnel.h"
 #include "device/control/statisticsxml.h"
 #include "device/link/printerlink.h"
 #include "device/registry/deviceconfig.h"
@@ -12,18 +13,17 @@
 
 namespace device {
 
-// How a control uses the shared connection to its printer: obtained at Open, dropped at Close, and
-// waited on (within the link's own time-outs) for calls that must answer synchronously.
-
-// The link for a printer named in the registry; nothing, with the refusal logged against the
-// device name, when the connection cannot be made.
-std::shared_ptr<PrinterLink> obtainLink(const PrinterConfig& printer, const QString& deviceName);
-
-// Logs why Open refused a device name.
-void logOpenRefused(const QString& deviceName, const QString& reason);
+// How a control uses the shared connection to its printer: claimed, dropped at Close, and waited
+// on (within the link's own time-outs) for calls that must answer synchronously.
 
 // Lets go of the link: no more signals to user, no longer attached.
 void releaseLink(std::shared_ptr<PrinterLink>& link, QObject* user);
+
+// Claims the printer for owner, exclusive among the printer controls of this program, and opens
+// its connection; within waitMs it waits while another control holds it or the connection is busy
+// (a network printer serving another host). The reason names connection, as the device's entry
+// spells it, when it fails.
+Outcome claimLink(PrinterLink& link, const void* owner, int waitMs, const QString& connection);
 
 struct OpenAnswer {
     Transport::OpenStatus status;
@@ -41,12 +41,5 @@ std::optional<ExchangeOutcome> exchangeAndWait(PrinterLink& link, const QByteArr
 
 // What statistics report of the printer behind a connection: its model and how it is attached.
 StatisticsEquipment equipmentOf(const PrinterConfig& printer);
-
-// Statistics that start counting where the device's file left off.
-template <typename Statistics>
-void startStatistics(Statistics& statistics, const QString& deviceName, const PrinterConfig& printer) {
-    statistics.setEquipment(equipmentOf(printer));
-    statistics.load(deviceName);
-}
 
 } // namespace device

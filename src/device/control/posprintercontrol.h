@@ -1,41 +1,35 @@
 #pragma once
 
-#include "device/control/devicestatistics.h"
-#include "device/control/eventqueue.h"
-#include "device/control/outputqueue.h"
-#include "device/control/powerwatch.h"
-#include "device/control/printmetrics.h"
-#include "device/control/resultfunnel.h"
-#include "device/control/sidewaysbuffer.h"
-#include "device/escpos/barcodecommand.h"
-#include "device/escpos/bitmapraster.h"
-#include "device/escpos/printdatatranslator.h"
-#include "device/link/printerlink.h"
-#include "device/registry/deviceconfig.h"
+#include "device/control/controlcore.h"
+#include "device/control/faultrecovery.h"
+#include "device/control/outputsubmitter.h"
+#include "device/control/receiptcomposer.h"
+#include "device/control/statusreporter.h"
+#include "opos/controlfactory.h"
 #include "opos/posprinter.h"
 
-#include <QHash>
-#include <QMap>
-#include <QTimer>
-
-#include <functional>
-#include <memory>
 #include <optional>
 
 namespace device {
 
 // Our OPOS 1.8 POS printer control: the receipt station of an ESC/POS printer named in the device
 // registry. Exclusive use: enabling needs a claim; the claim opens the connection.
-class PosPrinterControl : public opos::PosPrinter {
+//
+// The contract's face over the parts that do the work: the control core (the lifecycle OPOS makes
+// common), the receipt composer (a call's bytes), the output submitter (queue, waits,
+// transactions), the status reporter (status to properties and events) and fault recovery (retry
+// or clear after an ErrorEvent). Here each call makes the checks OPOS puts in front of it, in the
+// standard's order, and hands on.
+class PosPrinterControl : public opos::PosPrinter, private ControlCore::Device {
     Q_OBJECT
 public:
-    explicit PosPrinterControl(QObject* parent = nullptr);
+    explicit PosPrinterControl(const opos::HostServices& services = {}, QObject* parent = nullptr);
     ~PosPrinterControl() override;
 
     qint32 Open(const QString& DeviceName) override;
-    qint32 Claim(qint32 Timeout) override;
-    qint32 ReleaseDevice() override;
-    qint32 Close() override;
+    qint32 Claim(qint32 Timeout) override { return m_core.claim("Claim", Timeout); }
+    qint32 ReleaseDevice() override { return m_core.release(); }
+    qint32 Close() override { return m_core.close(); }
     qint32 CheckHealth(qint32 Level) override;
     qint32 PrintNormal(qint32 Station, const QString& Data) override;
     qint32 RotatePrint(qint32 Station, qint32 Rotation) override;
@@ -45,7 +39,7 @@ public:
     qint32 SetBitmap(qint32 BitmapNumber, qint32 Station, const QString& FileName, qint32 Width,
                      qint32 Alignment) override;
     qint32 PrintBitmap(qint32 Station, const QString& FileName, qint32 Width, qint32 Alignment) override;
-    qint32 ClaimDevice(qint32 Timeout) override;
+    qint32 ClaimDevice(qint32 Timeout) override { return m_core.claim("ClaimDevice", Timeout); }
     qint32 ClearOutput() override;
     qint32 PrintImmediate(qint32 Station, const QString& Data) override;
     qint32 PrintTwoNormal(qint32 Stations, const QString& Data1, const QString& Data2) override;
@@ -54,21 +48,27 @@ public:
     qint32 SetLogo(qint32 Location, const QString& Data) override;
     qint32 MarkFeed(qint32 Type) override;
     qint32 DirectIO(qint32 Command, qint32& pData, QString& pString) override;
-    qint32 ResetStatistics(const QString& StatisticsBuffer) override;
-    qint32 RetrieveStatistics(QString& pStatisticsBuffer) override;
-    qint32 UpdateStatistics(const QString& StatisticsBuffer) override;
+    qint32 ResetStatistics(const QString& StatisticsBuffer) override {
+        return m_core.resetStatistics(StatisticsBuffer);
+    }
+    qint32 RetrieveStatistics(QString& pStatisticsBuffer) override {
+        return m_core.retrieveStatistics(pStatisticsBuffer);
+    }
+    qint32 UpdateStatistics(const QString& StatisticsBuffer) override {
+        return m_core.updateStatistics(StatisticsBuffer);
+    }
     qint32 BeginInsertion(qint32 Timeout) override;
     qint32 EndInsertion() override;
     qint32 BeginRemoval(qint32 Timeout) override;
     qint32 EndRemoval() override;
     qint32 ChangePrintSide(qint32 Side) override;
 
-    void setDeviceEnabled(bool enabled) override;
+    void setDeviceEnabled(bool enabled) override { m_core.setDeviceEnabled(enabled); }
     void setAsyncMode(bool async) override;
-    void setPowerNotify(qint32 PowerNotify) override;
-    void setFreezeEvents(bool freeze) override;
+    void setPowerNotify(qint32 PowerNotify) override { m_core.setPowerNotify(PowerNotify); }
+    void setFreezeEvents(bool freeze) override { m_core.setFreezeEvents(freeze); }
     void setFlagWhenIdle(bool flag) override;
-    void setBinaryConversion(qint32 conversion) override;
+    void setBinaryConversion(qint32 conversion) override { m_core.setBinaryConversion(conversion); }
     void setCharacterSet(qint32 characterSet) override;
     void setMapMode(qint32 mode) override;
     void setMapCharacterSet(bool map) override;
@@ -80,15 +80,16 @@ public:
     void setRecLineSpacing(qint32 spacing) override;
     void setRecCurrentCartridge(qint32 cartridge) override;
 
-    bool DeviceEnabled() const override { return m_enabled; }
-    bool Claimed() const override { return m_claimed; }
-    qint32 OpenResult() const override { return m_openResult; }
-    qint32 BinaryConversion() const override { return isOpen() ? m_binaryConversion : 0; }
+    bool DeviceEnabled() const override { return m_core.isEnabled(); }
+    bool Claimed() const override { return m_core.isClaimed(); }
+    qint32 OpenResult() const override { return m_core.openResult(); }
+    qint32 BinaryConversion() const override { return m_core.binaryConversion(); }
 
-    qint32 ResultCode() const override { return m_result.code(); }
-    qint32 ResultCodeExtended() const override { return m_result.extended(); }
+    qint32 ResultCode() const override { return m_core.result().code(); }
+    qint32 ResultCodeExtended() const override { return m_core.result().extended(); }
+    QString ResultReason() const override { return m_core.result().reason(); }
     qint32 State() const override;
-    QString CheckHealthText() const override { return m_checkHealthText; }
+    QString CheckHealthText() const override { return m_core.checkHealthText(); }
 
     QString ControlObjectDescription() const override;
     qint32 ControlObjectVersion() const override { return kControlObjectVersion; }
@@ -96,20 +97,20 @@ public:
     qint32 ServiceObjectVersion() const override { return isOpen() ? kServiceObjectVersion : 0; }
     QString DeviceDescription() const override;
     QString DeviceName() const override;
-    bool FreezeEvents() const override { return m_events.isFrozen(); }
-    qint32 OutputID() const override { return m_outputId; }
-    bool AsyncMode() const override { return m_async; }
+    bool FreezeEvents() const override { return m_core.events().isFrozen(); }
+    qint32 OutputID() const override { return m_submitter.outputId(); }
+    bool AsyncMode() const override { return m_submitter.isAsync(); }
     qint32 CapPowerReporting() const override {
         return isOpen() ? opos::OPOS_PR_ADVANCED : opos::OPOS_PR_NONE;
     }
-    qint32 PowerNotify() const override { return m_power.notify(); }
-    qint32 PowerState() const override { return m_power.state(); }
+    qint32 PowerNotify() const override { return m_core.power().notify(); }
+    qint32 PowerState() const override { return m_core.power().state(); }
 
     qint32 CapCharacterSet() const override { return isOpen() ? opos::PTR_CCS_ASCII : 0; }
     bool CapConcurrentJrnRec() const override { return false; }
     bool CapConcurrentJrnSlp() const override { return false; }
     bool CapConcurrentRecSlp() const override { return false; }
-    bool CapCoverSensor() const override { return isOpen() && m_profile.coverSensor; }
+    bool CapCoverSensor() const override { return isOpen() && profile().coverSensor; }
     bool CapTransaction() const override { return isOpen(); }
     bool CapRecPresent() const override { return isOpen(); }
     bool CapRec2Color() const override { return false; }
@@ -119,12 +120,12 @@ public:
     bool CapRecDhigh() const override { return isOpen(); }
     bool CapRecDwide() const override { return isOpen(); }
     bool CapRecDwideDhigh() const override { return isOpen(); }
-    bool CapRecEmptySensor() const override { return isOpen() && m_profile.emptySensor; }
+    bool CapRecEmptySensor() const override { return isOpen() && profile().emptySensor; }
     bool CapRecItalic() const override { return false; }
-    bool CapRecLeft90() const override { return isOpen() && m_profile.sidewaysMaxLines > 0; }
-    bool CapRecNearEndSensor() const override { return isOpen() && m_profile.nearEndSensor; }
-    bool CapRecPapercut() const override { return isOpen() && m_profile.hasCutter; }
-    bool CapRecRight90() const override { return isOpen() && m_profile.sidewaysMaxLines > 0; }
+    bool CapRecLeft90() const override { return isOpen() && profile().sidewaysMaxLines > 0; }
+    bool CapRecNearEndSensor() const override { return isOpen() && profile().nearEndSensor; }
+    bool CapRecPapercut() const override { return isOpen() && profile().hasCutter; }
+    bool CapRecRight90() const override { return isOpen() && profile().sidewaysMaxLines > 0; }
     bool CapRecRotate180() const override { return isOpen(); }
     bool CapRecStamp() const override { return false; }
     bool CapRecUnderline() const override { return isOpen(); }
@@ -135,29 +136,29 @@ public:
     bool CapStatisticsReporting() const override { return isOpen(); }
     bool CapUpdateStatistics() const override { return isOpen(); }
 
-    qint32 CharacterSet() const override { return isOpen() ? m_characterSet : 0; }
-    QString CharacterSetList() const override { return isOpen() ? m_profile.characterSetList() : QString(); }
-    bool CoverOpen() const override { return m_coverOpen; }
-    qint32 ErrorLevel() const override { return isOpen() ? m_errorLevel : 0; }
-    qint32 ErrorStation() const override { return m_errorStation; }
-    QString ErrorString() const override { return m_errorString; }
-    bool FlagWhenIdle() const override { return m_flagWhenIdle; }
-    QString FontTypefaceList() const override { return isOpen() ? m_profile.fontTypefaceList() : QString(); }
+    qint32 CharacterSet() const override { return isOpen() ? m_composer.characterSet() : 0; }
+    QString CharacterSetList() const override { return isOpen() ? profile().characterSetList() : QString(); }
+    bool CoverOpen() const override { return m_status.coverOpen(); }
+    qint32 ErrorLevel() const override { return isOpen() ? m_status.errorLevel() : 0; }
+    qint32 ErrorStation() const override { return m_status.errorStation(); }
+    QString ErrorString() const override { return m_status.errorString(); }
+    bool FlagWhenIdle() const override { return m_status.flagWhenIdle(); }
+    QString FontTypefaceList() const override { return isOpen() ? profile().fontTypefaceList() : QString(); }
     bool RecLetterQuality() const override { return isOpen() && m_letterQuality; }
-    qint32 RecLineChars() const override { return isOpen() ? m_metrics.lineChars() : 0; }
-    QString RecLineCharsList() const override { return isOpen() ? m_profile.lineCharsList() : QString(); }
-    qint32 RecLineHeight() const override { return isOpen() ? m_metrics.lineHeight() : 0; }
-    qint32 RecLineSpacing() const override { return isOpen() ? m_metrics.lineSpacing() : 0; }
-    qint32 RecLineWidth() const override { return isOpen() ? m_metrics.lineWidth() : 0; }
-    bool RecEmpty() const override { return m_recEmpty; }
-    bool RecNearEnd() const override { return m_recNearEnd; }
-    qint32 RecSidewaysMaxChars() const override { return isOpen() ? m_profile.sidewaysMaxChars : 0; }
-    qint32 RecSidewaysMaxLines() const override { return isOpen() ? m_profile.sidewaysMaxLines : 0; }
+    qint32 RecLineChars() const override { return isOpen() ? m_composer.metrics().lineChars() : 0; }
+    QString RecLineCharsList() const override { return isOpen() ? profile().lineCharsList() : QString(); }
+    qint32 RecLineHeight() const override { return isOpen() ? m_composer.metrics().lineHeight() : 0; }
+    qint32 RecLineSpacing() const override { return isOpen() ? m_composer.metrics().lineSpacing() : 0; }
+    qint32 RecLineWidth() const override { return isOpen() ? m_composer.metrics().lineWidth() : 0; }
+    bool RecEmpty() const override { return m_status.recEmpty(); }
+    bool RecNearEnd() const override { return m_status.recNearEnd(); }
+    qint32 RecSidewaysMaxChars() const override { return isOpen() ? profile().sidewaysMaxChars : 0; }
+    qint32 RecSidewaysMaxLines() const override { return isOpen() ? profile().sidewaysMaxLines : 0; }
     QString RecBarCodeRotationList() const override;
     QString RecBitmapRotationList() const override;
-    qint32 RecLinesToPaperCut() const override { return isOpen() ? m_profile.linesToPaperCut : 0; }
-    qint32 RotateSpecial() const override { return isOpen() ? m_rotateSpecial : 0; }
-    qint32 MapMode() const override { return isOpen() ? m_metrics.mapMode() : 0; }
+    qint32 RecLinesToPaperCut() const override { return isOpen() ? profile().linesToPaperCut : 0; }
+    qint32 RotateSpecial() const override { return isOpen() ? m_composer.rotateSpecial() : 0; }
+    qint32 MapMode() const override { return isOpen() ? m_composer.metrics().mapMode() : 0; }
     bool MapCharacterSet() const override { return false; }
     qint32 CartridgeNotify() const override { return 0; }
     qint32 RecCartridgeState() const override { return isOpen() ? opos::PTR_CART_UNKNOWN : 0; }
@@ -167,127 +168,46 @@ protected:
     void refuseAbsentStation(const char* property) override;
 
 private:
-    bool isOpen() const { return m_config.has_value(); }
-    Outcome openDevice(const QString& name);
-    Outcome claimDevice(qint32 timeout);
-    Outcome releaseDevice();
-    Outcome closeDevice();
-    Outcome enableDevice();
-    void disableDevice();
+    bool isOpen() const { return m_core.isOpen(); }
+    const PrinterProfile& profile() const { return m_composer.profile(); }
+    PrinterLink& link() const { return *m_core.link(); }
+
+    // What the printer does in the common lifecycle.
+    std::optional<Outcome> claimCheck() const override;
+    Outcome claim(qint32 timeout) override;
+    void release() override;
+    Outcome enable() override;
+    void enabled() override;
+    void disable() override;
+    void closing() override;
+    void statusChanged(const PrinterStatus& status) override;
+    void deliver(const PendingEvent& event) override;
+
     Outcome checkHealth(qint32 level);
+    Outcome printTestReceipt(qint32 level);
     Outcome printNormal(qint32 station, const QString& data);
     Outcome rotatePrint(qint32 station, qint32 rotation);
     Outcome cutPaper(qint32 percentage);
     Outcome printBarCode(qint32 station, const BarcodeArguments& arguments);
-    Outcome setBitmap(qint32 number, qint32 station, const BitmapArguments& arguments);
     Outcome printBitmap(qint32 station, const BitmapArguments& arguments);
-    Outcome printImmediate(qint32 station, const QString& data);
     Outcome transactionPrint(qint32 station, qint32 control);
-    Outcome validateData(qint32 station, const QString& data);
-    Outcome setLogo(qint32 location, const QString& data);
     Outcome directIO(qint32 command, qint32& data, QString& text);
-    Outcome printTestReceipt(qint32 level);
-    QByteArray testReceiptBytes();
-    // Writes straight to the printer ahead of queued output and waits until it has printed.
-    Outcome printNow(const QByteArray& bytes);
-    // The size arguments, given in MapMode units, in dots.
-    BarcodeArguments inDots(const BarcodeArguments& arguments) const;
-    BitmapArguments inDots(const BitmapArguments& arguments) const;
-    // A set of a property valid once enabled: refused unless open, claimed and enabled.
-    template <typename Set> void setWhenEnabled(const char* property, Set&& set);
-    // A statistics call: open, claimed and enabled, then the store.
-    template <typename Call> qint32 statisticsCall(const char* method, Call&& call);
+    // A call on the receipt station: every device check, then the station.
+    template <typename Body> qint32 receiptCall(const char* method, qint32 station, Body&& body);
     // Methods of stations this printer lacks: the common checks, then refused.
     qint32 absentStationCall(const char* method);
-    // What a request will put on paper, counted into the statistics once it has printed.
-    struct PrintTally {
-        qint64 lines = 0, characters = 0, feeds = 0, cuts = 0, barcodes = 0, bitmaps = 0;
-        PrintTally& operator+=(const PrintTally& other);
-    };
-    static PrintTally tallyOf(const QString& data);
-    void count(const PrintTally& tally);
-    void applyMetrics();
-    void giveStoredData(PrintDataTranslator& translator);
-    // Where and how a bar code or bitmap prints under the current rotation.
-    // Sideways: a page of its own turned as RotateSpecial says (bar codes outside a rotation).
-    enum class SymbolForm { Upright, HalfTurned, InBlock, Sideways };
-    std::optional<SymbolForm> symbolForm(qint32 kind) const;
-    QByteArray barcodeBytes(const BarcodeCommand& command, int heightDots, SymbolForm form) const;
-    static constexpr int kTextGapDots = 4;
-    QByteArray bitmapBytes(const PreparedBitmap& bitmap, SymbolForm form) const;
-    Outcome printSymbol(SymbolForm form, const QByteArray& symbol, int widthDots, int heightDots);
-    Outcome holdForBlock();
-    Outcome nothingToPrint();
-    // closed, not claimed, disabled: the common checks of every device method, in OPOS order
-    std::optional<Outcome> deviceCheck() const;
-    std::optional<Outcome> busyCheck() const;
-    enum class Delivery { AsCalled, Synchronous };
-    Outcome submit(const QByteArray& bytes, Delivery delivery = Delivery::AsCalled);
-    void onStatusChanged(const PrinterStatus& status);
-    void reportStatus(const PrinterStatus& status, bool onlyFaults);
-    void onRequestCompleted(qint32 id, bool synchronous);
-    void onRequestFailed(qint32 id, bool synchronous, qint32 code, qint32 extended);
-    void onQueueDrained();
-    void deliver(const PendingEvent& event);
-    QByteArray sidewaysBlock();
-    QByteArray endPendingLine();
-    QByteArray lineState() const;
-    void postStatus(qint32 code);
-    void clearQueuedOutput();
-    void retryNow();
-    void retryWhenAnswering();
+    // Hands a composition on: refused, held in the block, or submitted with what it will count.
+    Outcome print(const Composition& composition, const PrintTally& tally = {});
+    void onHalted(qint32 code, qint32 extended);
+    void onOutputIdle();
 
-    ResultFunnel m_result;
-    EventQueue m_events;
-    OutputQueue m_output;
-    std::optional<PrinterConfig> m_config;
-    PrinterProfile m_profile;
-    std::shared_ptr<PrinterLink> m_link;
-    std::optional<PrintDataTranslator> m_translator;
-    SidewaysBuffer m_sideways;
-    PowerWatch m_power;
-    PrintMetrics m_metrics;
-    DeviceStatistics m_statistics{StatisticsCategory::PosPrinter};
-    QTimer m_retryTimer;
-    quint64 m_retryProbe = 0; // the exchange asking a silent printer whether it is back
-
-    bool m_claimed = false;
-    bool m_enabled = false;
-    bool m_async = false;
-    bool m_flagWhenIdle = false;
-    bool m_upsideDown = false;
-    qint32 m_turning = 0; // PTR_RP_BARCODE and PTR_RP_BITMAP of the current rotation
-    static constexpr int kStoredBitmaps = 20;
-    QMap<int, QByteArray> m_storedBitmaps;   // SetBitmap's numbers and the bytes that print them
-    bool m_retryOnRecovery = false;          // a failed request waits for the fault to clear
-    QList<qint32> m_blockIds;                // asynchronous calls held in the open sideways block
-    std::optional<QByteArray> m_transaction; // what TransactionPrint holds until it ends
-    QList<qint32> m_transactionIds;          // asynchronous calls held in the transaction
-    QString m_logos[2];                      // SetLogo's top and bottom
-    PrintTally m_nextTally;                  // of the request being built
-    PrintTally m_transactionTally;
-    QHash<qint32, PrintTally> m_requestTallies; // of requests sent, until they print
-    qint32 m_binaryConversion = opos::OPOS_BC_NONE;
-    qint32 m_rotateSpecial = opos::PTR_RP_NORMAL;
+    opos::HostServices m_services;
+    ControlCore m_core;
+    ReceiptComposer m_composer;
+    OutputSubmitter m_submitter;
+    StatusReporter m_status;
+    FaultRecovery m_recovery;
     bool m_letterQuality = false;
-    QHash<qint32, QList<qint32>> m_heldCompletions; // request -> held calls it completes
-    bool m_atLineStart = true;
-    qint32 m_openResult = 0;
-    qint32 m_outputId = 0;
-    qint32 m_characterSet = 0;
-    QByteArray m_pendingSetup; // goes out in front of the next request
-    QString m_checkHealthText;
-    bool m_coverOpen = false;
-    bool m_recEmpty = false;
-    bool m_recNearEnd = false;
-    qint32 m_errorLevel = opos::PTR_EL_NONE;
-    qint32 m_errorStation = 0;
-    QString m_errorString;
-    // the synchronous request being waited for, and how it ended
-    qint32 m_syncId = 0;
-    qint32 m_syncCounter = 0;
-    std::optional<Outcome> m_syncOutcome;
-    Outcome m_haltedBy; // how the asynchronous request that halted the queue failed
 };
 
 } // namespace device

@@ -70,74 +70,76 @@ std::optional<PrinterConfig> printerFrom(const DeviceRegistry& registry, const D
     return config;
 }
 
-} // namespace
-
-Resolution<PrinterConfig> resolvePrinter(const DeviceRegistry& registry, const QString& name) {
-    using R = Resolution<PrinterConfig>;
+// The one lookup of a logical name, whatever the device class: the registry must be readable, the
+// entry there, sound and of the class asked for; build then makes the class's config of it, or says
+// why it cannot.
+template <typename Config, typename Build>
+Resolution<Config> resolve(const DeviceRegistry& registry, const QString& name, const char* deviceClass,
+                           Build&& build) {
     if (!registry.problem().isEmpty())
-        return refuse<PrinterConfig>(opos::OPOS_E_NOEXIST, registry.problem());
+        return refuse<Config>(opos::OPOS_E_NOEXIST, registry.problem());
     const std::optional<DeviceEntry> entry = registry.find(name);
     if (!entry)
-        return refuse<PrinterConfig>(opos::OPOS_E_NOEXIST,
-                                     QStringLiteral("no device \"%1\" in %2").arg(name, registry.source()));
+        return refuse<Config>(opos::OPOS_E_NOEXIST,
+                              QStringLiteral("no device \"%1\" in %2").arg(name, registry.source()));
     if (!entry->problem.isEmpty())
-        return refuse<PrinterConfig>(opos::OPOS_E_NOSERVICE, entry->problem);
-    if (!isClass(*entry, "POSPrinter"))
-        return refuse<PrinterConfig>(opos::OPOS_E_NOSERVICE,
-                                     QStringLiteral("entry \"%1\" is of class \"%2\", not POSPrinter")
-                                         .arg(entry->name, entry->deviceClass()));
-    R result;
-    result.config = printerFrom(registry, *entry, &result.reason);
+        return refuse<Config>(opos::OPOS_E_NOSERVICE, entry->problem);
+    if (!isClass(*entry, deviceClass))
+        return refuse<Config>(opos::OPOS_E_NOSERVICE,
+                              QStringLiteral("entry \"%1\" is of class \"%2\", not %3")
+                                  .arg(entry->name, entry->deviceClass(), QLatin1String(deviceClass)));
+    Resolution<Config> result;
+    result.config = build(*entry, &result.reason);
     result.code = result.config ? opos::OPOS_SUCCESS : opos::OPOS_E_NOSERVICE;
     return result;
 }
 
-Resolution<DrawerConfig> resolveDrawer(const DeviceRegistry& registry, const QString& name) {
-    if (!registry.problem().isEmpty())
-        return refuse<DrawerConfig>(opos::OPOS_E_NOEXIST, registry.problem());
-    const std::optional<DeviceEntry> entry = registry.find(name);
-    if (!entry)
-        return refuse<DrawerConfig>(opos::OPOS_E_NOEXIST,
-                                    QStringLiteral("no device \"%1\" in %2").arg(name, registry.source()));
-    if (!entry->problem.isEmpty())
-        return refuse<DrawerConfig>(opos::OPOS_E_NOSERVICE, entry->problem);
-    if (!isClass(*entry, "CashDrawer"))
-        return refuse<DrawerConfig>(opos::OPOS_E_NOSERVICE,
-                                    QStringLiteral("entry \"%1\" is of class \"%2\", not CashDrawer")
-                                        .arg(entry->name, entry->deviceClass()));
-    const QString printerName = entry->value(QStringLiteral("printer"));
+std::optional<DrawerConfig> drawerFrom(const DeviceRegistry& registry, const DeviceEntry& entry,
+                                       QString* why) {
+    const QString printerName = entry.value(QStringLiteral("printer"));
     const std::optional<DeviceEntry> printerEntry = registry.find(printerName);
-    if (!printerEntry || !isClass(*printerEntry, "POSPrinter"))
-        return refuse<DrawerConfig>(
-            opos::OPOS_E_NOSERVICE,
-            QStringLiteral("drawer \"%1\" hangs on \"%2\", which is no POSPrinter entry")
-                .arg(entry->name, printerName));
-    Resolution<DrawerConfig> result;
-    QString why;
-    const std::optional<PrinterConfig> printer = printerFrom(registry, *printerEntry, &why);
+    if (!printerEntry || !isClass(*printerEntry, "POSPrinter")) {
+        *why = QStringLiteral("drawer \"%1\" hangs on \"%2\", which is no POSPrinter entry")
+                   .arg(entry.name, printerName);
+        return std::nullopt;
+    }
+    const std::optional<PrinterConfig> printer = printerFrom(registry, *printerEntry, why);
     if (!printer)
-        return refuse<DrawerConfig>(opos::OPOS_E_NOSERVICE, why);
+        return std::nullopt;
     DrawerConfig config;
-    config.name = entry->name;
+    config.name = entry.name;
     config.printer = *printer;
-    const std::optional<int> pin = entry->intValue(QStringLiteral("pin"), 2);
-    if (!pin || (*pin != 2 && *pin != 5))
-        return refuse<DrawerConfig>(opos::OPOS_E_NOSERVICE,
-                                    QStringLiteral("drawer \"%1\": pin must be 2 or 5").arg(entry->name));
+    const std::optional<int> pin = entry.intValue(QStringLiteral("pin"), 2);
+    if (!pin || (*pin != 2 && *pin != 5)) {
+        *why = QStringLiteral("drawer \"%1\": pin must be 2 or 5").arg(entry.name);
+        return std::nullopt;
+    }
     config.pin = *pin;
-    if (!readPositive(*entry, QStringLiteral("pulse_on"), &config.pulseOnMs, &why, 2) ||
-        !readPositive(*entry, QStringLiteral("pulse_off"), &config.pulseOffMs, &why, 2))
-        return refuse<DrawerConfig>(opos::OPOS_E_NOSERVICE, why);
+    if (!readPositive(entry, QStringLiteral("pulse_on"), &config.pulseOnMs, why, 2) ||
+        !readPositive(entry, QStringLiteral("pulse_off"), &config.pulseOffMs, why, 2))
+        return std::nullopt;
     const QString level =
-        entry->value(QStringLiteral("open_level"), QStringLiteral("high")).trimmed().toLower();
-    if (level != QLatin1String("high") && level != QLatin1String("low"))
-        return refuse<DrawerConfig>(
-            opos::OPOS_E_NOSERVICE,
-            QStringLiteral("drawer \"%1\": open_level must be high or low").arg(entry->name));
+        entry.value(QStringLiteral("open_level"), QStringLiteral("high")).trimmed().toLower();
+    if (level != QLatin1String("high") && level != QLatin1String("low")) {
+        *why = QStringLiteral("drawer \"%1\": open_level must be high or low").arg(entry.name);
+        return std::nullopt;
+    }
     config.openWhenHigh = level == QLatin1String("high");
-    result.config = config;
-    result.code = opos::OPOS_SUCCESS;
-    return result;
+    return config;
+}
+
+} // namespace
+
+Resolution<PrinterConfig> resolvePrinter(const DeviceRegistry& registry, const QString& name) {
+    return resolve<PrinterConfig>(registry, name, "POSPrinter", [&](const DeviceEntry& entry, QString* why) {
+        return printerFrom(registry, entry, why);
+    });
+}
+
+Resolution<DrawerConfig> resolveDrawer(const DeviceRegistry& registry, const QString& name) {
+    return resolve<DrawerConfig>(registry, name, "CashDrawer", [&](const DeviceEntry& entry, QString* why) {
+        return drawerFrom(registry, entry, why);
+    });
 }
 
 } // namespace device

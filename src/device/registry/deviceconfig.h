@@ -38,6 +38,14 @@ struct DrawerConfig {
     bool openWhenHigh = true;
 };
 
+// The printer whose connection a device uses.
+inline const PrinterConfig& printerOf(const PrinterConfig& printer) {
+    return printer;
+}
+inline const PrinterConfig& printerOf(const DrawerConfig& drawer) {
+    return drawer.printer;
+}
+
 // What Open makes of a logical name: a config, or the result code and why.
 template <typename Config> struct Resolution {
     qint32 code = 0; // OPOS_SUCCESS, OPOS_E_NOEXIST or OPOS_E_NOSERVICE

@@ -19,7 +19,7 @@ struct Enabled {
     device::PosPrinterControl p;
     FakePrinter* fake = nullptr;
 
-    Enabled() {
+    explicit Enabled(const opos::HostServices& services = {}) : p(services) {
         if (p.Open(QStringLiteral("P")) != opos::OPOS_SUCCESS || p.Claim(0) != opos::OPOS_SUCCESS)
             return;
         p.setDeviceEnabled(true);
