@@ -293,6 +293,24 @@ private Q_SLOTS:
             40);
     }
 
+    // A bar code the full sideways block refuses has not printed: it is not counted with the block.
+    void refusedBarCodeIsNotCounted() {
+        Enabled e;
+        QCOMPARE(e.p.ResetStatistics(QString()), OPOS_SUCCESS);
+        QCOMPARE(e.p.RotatePrint(PTR_S_RECEIPT, PTR_RP_LEFT90 | PTR_RP_BARCODE), OPOS_SUCCESS);
+        int lines = 0;
+        while (lines < 100 && e.p.PrintNormal(PTR_S_RECEIPT, QStringLiteral("x\n")) == OPOS_SUCCESS)
+            ++lines;
+        QCOMPARE(e.p.PrintBarCode(PTR_S_RECEIPT, QStringLiteral("12345"), PTR_BCS_Code128, 80, 200,
+                                  PTR_BC_LEFT, PTR_BC_TEXT_NONE),
+                 OPOS_E_ILLEGAL);
+        QCOMPARE(e.p.RotatePrint(PTR_S_RECEIPT, PTR_RP_NORMAL), OPOS_SUCCESS);
+        settle();
+        const QString xml = retrieved(e.p);
+        QCOMPARE(statisticIn(xml, QStringLiteral("ReceiptLinePrintedCount")), lines);
+        QCOMPARE(statisticIn(xml, QStringLiteral("BarcodePrintedCount")), 0);
+    }
+
     // The drawer: WaitForDrawerClose returns when it closes, sounds the bell while it stays open,
     // and gives up at its cap; the health check pulses it.
     void waitForDrawerClose() {
