@@ -87,6 +87,35 @@ private Q_SLOTS:
         QCOMPARE(e.p.ResultCodeExtended(), OPOS_EPTR_COVER_OPEN);
     }
 
+    // PrintImmediate ends the data's line only where the data leaves it open: after a feed or a cut
+    // the printer is at the start of a line already, and a line feed more would print a blank line.
+    void printImmediateEndsAnOpenLineOnly_data() {
+        QTest::addColumn<QString>("data");
+        QTest::addColumn<QString>("asPrintNormal");
+        QTest::newRow("text") << "now"
+                              << "now\n";
+        QTest::newRow("line") << "now\n"
+                              << "now\n";
+        QTest::newRow("feed") << "a\x1b|2lF"
+                              << "a\x1b|2lF";
+        QTest::newRow("cut") << "a\n\x1b|fP"
+                             << "a\n\x1b|fP";
+    }
+
+    void printImmediateEndsAnOpenLineOnly() {
+        QFETCH(QString, data);
+        QFETCH(QString, asPrintNormal);
+        QByteArray expected;
+        {
+            Enabled normal;
+            QCOMPARE(normal.p.PrintNormal(PTR_S_RECEIPT, asPrintNormal), OPOS_SUCCESS);
+            expected = normal.fake->data();
+        }
+        Enabled immediate;
+        QCOMPARE(immediate.p.PrintImmediate(PTR_S_RECEIPT, data), OPOS_SUCCESS);
+        QCOMPARE(immediate.fake->data().toHex(' '), expected.toHex(' '));
+    }
+
     void logosPrintWhereTheirEscapesStand() {
         Enabled e;
         QCOMPARE(e.p.SetLogo(PTR_L_TOP, QStringLiteral("SHOP\n")), OPOS_SUCCESS);

@@ -423,7 +423,7 @@ QByteArray ReceiptComposer::immediate(const QString& data) const {
     immediate.setBaseFont(m_metrics.fontIndex());
     immediate.setMapMode(m_metrics.scale());
     QByteArray bytes = immediate.translate(data);
-    if (!data.isEmpty() && !data.endsWith(QLatin1Char('\n')))
+    if (!data.isEmpty() && !endsAtLineStart(data))
         bytes += immediate.translate(u"\n");
     return bytes;
 }
