@@ -1,10 +1,10 @@
 #include "app/centring.h"
 #include "app/messagebox.h"
 #include "bmbc/frmbmbc.h"
+#include "common/fakeposprinter.h"
 #include "common/statechange.h"
 #include "common/windowtesting.h"
 #include "printer/frmprinter.h"
-#include "support/fakeposprinter.h"
 
 #include <QAbstractItemView>
 #include <QAccessible>

@@ -1,6 +1,6 @@
+#include "common/fakecashdrawer.h"
 #include "common/windowtesting.h"
 #include "drawer/frmcashdrawer.h"
-#include "support/fakecashdrawer.h"
 
 #include <QAbstractButton>
 #include <QApplication>

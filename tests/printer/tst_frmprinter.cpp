@@ -1,7 +1,7 @@
+#include "common/fakeposprinter.h"
 #include "common/statechange.h"
 #include "common/windowtesting.h"
 #include "printer/frmprinter.h"
-#include "support/fakeposprinter.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>

@@ -1,9 +1,9 @@
 #include "app/form.h"
 #include "app/frm_sample.h"
 #include "app/statuslist.h"
+#include "common/fakeposprinter.h"
 #include "printer/frmprinter.h"
 #include "printer/propertyreport.h"
-#include "support/fakeposprinter.h"
 
 #include <QAbstractButton>
 #include <QFile>
