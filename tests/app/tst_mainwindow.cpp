@@ -4,9 +4,9 @@
 #include "app/frmabout.h"
 #include "app/frmusingsampleapp.h"
 #include "app/statuslist.h"
+#include "common/fakecontrols.h"
 #include "drawer/frmcashdrawer.h"
 #include "printer/frmprinter.h"
-#include "support/fakecontrols.h"
 #include "support/windows.h"
 
 #include <QAbstractButton>

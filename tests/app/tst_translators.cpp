@@ -1,7 +1,7 @@
 #include "app/form.h"
 #include "app/frm_sample.h"
+#include "common/fakecontrols.h"
 #include "printer/frmprinter.h"
-#include "support/fakecontrols.h"
 #include "support/windows.h"
 
 #include <QApplication>
