@@ -88,8 +88,7 @@ void TestFrmBMBC::cleanupTestCase() {
 
 // Every test starts from freshly loaded, active windows, with no symbology recognised yet.
 void TestFrmBMBC::init() {
-    FormInstance<frmPrinter>::unload();
-    processDeferredDeletes();
+    unloadWindows<frmPrinter>();
     QVERIFY(!FormInstance<frmBMBC>::isLoaded());
     frmBMBC::MySymbology = 0;
     FormInstance<frmPrinter>::get().Display();
