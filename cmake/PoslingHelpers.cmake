@@ -27,24 +27,37 @@ function(posling_layer target)
     target_link_libraries(${target} PUBLIC ${ARG_LIBS})
 endfunction()
 
-# One Qt Test executable per tests/<layer>/tst_*.cpp, registered with CTest under the
-# layer's name, run without a display.
+# One Qt Test executable per tst_*.cpp anywhere under tests/<layer>/, in the folder that mirrors the
+# code it tests; registered with CTest under its path there (device/control/tst_printeroutput), run
+# without a display. The layer's support/ code is built once, for all of its tests.
 function(posling_tests layer)
     cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
-    file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${layer}/tst_*.cpp)
+    file(GLOB_RECURSE tests CONFIGURE_DEPENDS RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}
+        ${CMAKE_CURRENT_SOURCE_DIR}/${layer}/tst_*.cpp)
     file(GLOB support CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${layer}/support/*.cpp
                                         ${CMAKE_CURRENT_SOURCE_DIR}/${layer}/support/*.h)
+    set(support_target ${layer}_test_support)
+    if(support MATCHES "\\.cpp")
+        add_library(${support_target} STATIC ${support})
+        set(scope PUBLIC)
+    else()
+        add_library(${support_target} INTERFACE ${support})
+        set(scope INTERFACE)
+    endif()
+    # Tests include the layer's helpers as "support/...", from whichever folder of the layer they are in.
+    target_include_directories(${support_target} ${scope} ${CMAKE_CURRENT_SOURCE_DIR}
+                                                          ${CMAKE_CURRENT_SOURCE_DIR}/${layer})
+    target_link_libraries(${support_target} ${scope} Qt6::Test ${ARG_LIBS})
     foreach(test IN LISTS tests)
-        get_filename_component(name ${test} NAME_WE)
-        set(target ${layer}_${name})
-        add_executable(${target} ${test} ${support})
-        target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/${layer})
-        target_link_libraries(${target} PRIVATE Qt6::Test ${ARG_LIBS})
+        string(REGEX REPLACE "\\.cpp$" "" name ${test})
+        string(REPLACE "/" "_" target ${name})
+        add_executable(${target} ${test})
+        target_link_libraries(${target} PRIVATE ${support_target})
         target_compile_definitions(${target} PRIVATE
             POSLING_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/data")
-        add_test(NAME ${layer}/${name} COMMAND ${target})
+        add_test(NAME ${name} COMMAND ${target})
         # The controls keep statistics in the user's data folder: under ctest, one of the build's.
-        set_tests_properties(${layer}/${name} PROPERTIES
+        set_tests_properties(${name} PROPERTIES
             ENVIRONMENT "QT_QPA_PLATFORM=offscreen;POSLING_VIRTUAL_PANEL=0;XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test-data"
             TIMEOUT 300)
     endforeach()

@@ -4,10 +4,10 @@
 #include "app/frmabout.h"
 #include "app/frmusingsampleapp.h"
 #include "app/statuslist.h"
+#include "common/fakecontrols.h"
+#include "common/windowtesting.h"
 #include "drawer/frmcashdrawer.h"
 #include "printer/frmprinter.h"
-#include "support/fakecontrols.h"
-#include "support/windows.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -57,10 +57,6 @@ private:
 };
 
 namespace {
-
-frm_Sample& mainWindow() {
-    return FormInstance<frm_Sample>::get();
-}
 
 QStringList lines(const StatusList* list) {
     QStringList all;

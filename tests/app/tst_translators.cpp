@@ -1,8 +1,8 @@
 #include "app/form.h"
 #include "app/frm_sample.h"
+#include "common/fakecontrols.h"
+#include "common/windowtesting.h"
 #include "printer/frmprinter.h"
-#include "support/fakecontrols.h"
-#include "support/windows.h"
 
 #include <QApplication>
 #include <QTest>
@@ -33,10 +33,6 @@ private Q_SLOTS:
 };
 
 namespace {
-
-frm_Sample& mainWindow() {
-    return FormInstance<frm_Sample>::get();
-}
 
 void addCodeRows(const QList<QPair<qint32, const char*>>& rows) {
     for (const auto& [code, text] : rows)

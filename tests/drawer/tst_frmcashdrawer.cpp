@@ -1,6 +1,6 @@
+#include "common/fakecashdrawer.h"
 #include "common/windowtesting.h"
 #include "drawer/frmcashdrawer.h"
-#include "support/fakecashdrawer.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -35,13 +35,7 @@ void TestFrmCashDrawer::initTestCase() {
 }
 
 void TestFrmCashDrawer::init() {
-    FormInstance<frmCashDrawer>::unload();
-    processDeferredDeletes();
-    window = &FormInstance<frmCashDrawer>::get();
-    fake = FakeCashDrawer::last();
-    QVERIFY(fake);
-    QCOMPARE(window->OPOSCashDrawer1, fake);
-    fake->takeCalls();
+    loadOverFake(window, fake, &frmCashDrawer::OPOSCashDrawer1);
 }
 
 void TestFrmCashDrawer::buttonMakesOneCallAndLogsOneLine_data() {

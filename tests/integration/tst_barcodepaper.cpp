@@ -3,12 +3,11 @@
 #include "app/statuslist.h"
 #include "bmbc/frmbmbc.h"
 #include "common/barcodescan.h"
-#include "device/installcontrols.h"
+#include "common/windowtesting.h"
 #include "opos/oposconstants.h"
 #include "opos/posprinter.h"
 #include "printer/frmprinter.h"
-#include "virtual/installvirtual.h"
-#include "virtual/virtualprinterhub.h"
+#include "support/builtindevices.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
@@ -21,14 +20,6 @@
 using namespace opos;
 
 namespace {
-
-frm_Sample& mainWindow() {
-    return FormInstance<frm_Sample>::get();
-}
-
-virt::VirtualPrinter* virtualPrinter() {
-    return virt::VirtualPrinterHub::instance()->find(QStringLiteral("Z901"));
-}
 
 template <typename T> T* child(QWidget& window, const char* name) {
     return window.findChild<T*>(QLatin1String(name));
@@ -100,11 +91,8 @@ private:
 };
 
 void TestBarcodePaper::initTestCase() {
-    QVERIFY(config.isValid() && files.isValid());
-    qputenv("XDG_CONFIG_HOME", config.path().toUtf8()); // no user devices file: built-in registry
-    qunsetenv("POSLING_DEVICES");
-    installDeviceControls();
-    installVirtualPrinter();
+    QVERIFY(files.isValid());
+    useBuiltInDevices(config);
     mainWindow();
     printer = &FormInstance<frmPrinter>::get();
     printer->Display();
@@ -118,8 +106,7 @@ void TestBarcodePaper::initTestCase() {
 }
 
 void TestBarcodePaper::cleanupTestCase() {
-    FormInstance<frmPrinter>::unload();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    unloadWindows<frmPrinter>();
 }
 
 void TestBarcodePaper::everySampleScansBack_data() {

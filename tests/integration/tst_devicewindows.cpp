@@ -2,11 +2,10 @@
 #include "app/frm_sample.h"
 #include "app/statuslist.h"
 #include "common/paperlines.h"
-#include "device/installcontrols.h"
+#include "common/windowtesting.h"
 #include "drawer/frmcashdrawer.h"
 #include "printer/frmprinter.h"
-#include "virtual/installvirtual.h"
-#include "virtual/virtualprinterhub.h"
+#include "support/builtindevices.h"
 
 #include <QAbstractButton>
 #include <QFile>
@@ -18,33 +17,6 @@
 #include <algorithm>
 
 namespace {
-
-frm_Sample& mainWindow() {
-    return FormInstance<frm_Sample>::get();
-}
-
-QStringList linesSince(int from) {
-    QStringList lines;
-    for (int i = from; i < mainWindow().lstStatusResults->ListCount(); ++i)
-        lines << mainWindow().lstStatusResults->List(i);
-    return lines;
-}
-
-// The status texts of the lines from `from` on, without their numbers and literals.
-QStringList resultsSince(int from) {
-    QStringList results;
-    for (const QString& line : linesSince(from))
-        results << line.section(QStringLiteral(":  "), -1);
-    return results;
-}
-
-void click(QWidget& window, const char* name) {
-    window.findChild<QAbstractButton*>(QLatin1String(name))->click();
-}
-
-virt::VirtualPrinter* virtualPrinter() {
-    return virt::VirtualPrinterHub::instance()->find(QStringLiteral("Z901"));
-}
 
 int darkDots(const QImage& image) {
     const QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
@@ -82,18 +54,12 @@ private:
 };
 
 void TestDeviceWindows::initTestCase() {
-    QVERIFY(config.isValid());
-    qputenv("XDG_CONFIG_HOME", config.path().toUtf8()); // no user devices file: built-in registry
-    qunsetenv("POSLING_DEVICES");
-    installDeviceControls();
-    installVirtualPrinter();
+    useBuiltInDevices(config);
     mainWindow();
 }
 
 void TestDeviceWindows::cleanup() {
-    FormInstance<frmPrinter>::unload();
-    FormInstance<frmCashDrawer>::unload();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    unloadWindows<frmPrinter, frmCashDrawer>();
 }
 
 frmPrinter& TestDeviceWindows::openEnabledPrinter() {

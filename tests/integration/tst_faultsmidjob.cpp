@@ -24,10 +24,6 @@ namespace {
 
 constexpr int kReportLines = 138;
 
-void click(QWidget& window, const char* name) {
-    window.findChild<QAbstractButton*>(QLatin1String(name))->click();
-}
-
 QString printedSince(virt::VirtualPrinter* printer, qsizetype from) {
     return reportText(paperLines(*printer).mid(from));
 }
@@ -83,8 +79,7 @@ void TestFaultsMidJob::initTestCase() {
 }
 
 void TestFaultsMidJob::cleanupTestCase() {
-    FormInstance<frmPrinter>::unload();
-    processDeferredDeletes();
+    unloadWindows<frmPrinter>();
 }
 
 // A failed row leaves the window's printer open; the next one starts from a closed device.

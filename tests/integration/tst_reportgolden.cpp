@@ -1,11 +1,10 @@
 #include "app/form.h"
 #include "app/frm_sample.h"
 #include "app/statuslist.h"
+#include "common/windowtesting.h"
 #include "common/wirebytes.h"
-#include "device/installcontrols.h"
 #include "printer/frmprinter.h"
-#include "virtual/installvirtual.h"
-#include "virtual/virtualprinterhub.h"
+#include "support/builtindevices.h"
 
 #include <QAbstractButton>
 #include <QDir>
@@ -21,21 +20,6 @@ constexpr int kHealthReceiptLines = 11;
 constexpr int kLinesAfterHealthChecks = kReportLines - 6;
 const char* const kGoldenFile = POSLING_TEST_DATA "/property-report.bin";
 const char* const kRegenerate = "POSLING_REGENERATE_GOLDEN";
-
-frm_Sample& mainWindow() {
-    return FormInstance<frm_Sample>::get();
-}
-
-QStringList resultsSince(int from) {
-    QStringList results;
-    for (int i = from; i < mainWindow().lstStatusResults->ListCount(); ++i)
-        results << mainWindow().lstStatusResults->List(i).section(QStringLiteral(":  "), -1);
-    return results;
-}
-
-void click(QWidget& window, const char* name) {
-    window.findChild<QAbstractButton*>(QLatin1String(name))->click();
-}
 
 QString hexAround(const QByteArray& bytes, qsizetype offset) {
     const qsizetype from = qMax<qsizetype>(0, offset - 16);
@@ -82,14 +66,10 @@ private:
 };
 
 void TestReportGolden::initTestCase() {
-    QVERIFY(config.isValid());
     QVERIFY(capture.isValid());
-    qputenv("XDG_CONFIG_HOME", config.path().toUtf8()); // no user devices file: built-in registry
-    qunsetenv("POSLING_DEVICES");
+    useBuiltInDevices(config);
     // Read when the virtual printer is made, on the first open.
     qputenv("POSLING_CAPTURE_DIR", capture.path().toUtf8());
-    installDeviceControls();
-    installVirtualPrinter();
     mainWindow();
 }
 

@@ -1,10 +1,10 @@
 #include "app/form.h"
 #include "app/frm_sample.h"
 #include "bmbc/frmbmbc.h"
-#include "device/installcontrols.h"
+#include "common/windowtesting.h"
 #include "drawer/frmcashdrawer.h"
 #include "printer/frmprinter.h"
-#include "virtual/installvirtual.h"
+#include "support/builtindevices.h"
 #include "virtual/panel/installpanel.h"
 #include "virtual/panel/panelplacement.h"
 #include "virtual/panel/virtualpanel.h"
@@ -22,14 +22,6 @@
 namespace {
 
 const char* const kScreenVariable = "POSLING_TEST_SCREEN";
-
-frm_Sample& mainWindow() {
-    return FormInstance<frm_Sample>::get();
-}
-
-void click(QWidget& window, const char* name) {
-    window.findChild<QAbstractButton*>(QLatin1String(name))->click();
-}
 
 virt::VirtualPanel* panelOf(const QString& printer) {
     for (QWidget* window : QApplication::topLevelWidgets())
@@ -59,12 +51,8 @@ private:
 };
 
 void TestWindowPlacement::initTestCase() {
-    QVERIFY(config.isValid());
-    qputenv("XDG_CONFIG_HOME", config.path().toUtf8()); // built-in registry, no remembered places
-    qunsetenv("POSLING_DEVICES");
+    useBuiltInDevices(config); // and no remembered places
     qunsetenv("POSLING_VIRTUAL_PANEL");
-    installDeviceControls();
-    installVirtualPrinter();
     installVirtualPanel();
 }
 
@@ -143,9 +131,7 @@ void TestWindowPlacement::windowsShareTheScreen() {
             QVERIFY2(!panelFrame.intersects(window->frameGeometry()),
                      qPrintable(where + QStringLiteral(" over ") + window->objectName()));
     click(printer, "cmdClosePrinter");
-    FormInstance<frmPrinter>::unload();
-    FormInstance<frmCashDrawer>::unload();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    unloadWindows<frmPrinter, frmCashDrawer>();
 }
 
 void TestWindowPlacement::rememberedPlaceWins() {

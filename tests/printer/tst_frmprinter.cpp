@@ -1,7 +1,7 @@
+#include "common/fakeposprinter.h"
 #include "common/statechange.h"
 #include "common/windowtesting.h"
 #include "printer/frmprinter.h"
-#include "support/fakeposprinter.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -59,13 +59,7 @@ void TestFrmPrinter::initTestCase() {
 
 // Every test starts from a freshly loaded window with an untouched control.
 void TestFrmPrinter::init() {
-    FormInstance<frmPrinter>::unload();
-    processDeferredDeletes();
-    window = &FormInstance<frmPrinter>::get();
-    fake = FakePosPrinter::last();
-    QVERIFY(fake);
-    QCOMPARE(window->OPOSPOSPrinter1, fake);
-    fake->takeCalls();
+    loadOverFake(window, fake, &frmPrinter::OPOSPOSPrinter1);
 }
 
 void TestFrmPrinter::buttonMakesOneCallAndLogsOneLine_data() {

@@ -1,19 +1,13 @@
-#include "app/form.h"
-#include "app/frm_sample.h"
-#include "app/statuslist.h"
+#include "common/fakeposprinter.h"
+#include "common/windowtesting.h"
 #include "printer/frmprinter.h"
 #include "printer/propertyreport.h"
-#include "support/fakeposprinter.h"
 
 #include <QAbstractButton>
 #include <QFile>
 #include <QTest>
 
 namespace {
-
-frm_Sample& mainWindow() {
-    return FormInstance<frm_Sample>::get();
-}
 
 // The values the golden call log was written for: both kinds of Boolean, a negative number,
 // empty strings, encoded version numbers.
@@ -80,11 +74,7 @@ void TestPropertyReport::initTestCase() {
 }
 
 void TestPropertyReport::init() {
-    FormInstance<frmPrinter>::unload();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    window = &FormInstance<frmPrinter>::get();
-    fake = FakePosPrinter::last();
-    fake->takeCalls();
+    loadOverFake(window, fake, &frmPrinter::OPOSPOSPrinter1);
 }
 
 // The whole job as the control sees it: every print request, each health check just before its

@@ -1,4 +1,4 @@
-#include "windows.h"
+#include "windowtesting.h"
 
 #include "app/form.h"
 #include "app/frm_sample.h"
@@ -15,12 +15,25 @@
 #include <QTimer>
 
 void unloadAllWindows() {
-    FormInstance<frm_Sample>::unload();
-    FormInstance<frmPrinter>::unload();
-    FormInstance<frmCashDrawer>::unload();
-    FormInstance<frmAbout>::unload();
-    FormInstance<frmUsingSampleApp>::unload();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    unloadWindows<frm_Sample, frmPrinter, frmCashDrawer, frmAbout, frmUsingSampleApp>();
+}
+
+QStringList linesSince(int from) {
+    QStringList lines;
+    for (int i = from; i < mainWindow().lstStatusResults->ListCount(); ++i)
+        lines << mainWindow().lstStatusResults->List(i);
+    return lines;
+}
+
+QStringList resultsSince(int from) {
+    QStringList results;
+    for (const QString& line : linesSince(from))
+        results << line.section(QStringLiteral(":  "), -1);
+    return results;
+}
+
+void click(QWidget& window, const char* name) {
+    window.findChild<QAbstractButton*>(QLatin1String(name))->click();
 }
 
 QAbstractButton* buttonByCaption(QWidget* window, const QString& caption) {

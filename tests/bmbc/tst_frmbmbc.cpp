@@ -1,10 +1,10 @@
 #include "app/centring.h"
 #include "app/messagebox.h"
 #include "bmbc/frmbmbc.h"
+#include "common/fakeposprinter.h"
 #include "common/statechange.h"
 #include "common/windowtesting.h"
 #include "printer/frmprinter.h"
-#include "support/fakeposprinter.h"
 
 #include <QAbstractItemView>
 #include <QAccessible>
@@ -88,8 +88,7 @@ void TestFrmBMBC::cleanupTestCase() {
 
 // Every test starts from freshly loaded, active windows, with no symbology recognised yet.
 void TestFrmBMBC::init() {
-    FormInstance<frmPrinter>::unload();
-    processDeferredDeletes();
+    unloadWindows<frmPrinter>();
     QVERIFY(!FormInstance<frmBMBC>::isLoaded());
     frmBMBC::MySymbology = 0;
     FormInstance<frmPrinter>::get().Display();
