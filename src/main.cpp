@@ -1,6 +1,5 @@
 #include "app/commandline.h"
-#include "app/form.h"
-#include "app/frm_sample.h"
+#include "app/mainwindowrun.h"
 #include "app/messagebox.h"
 #include "device/check/devicecheck.h"
 #include "device/installcontrols.h"
@@ -140,17 +139,5 @@ int main(int argc, char* argv[]) {
     services.ringBell = [](int, int) { QApplication::beep(); };
     opos::ControlFactory::setHostServices(services);
 
-    // The run ends with the main window, even if a window of some other part is still open.
-    frm_Sample& mainWindow = FormInstance<frm_Sample>::get();
-    QObject::connect(&mainWindow, &QObject::destroyed, &app, &QCoreApplication::quit);
-    mainWindow.show();
-    if (commandLine.quitsAfterStart())
-        QMetaObject::invokeMethod(
-            &app,
-            [&] {
-                mainWindow.repaint(); // drawn once, then gone
-                app.quit();
-            },
-            Qt::QueuedConnection);
-    return app.exec();
+    return runMainWindow(app, commandLine.quitsAfterStart());
 }

@@ -1,27 +1,17 @@
 #include "statuslist.h"
 
+#include "statuslist_accessibility.h"
 #include "statuslist_model.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QHelpEvent>
 #include <QKeyEvent>
-#include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
-#include <QStyleOptionFocusRect>
-#include <QToolTip>
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
-
-// The list and its scroll bars repaint at most once in this time, so a burst of lines costs a few
-// repaints instead of one per line, and a steady stream still shows at 60 frames a second.
-constexpr int kFrameMs = 16;
 
 // Keeps pixel positions of far-away rows inside int range.
 int clampToInt(qint64 value) {
@@ -32,8 +22,8 @@ int clampToInt(qint64 value) {
 } // namespace
 
 StatusList::StatusList(QWidget* parent)
-    : QListView(parent), m_model(new StatusLineModel(this)), m_copyLine(new QAction(tr("Copy line"), this)),
-      m_copyAll(new QAction(tr("Copy all lines"), this)) {
+    : QListView(parent), m_model(new StatusLineModel(this)), m_painter(*this, *m_model),
+      m_copy(*this, *m_model), m_help(*this), m_repaint([this] { repaintNow(); }) {
     setModel(m_model);
     setUniformItemSizes(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -51,13 +41,6 @@ StatusList::StatusList(QWidget* parent)
     colours.setColor(QPalette::Active, QPalette::Text, QColor(0, 0, 128));
     colours.setColor(QPalette::Inactive, QPalette::Text, QColor(0, 0, 128));
     setPalette(colours);
-
-    m_copyLine->setObjectName(QStringLiteral("copyLineAction"));
-    m_copyAll->setObjectName(QStringLiteral("copyAllLinesAction"));
-    connect(m_copyLine, &QAction::triggered, this, &StatusList::copySelectedLine);
-    connect(m_copyAll, &QAction::triggered, this, &StatusList::copyAllLines);
-    m_repaintTimer.setSingleShot(true);
-    connect(&m_repaintTimer, &QTimer::timeout, this, &StatusList::repaintNow);
 }
 
 StatusList::~StatusList() = default;
@@ -91,14 +74,12 @@ QString StatusList::List(int index) const {
     return m_model->line(index);
 }
 
-void StatusList::copySelectedLine() const {
-    const int row = ListIndex();
-    if (row >= 0)
-        QGuiApplication::clipboard()->setText(m_model->line(row));
+void StatusList::setLineNote(int index, const QString& note) {
+    m_help.setNote(index, note);
 }
 
-void StatusList::copyAllLines() const {
-    QGuiApplication::clipboard()->setText(m_model->allLines());
+QString StatusList::lineHelp(int index) const {
+    return m_help.help(index);
 }
 
 // Geometry: row r lies at (r - topRow()) * rowHeight() in the viewport.
@@ -170,20 +151,12 @@ void StatusList::setTopRow(int row) {
     if (row == m_top)
         return;
     m_top = row;
-    scheduleRepaint();
+    m_repaint.request();
 }
 
 // New lines, a new selection and scrolling only ask for a repaint; the rows in view and the scroll
 // bars catch up with the list once a frame, or on the next turn of the event loop after a pause.
-void StatusList::scheduleRepaint() {
-    if (m_repaintTimer.isActive())
-        return;
-    const qint64 since = m_sinceRepaint.isValid() ? m_sinceRepaint.elapsed() : kFrameMs;
-    m_repaintTimer.start(int(std::clamp<qint64>(kFrameMs - since, 0, kFrameMs)));
-}
-
 void StatusList::repaintNow() {
-    m_sinceRepaint.start();
     updateVerticalRange();
     viewport()->update();
 }
@@ -199,13 +172,13 @@ void StatusList::doItemsLayout() {
     // Only the uniform row height and the scroll ranges depend on the layout; never the whole list.
     m_rowHeight = 0;
     m_contentWidth = 0;
-    m_lineLayouts.clear(); // the font may have changed
+    m_painter.forgetLayouts();
     QAbstractItemView::doItemsLayout();
 }
 
 void StatusList::rowsInserted(const QModelIndex& parent, int start, int end) {
     QAbstractItemView::rowsInserted(parent, start, end);
-    scheduleRepaint();
+    m_repaint.request();
 }
 
 // Lines never change; QListView's version would update its own item layout, which is not used.
@@ -234,143 +207,53 @@ void StatusList::resizeEvent(QResizeEvent* event) {
 
 void StatusList::paintEvent(QPaintEvent* event) {
     const int count = m_model->rowCount();
-    QAbstractItemDelegate* delegate = itemDelegate();
-    if (count == 0 || !delegate)
+    if (count == 0 || !itemDelegate())
         return;
     QPainter painter(viewport());
     QStyleOptionViewItem option;
     initViewItemOption(&option);
-    const QStyle::State baseState = option.state;
-
     const QRect area = event->rect();
     const qint64 first = std::max<qint64>(0, rowAt(area.top()));
     const qint64 last = std::min<qint64>(count - 1, rowAt(area.bottom()));
     const QModelIndex current = currentIndex();
     const bool focus = (hasFocus() || viewport()->hasFocus()) && current.isValid();
-    const QItemSelectionModel* selection = selectionModel();
-    int widest = m_contentWidth;
-
-    // The style draws each row's panel and focus frame; the text is laid out once per line and kept,
-    // so a burst of new lines does not shape every visible line again on every repaint.
-    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
-    painter.setFont(option.font);
-    for (qint64 row = first; row <= last; ++row) {
-        const QModelIndex index = m_model->index(int(row));
-        option.rect = visualRect(index);
-        option.state = baseState;
-        const bool selected = selection->isSelected(index);
-        if (selected)
-            option.state |= QStyle::State_Selected;
-        if (focus && index == current)
-            option.state |= QStyle::State_HasFocus;
-        style()->drawPrimitive(QStyle::PE_PanelItemViewItem, &option, &painter, this);
-        const QPalette::ColorGroup group = !(option.state & QStyle::State_Enabled) ? QPalette::Disabled
-                                           : (option.state & QStyle::State_Active) ? QPalette::Active
-                                                                                   : QPalette::Inactive;
-        painter.setPen(option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
-        const QStaticText& text = lineLayout(row, option.font);
-        const QSizeF size = text.size();
-        painter.drawStaticText(QPointF(option.rect.left() + margin,
-                                       option.rect.top() + (option.rect.height() - size.height()) / 2.0),
-                               text);
-        if (option.state & QStyle::State_HasFocus) {
-            QStyleOptionFocusRect frame;
-            frame.QStyleOption::operator=(option);
-            frame.backgroundColor =
-                option.palette.color(group, selected ? QPalette::Highlight : QPalette::Base);
-            style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, &painter, this);
-        }
-        widest = std::max(widest, int(std::ceil(size.width())) + 2 * margin);
-    }
-
-    // Lines are measured when first shown, not when appended; the scroll range follows.
-    if (widest > m_contentWidth) {
-        m_contentWidth = widest;
-        if (!m_widthUpdatePending) {
-            m_widthUpdatePending = true;
-            QMetaObject::invokeMethod(
-                this,
-                [this] {
-                    m_widthUpdatePending = false;
-                    updateHorizontalRange();
-                    viewport()->update();
-                },
-                Qt::QueuedConnection);
-        }
-    }
+    widenContent(m_painter.paint(painter, option, first, last, focus ? current : QModelIndex()));
 }
 
-const QStaticText& StatusList::lineLayout(qint64 row, const QFont& font) {
-    auto it = m_lineLayouts.find(row);
-    if (it == m_lineLayouts.end()) {
-        if (m_lineLayouts.size() >= kKeptLineLayouts)
-            m_lineLayouts.clear();
-        QString line = m_model->index(int(row)).data(Qt::DisplayRole).toString();
-        line.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
-        QStaticText text(line);
-        text.setTextFormat(Qt::PlainText);
-        text.prepare(QTransform(), font);
-        it = m_lineLayouts.insert(row, text);
-    }
-    return *it;
+// Lines are measured when first shown, not when appended; the scroll range follows.
+void StatusList::widenContent(int width) {
+    if (width <= m_contentWidth)
+        return;
+    m_contentWidth = width;
+    if (m_widthUpdatePending)
+        return;
+    m_widthUpdatePending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_widthUpdatePending = false;
+            updateHorizontalRange();
+            viewport()->update();
+        },
+        Qt::QueuedConnection);
 }
 
 bool StatusList::event(QEvent* event) {
-    // Ctrl+C belongs to the list while it has the focus, even if a window action claims it.
-    if (event->type() == QEvent::ShortcutOverride &&
-        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
-        event->accept();
-        return true;
-    }
-    return QListView::event(event);
+    return m_copy.claimsShortcut(event) || QListView::event(event);
 }
 
 void StatusList::keyPressEvent(QKeyEvent* event) {
-    if (event->matches(QKeySequence::Copy)) {
-        copySelectedLine();
-        event->accept();
-        return;
-    }
-    QListView::keyPressEvent(event);
+    if (!m_copy.copiesOnKey(event))
+        QListView::keyPressEvent(event);
 }
 
 void StatusList::contextMenuEvent(QContextMenuEvent* event) {
-    m_copyLine->setEnabled(ListIndex() >= 0);
-    m_copyAll->setEnabled(ListCount() > 0);
-    QMenu menu(this);
-    menu.addAction(m_copyLine);
-    menu.addAction(m_copyAll);
-    menu.exec(event->globalPos());
-}
-
-void StatusList::setLineNote(int index, const QString& note) {
-    if (note.isEmpty())
-        m_notes.remove(index);
-    else
-        m_notes.insert(index, note);
-}
-
-QString StatusList::lineHelp(int index) const {
-    if (index < 0 || index >= m_model->rowCount())
-        return {};
-    const QString advice = lineToolTip ? lineToolTip(m_model->line(index)) : QString();
-    const QString note = m_notes.value(index);
-    if (note.isEmpty() || advice.isEmpty())
-        return advice + note;
-    return advice + QLatin1Char('\n') + note;
+    m_copy.showMenu(event->globalPos());
 }
 
 bool StatusList::viewportEvent(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
-        const auto* help = static_cast<QHelpEvent*>(event);
-        const QModelIndex index = indexAt(help->pos());
-        const QString text = index.isValid() ? lineHelp(index.row()) : QString();
-        if (text.isEmpty()) {
-            QToolTip::hideText();
-            event->ignore();
-        } else {
-            QToolTip::showText(help->globalPos(), text, viewport(), visualRect(index));
-        }
+        m_help.showToolTip(static_cast<QHelpEvent*>(event));
         return true;
     }
     return QListView::viewportEvent(event);
@@ -490,33 +373,24 @@ bool StatusList::edit(const QModelIndex&, EditTrigger, QEvent*) {
     return false;
 }
 
-// The list's own notifications for screen readers, with the row as the child (one column).
-void StatusList::announce(QAccessible::Event type, const QModelIndex& index) {
-    if (!QAccessible::isActive() || !index.isValid())
-        return;
-    QAccessibleEvent event(this, type);
-    event.setChild(index.row());
-    QAccessible::updateAccessibility(&event);
-}
-
 void StatusList::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {
     if (!selected.isEmpty())
-        announce(QAccessible::SelectionAdd, selected.first().topLeft());
+        announceRow(this, QAccessible::SelectionAdd, selected.first().topLeft());
     if (!deselected.isEmpty())
-        announce(QAccessible::SelectionRemove, deselected.first().topLeft());
+        announceRow(this, QAccessible::SelectionRemove, deselected.first().topLeft());
     // The base class would only repaint the rows at once.
-    scheduleRepaint();
+    m_repaint.request();
 }
 
 void StatusList::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     if (hasFocus())
-        announce(QAccessible::Focus, current);
+        announceRow(this, QAccessible::Focus, current);
     // The base class keeps its own state of the current line and scrolls to it; its repaint of the
     // two rows waits for the next frame like every other.
     m_holdRowRepaints = true;
     QAbstractItemView::currentChanged(current, previous);
     m_holdRowRepaints = false;
-    scheduleRepaint();
+    m_repaint.request();
 }
 
 QSize StatusList::viewportSizeHint() const {

@@ -1,15 +1,14 @@
 #pragma once
 
-#include <QAccessible>
-#include <QElapsedTimer>
-#include <QHash>
+#include "app/statuslist_copy.h"
+#include "app/statuslist_framerepaint.h"
+#include "app/statuslist_linehelp.h"
+#include "app/statuslist_painter.h"
+
 #include <QListView>
-#include <QStaticText>
-#include <QTimer>
 
 #include <functional>
 
-class QAction;
 class StatusLineModel;
 
 // The status list: an append-only list of lines, the newest selectable and scrolled into view.
@@ -17,7 +16,8 @@ class StatusLineModel;
 // Every row has the same height, so the view places rows by arithmetic and never lays out the
 // whole list: appending, selecting and scrolling cost the same at a million lines as at ten. It
 // stays a QListView so that keyboard, mouse, selection and accessibility behave as in any list,
-// but every QListView virtual that would run its own item layout is overridden here.
+// but every QListView virtual that would run its own item layout is overridden here. Painting,
+// copying and the lines' tooltips are parts of their own.
 class StatusList : public QListView {
     Q_OBJECT
 public:
@@ -35,9 +35,6 @@ public:
     // A note shown under a line's tooltip (the reason behind a failure); few lines have one.
     void setLineNote(int index, const QString& note);
     QString lineHelp(int index) const; // the tooltip of a line, note included
-
-    void copySelectedLine() const;
-    void copyAllLines() const;
 
     QRect visualRect(const QModelIndex& index) const override;
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
@@ -75,23 +72,17 @@ private:
     int rowWidth() const;
     qint64 rowAt(int y) const; // the row at a viewport y, unbounded
     void setTopRow(int row);
-    void scheduleRepaint();
     void repaintNow();
+    void widenContent(int width);
     void updateVerticalRange();
     void updateHorizontalRange();
-    void announce(QAccessible::Event type, const QModelIndex& index);
-    // A line's text, laid out for painting; a few screens of lines are kept.
-    const QStaticText& lineLayout(qint64 row, const QFont& font);
-    static constexpr qsizetype kKeptLineLayouts = 512;
-    QHash<qint64, QStaticText> m_lineLayouts;
 
     StatusLineModel* m_model;
-    QHash<int, QString> m_notes;
-    QAction* m_copyLine;
-    QAction* m_copyAll;
-    int m_top = 0; // first row in view; the scroll bar follows it
-    QTimer m_repaintTimer;
-    QElapsedTimer m_sinceRepaint;
+    StatusRowPainter m_painter;
+    StatusListCopy m_copy;
+    StatusLineHelp m_help;
+    FrameRepaint m_repaint;
+    int m_top = 0;                  // first row in view; the scroll bar follows it
     bool m_holdRowRepaints = false; // while the base class reacts to a new current line
     bool m_settingScrollBar = false;
     mutable int m_rowHeight = 0; // 0 until measured

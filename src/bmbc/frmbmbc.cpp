@@ -7,6 +7,7 @@
 #include "app/frm_sample.h"
 #include "app/look.h"
 #include "app/messagebox.h"
+#include "app/windowdisplay.h"
 #include "opos/escapedecoder.h"
 #include "opos/oposconstants.h"
 #include "opos/typednumber.h"
@@ -159,10 +160,7 @@ void frmBMBC::Form_Unload() {
 }
 
 void frmBMBC::Display() {
-    setWindowState(windowState() & ~Qt::WindowMinimized);
-    show();
-    raise();
-    activateWindow();
+    displayModeless(this);
 }
 
 void frmBMBC::Alert() {

@@ -1,7 +1,6 @@
 #include "frmcashdrawer.h"
 #include "ui_frmcashdrawer.h"
 
-#include "app/centring.h"
 #include "app/frm_sample.h"
 #include "app/look.h"
 #include "opos/controlfactory.h"
@@ -52,15 +51,7 @@ void frmCashDrawer::connectHandlers() {
 }
 
 void frmCashDrawer::Display() {
-    // The first show of a load goes beside the main window, where the status list stays in view.
-    if (!m_placed) {
-        placeBeside(this, &mainWindow(), Side::Left);
-        m_placed = true;
-    }
-    setWindowState(windowState() & ~Qt::WindowMinimized);
-    show();
-    raise();
-    activateWindow();
+    m_display.display(this, &mainWindow());
 }
 
 void frmCashDrawer::cmdOpenSOCashDrawer1_Click() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/form.h"
+#include "app/windowdisplay.h"
 #include "opos/cashdrawer.h"
 
 namespace Ui {
@@ -33,7 +34,7 @@ protected:
     void Form_Unload() override;
 
 private:
-    bool m_placed = false;
+    DisplayBeside m_display{Side::Left};
     void connectHandlers();
 
     Ui::frmCashDrawer* ui;

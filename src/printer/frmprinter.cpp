@@ -3,7 +3,6 @@
 
 #include "propertyreport.h"
 
-#include "app/centring.h"
 #include "app/frm_sample.h"
 #include "app/look.h"
 #include "bmbc/frmbmbc.h"
@@ -77,15 +76,7 @@ void frmPrinter::connectHandlers() {
 }
 
 void frmPrinter::Display() {
-    // The first show of a load goes beside the main window, where the status list stays in view.
-    if (!m_placed) {
-        placeBeside(this, &mainWindow(), Side::Right);
-        m_placed = true;
-    }
-    setWindowState(windowState() & ~Qt::WindowMinimized);
-    show();
-    raise();
-    activateWindow();
+    m_display.display(this, &mainWindow());
 }
 
 // Lifecycle.

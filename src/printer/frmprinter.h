@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/form.h"
+#include "app/windowdisplay.h"
 #include "opos/posprinter.h"
 
 namespace Ui {
@@ -52,7 +53,7 @@ protected:
     void Form_Unload() override;
 
 private:
-    bool m_placed = false;
+    DisplayBeside m_display{Side::Right};
     void Form_Load();
     void connectHandlers();
     void closeDevice();

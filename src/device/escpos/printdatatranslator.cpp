@@ -2,7 +2,6 @@
 
 #include "device/escpos/codepage.h"
 #include "device/escpos/escposencoder.h"
-#include "opos/oposconstants.h"
 
 #include <algorithm>
 #include <utility>
@@ -12,127 +11,12 @@ namespace device {
 namespace {
 
 constexpr char16_t ESC = 0x1B;
-constexpr char16_t GS = 0x1D;
 constexpr char16_t LF = 0x0A;
 
-// Bounds the number of an escape sequence: a feed of this many lines is already absurd, and
-// larger numbers must not overflow or make the output explode.
-constexpr int maxSequenceNumber = 99999;
 // GS ! multiplies each axis by at most 8.
 constexpr int maxScale = 8;
 
-bool isAsciiDigit(QChar c) {
-    return c >= u'0' && c <= u'9';
-}
-
-bool isAsciiLower(QChar c) {
-    return c >= u'a' && c <= u'z';
-}
-
-bool isAsciiUpper(QChar c) {
-    return c >= u'A' && c <= u'Z';
-}
-
-// Bytes that start a raw ESC/POS command typed by the user; the byte after one is a command
-// letter, not text.
-bool isRawCommandPrefix(char16_t u) {
-    return u == 0x1B || u == 0x1D || u == 0x1C || u == 0x10;
-}
-
 } // namespace
-
-PrintLinePosition::PrintLinePosition(const QList<PrinterFont>& fonts) : m_fonts(fonts) {}
-
-void PrintLinePosition::advance(QStringView text) {
-    for (QChar c : text) {
-        const char16_t u = c.unicode();
-        if (m_rawParameter != RawParameter::None) {
-            takeRawParameter(u);
-        } else if (m_rawPrefix != 0) {
-            takeRawCommand(u);
-        } else if (isRawCommandPrefix(u)) {
-            m_rawPrefix = u;
-        } else if (u >= 0x20 && !c.isLowSurrogate()) {
-            m_hasText = true;
-            m_usedDots += characterDots();
-        }
-    }
-}
-
-void PrintLinePosition::skipDots(int dots) {
-    m_usedDots += dots;
-}
-
-void PrintLinePosition::setWidthMultiplier(int widthMul) {
-    m_widthMul = widthMul;
-}
-
-void PrintLinePosition::setFont(qsizetype font) {
-    m_font = font;
-}
-
-void PrintLinePosition::startLine() {
-    m_usedDots = 0;
-    m_hasText = false;
-    m_rawPrefix = 0;
-    m_rawParameter = RawParameter::None;
-}
-
-void PrintLinePosition::reset() {
-    startLine();
-    m_font = 0;
-    m_widthMul = 1;
-}
-
-int PrintLinePosition::lineDots() const {
-    return m_font < m_fonts.size() ? m_fonts[m_font].lineChars * m_fonts[m_font].cellWidth : 0;
-}
-
-int PrintLinePosition::characterDots() const {
-    return m_font < m_fonts.size() ? m_fonts[m_font].cellWidth * m_widthMul : 0;
-}
-
-void PrintLinePosition::takeRawCommand(char16_t letter) {
-    const char16_t prefix = std::exchange(m_rawPrefix, 0);
-    if (prefix == ESC && letter == u'M')
-        m_rawParameter = RawParameter::Font;
-    else if (prefix == ESC && letter == u'!')
-        m_rawParameter = RawParameter::PrintMode;
-    else if (prefix == GS && letter == u'!')
-        m_rawParameter = RawParameter::Size;
-    else if (prefix == ESC && letter == u'@')
-        reset();
-}
-
-void PrintLinePosition::takeRawParameter(char16_t n) {
-    switch (std::exchange(m_rawParameter, RawParameter::None)) {
-    case RawParameter::Font: // 0/48 A, 1/49 B
-        if (n == 0 || n == u'0' || n == 1 || n == u'1')
-            m_font = n & 1;
-        break;
-    case RawParameter::PrintMode: // bit 0 font B, bit 5 double width
-        m_font = n & 1;
-        m_widthMul = (n & 0x20) ? 2 : 1;
-        break;
-    case RawParameter::Size: // high nibble: width multiplier - 1
-        m_widthMul = ((n >> 4) & 7) + 1;
-        break;
-    case RawParameter::None:
-        break;
-    }
-}
-
-qint32 resultCodeOf(DataValidity validity) {
-    switch (validity) {
-    case DataValidity::Supported:
-        return opos::OPOS_SUCCESS;
-    case DataValidity::Approximated:
-        return opos::OPOS_E_FAILURE;
-    case DataValidity::Unsupported:
-        break;
-    }
-    return opos::OPOS_E_ILLEGAL;
-}
 
 PrintDataTranslator::PrintDataTranslator(const PrinterProfile& profile, int characterSet)
     : m_profile(profile), m_characterSet(characterSet), m_line(profile.fonts) {}
@@ -164,7 +48,7 @@ void PrintDataTranslator::setMapMode(const MapModeScale& scale) {
 void PrintDataTranslator::reset() {
     m_attributes = {};
     m_line.reset();
-    m_aligned.reset();
+    m_lateAlignment.drop();
     m_fontUnsent = true;
 }
 
@@ -195,7 +79,7 @@ QByteArray PrintDataTranslator::translate(QStringView data) {
     translateInto(out, data);
     // The line goes on in later data: what is held goes out as it stands, since the output of one
     // call is sent on its own.
-    m_aligned.reset();
+    m_lateAlignment.drop();
     return out;
 }
 
@@ -207,7 +91,7 @@ void PrintDataTranslator::translateInto(QByteArray& out, QStringView data) {
         if (c == ESC && pos + 1 < data.size() && data[pos + 1] == u'|') {
             appendText(out, data.mid(textStart, pos - textStart));
             pos += 2;
-            if (const auto sequence = parseSequence(data, pos))
+            if (const auto sequence = PrintDataSequence::parse(data, pos))
                 apply(out, *sequence);
             else
                 note(DataValidity::Unsupported);
@@ -224,32 +108,6 @@ void PrintDataTranslator::translateInto(QByteArray& out, QStringView data) {
     appendText(out, data.mid(textStart));
 }
 
-// Grammar: ESC | [!] [digits] [lower-case letters] UPPER-CASE letter. pos starts after "ESC|"
-// and ends after the sequence; a sequence that breaks off is dropped up to where it broke off
-// and nothing after it is consumed.
-std::optional<PrintDataTranslator::Sequence> PrintDataTranslator::parseSequence(QStringView data,
-                                                                                qsizetype& pos) {
-    Sequence sequence;
-    if (pos < data.size() && data[pos] == u'!') {
-        sequence.negated = true;
-        ++pos;
-    }
-    if (pos < data.size() && isAsciiDigit(data[pos])) {
-        int number = 0;
-        for (; pos < data.size() && isAsciiDigit(data[pos]); ++pos)
-            number = std::min(number * 10 + (data[pos].unicode() - u'0'), maxSequenceNumber);
-        sequence.number = number;
-    }
-    const qsizetype lowerStart = pos;
-    while (pos < data.size() && isAsciiLower(data[pos]))
-        ++pos;
-    sequence.lower = data.mid(lowerStart, pos - lowerStart).toString();
-    if (pos >= data.size() || !isAsciiUpper(data[pos]))
-        return std::nullopt;
-    sequence.upper = data[pos++];
-    return sequence;
-}
-
 void PrintDataTranslator::appendText(QByteArray& out, QStringView text) {
     if (text.isEmpty())
         return;
@@ -261,7 +119,7 @@ void PrintDataTranslator::appendText(QByteArray& out, QStringView text) {
     out += bytes;
 }
 
-void PrintDataTranslator::apply(QByteArray& out, const Sequence& s) {
+void PrintDataTranslator::apply(QByteArray& out, const PrintDataSequence& s) {
     const QString& lower = s.lower;
     switch (s.upper.unicode()) {
     case u'F':
@@ -310,7 +168,7 @@ void PrintDataTranslator::apply(QByteArray& out, const Sequence& s) {
     note(DataValidity::Unsupported);
 }
 
-void PrintDataTranslator::applyFeed(QByteArray& out, const Sequence& s) {
+void PrintDataTranslator::applyFeed(QByteArray& out, const PrintDataSequence& s) {
     const QString& lower = s.lower;
     if (s.negated || !(lower == u"l" || lower == u"u" || lower == u"r")) {
         note(DataValidity::Unsupported);
@@ -332,14 +190,14 @@ void PrintDataTranslator::applyFeed(QByteArray& out, const Sequence& s) {
     if (amount <= 0)
         return;
     // ESC d, ESC J and ESC e print the buffer before moving the paper.
-    placeAlignedText(out);
+    m_lateAlignment.place(out, m_line);
     out += lower == u"l"   ? EscPos::feedLines(amount)
            : lower == u"u" ? EscPos::feedDots(amount)
                            : EscPos::reverseFeedLines(amount);
     m_line.startLine();
 }
 
-void PrintDataTranslator::applyCut(QByteArray& out, const Sequence& s) {
+void PrintDataTranslator::applyCut(QByteArray& out, const PrintDataSequence& s) {
     const bool feedFirst = s.lower == u"f";
     const int percent = s.number.value_or(100);
     // ESC|#sP stamps as well, and there is no stamp.
@@ -351,7 +209,7 @@ void PrintDataTranslator::applyCut(QByteArray& out, const Sequence& s) {
         // Feeding past where the blade would be is all that is left of a feed and cut.
         if (feedFirst) {
             note(DataValidity::Approximated);
-            placeAlignedText(out);
+            m_lateAlignment.place(out, m_line);
             out += EscPos::feedLines(m_profile.linesToPaperCut);
             m_line.startLine();
         } else {
@@ -370,7 +228,7 @@ void PrintDataTranslator::applyCut(QByteArray& out, const Sequence& s) {
     out += EscPos::cut(full, 0);
 }
 
-void PrintDataTranslator::applyCharacterAttribute(QByteArray& out, const Sequence& s) {
+void PrintDataTranslator::applyCharacterAttribute(QByteArray& out, const PrintDataSequence& s) {
     if (s.lower == u"b" && !s.number) {
         m_attributes.bold = !s.negated;
         out += EscPos::bold(m_attributes.bold);
@@ -395,7 +253,7 @@ void PrintDataTranslator::applyCharacterAttribute(QByteArray& out, const Sequenc
     }
 }
 
-void PrintDataTranslator::applySize(QByteArray& out, const Sequence& s) {
+void PrintDataTranslator::applySize(QByteArray& out, const PrintDataSequence& s) {
     const int n = *s.number;
     if (s.lower.isEmpty()) {
         if (n < 1 || n > 4) {
@@ -429,7 +287,7 @@ void PrintDataTranslator::setSize(QByteArray& out, int widthMul, int heightMul) 
     m_line.setWidthMultiplier(widthMul);
 }
 
-void PrintDataTranslator::applyLogo(QByteArray& out, const Sequence& s) {
+void PrintDataTranslator::applyLogo(QByteArray& out, const PrintDataSequence& s) {
     const bool top = s.lower == u"t";
     if (s.negated || s.number || !(top || s.lower == u"b")) {
         note(DataValidity::Unsupported); // ESC|sL fires a stamp there is none of
@@ -444,7 +302,7 @@ void PrintDataTranslator::applyLogo(QByteArray& out, const Sequence& s) {
     m_inLogo = false;
 }
 
-void PrintDataTranslator::applyTypeface(QByteArray& out, const Sequence& s) {
+void PrintDataTranslator::applyTypeface(QByteArray& out, const PrintDataSequence& s) {
     const int n = s.number.value_or(0);
     if (s.lower != u"f" || s.negated || n > m_profile.fonts.size()) {
         note(DataValidity::Unsupported);
@@ -471,45 +329,14 @@ void PrintDataTranslator::align(QByteArray& out, int justification) {
     }
     // The printer ignores ESC a after text: the rest of the line is placed with spaces once the line
     // is complete. An earlier held part ends here, placed as if the line ended with it.
-    placeAlignedText(out);
+    m_lateAlignment.place(out, m_line);
     if (justification == 0)
         return;
-    m_aligned = AlignedText{out.size(),
-                            justification,
-                            m_line.lineDots(),
-                            m_line.characterDots(),
-                            m_attributes.underlineDots,
-                            m_attributes.reverse};
-}
-
-// Puts the spaces before the held text that move it to the right edge or to the middle of the
-// space left. Text that does not fit gets none and wraps on the printer.
-void PrintDataTranslator::placeAlignedText(QByteArray& out) {
-    if (!m_aligned)
-        return;
-    const AlignedText held = *std::exchange(m_aligned, std::nullopt);
-    const int freeDots = held.lineDots - m_line.usedDots();
-    const int padDots = held.justification == 2 ? freeDots : freeDots / 2;
-    if (held.spaceDots <= 0 || padDots < held.spaceDots)
-        return;
-    const int spaces = padDots / held.spaceDots;
-    m_line.skipDots(spaces * held.spaceDots);
-    // The gap stays blank, as the printer's own justification leaves it.
-    QByteArray pad;
-    if (held.underlineDots != 0)
-        pad += EscPos::underline(0);
-    if (held.reverse)
-        pad += EscPos::reverse(false);
-    pad += QByteArray(spaces, ' ');
-    if (held.reverse)
-        pad += EscPos::reverse(true);
-    if (held.underlineDots != 0)
-        pad += EscPos::underline(held.underlineDots);
-    out.insert(held.padAt, pad);
+    m_lateAlignment.hold(out.size(), justification, m_line, m_attributes.underlineDots, m_attributes.reverse);
 }
 
 void PrintDataTranslator::endLine(QByteArray& out) {
-    placeAlignedText(out);
+    m_lateAlignment.place(out, m_line);
     out += EscPos::lineFeed();
     m_line.startLine();
     resetAttributes(out, false);

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "device/escpos/latealignment.h"
 #include "device/escpos/mapmode.h"
+#include "device/escpos/printdatasequence.h"
+#include "device/escpos/printdatavalidity.h"
+#include "device/escpos/printlineposition.h"
 #include "device/profile/printerprofile.h"
 
 #include <QByteArray>
@@ -12,49 +16,6 @@
 #include <optional>
 
 namespace device {
-
-// Where the printer stands on the line it is filling: whether it holds text, and how many dots of
-// the line that text takes in the font and width it went out in. Follows the fonts the translator
-// selects and the raw commands typed into the data that change font or width (ESC M, ESC !, GS !,
-// ESC @).
-class PrintLinePosition {
-public:
-    explicit PrintLinePosition(const QList<PrinterFont>& fonts);
-
-    void advance(QStringView text); // text as sent, raw commands included
-    void skipDots(int dots);        // blank space put on the line
-    void setWidthMultiplier(int widthMul);
-    void setFont(qsizetype font);
-    qsizetype font() const { return m_font; }
-    void startLine(); // the printer printed the line
-    void reset();     // line start, font A, normal width
-
-    bool hasText() const { return m_hasText; }
-    int usedDots() const { return m_usedDots; }
-    int lineDots() const;      // the whole line in the current font
-    int characterDots() const; // one character in the current font and width
-
-private:
-    enum class RawParameter { None, Font, PrintMode, Size };
-    void takeRawCommand(char16_t letter);
-    void takeRawParameter(char16_t n);
-
-    QList<PrinterFont> m_fonts;
-    qsizetype m_font = 0;
-    int m_widthMul = 1;
-    int m_usedDots = 0;
-    bool m_hasText = false;   // the printer holds text not yet printed
-    char16_t m_rawPrefix = 0; // a raw command prefix waiting for its command letter
-    RawParameter m_rawParameter = RawParameter::None;
-};
-
-// How exactly the printer can print some data (ValidateData), ordered from best to worst.
-enum class DataValidity {
-    Supported,
-    Approximated, // OPOS_E_FAILURE: printed, but not as asked
-    Unsupported,  // OPOS_E_ILLEGAL: a sequence or character the printer cannot print
-};
-qint32 resultCodeOf(DataValidity validity);
 
 // Turns PrintNormal data (text with UPOS escape sequences ESC|...) into ESC/POS bytes.
 //
@@ -103,12 +64,6 @@ public:
     void reset(); // the printer was initialised: line start, no attributes, font A on the printer
 
 private:
-    struct Sequence {
-        bool negated = false;
-        std::optional<int> number;
-        QString lower;
-        QChar upper;
-    };
     // Per-line attributes as last sent to the printer.
     struct LineAttributes {
         bool bold = false;
@@ -119,32 +74,20 @@ private:
         bool red = false;
         int justification = 0;
     };
-    // The rest of a line after an alignment escape that came after text, held until the line is
-    // complete.
-    struct AlignedText {
-        qsizetype padAt = 0;   // where in the output of this call the padding goes
-        int justification = 0; // 1 centre, 2 right
-        int lineDots = 0;
-        int spaceDots = 0;
-        int underlineDots = 0;
-        bool reverse = false;
-    };
 
-    static std::optional<Sequence> parseSequence(QStringView data, qsizetype& pos);
     void translateInto(QByteArray& out, QStringView data);
     void appendText(QByteArray& out, QStringView text);
-    void apply(QByteArray& out, const Sequence& sequence);
-    void applyFeed(QByteArray& out, const Sequence& sequence);
-    void applyCut(QByteArray& out, const Sequence& sequence);
-    void applyCharacterAttribute(QByteArray& out, const Sequence& sequence);
-    void applySize(QByteArray& out, const Sequence& sequence);
-    void applyLogo(QByteArray& out, const Sequence& sequence);
-    void applyTypeface(QByteArray& out, const Sequence& sequence);
+    void apply(QByteArray& out, const PrintDataSequence& sequence);
+    void applyFeed(QByteArray& out, const PrintDataSequence& sequence);
+    void applyCut(QByteArray& out, const PrintDataSequence& sequence);
+    void applyCharacterAttribute(QByteArray& out, const PrintDataSequence& sequence);
+    void applySize(QByteArray& out, const PrintDataSequence& sequence);
+    void applyLogo(QByteArray& out, const PrintDataSequence& sequence);
+    void applyTypeface(QByteArray& out, const PrintDataSequence& sequence);
     void selectWantedFont(QByteArray& out);
     void setSize(QByteArray& out, int widthMul, int heightMul);
     void note(DataValidity validity) { m_validity = std::max(m_validity, validity); }
     void align(QByteArray& out, int justification);
-    void placeAlignedText(QByteArray& out);
     void endLine(QByteArray& out);
     void flushLine(QByteArray& out);
     void resetAttributes(QByteArray& out, bool all);
@@ -161,7 +104,7 @@ private:
     DataValidity m_validity = DataValidity::Supported; // worst since the last validate
     LineAttributes m_attributes;
     PrintLinePosition m_line;
-    std::optional<AlignedText> m_aligned;
+    LateAlignment m_lateAlignment; // the rest of a line after an alignment that came after text
 };
 
 } // namespace device
