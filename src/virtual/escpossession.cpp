@@ -1,8 +1,9 @@
 #include "escpossession.h"
 
 #include "codepages.h"
+#include "paperroll.h"
 #include "statusbytes.h"
-#include "virtualprinter.h"
+#include "wirelog.h"
 
 #include <QLoggingCategory>
 #include <QPainter>
@@ -78,7 +79,7 @@ QString describe(const CommandEntry& entry, const QByteArray& frame) {
 
 } // namespace
 
-EscPosSession::EscPosSession(VirtualPrinter* printer, Output output, QObject* parent)
+EscPosSession::EscPosSession(PrinterMechanism* printer, Output output, QObject* parent)
     : QObject(parent), m_printer(printer), m_output(std::move(output)), m_interpreter(this), m_watch(this),
       m_arrival(&m_watch), m_capacity(qMax(1, printer->profile().receiveBufferBytes)),
       m_modes(PrintModes::defaults(printer->profile())) {
@@ -156,6 +157,11 @@ void EscPosSession::compactBuffer() {
     }
 }
 
+void EscPosSession::clearOnRequest() {
+    clearBuffers();
+    m_printer->buffersCleared();
+}
+
 void EscPosSession::clearBuffers() {
     m_buffer.clear();
     m_readPos = 0;
@@ -184,13 +190,13 @@ void EscPosSession::runRealtime(const CommandEntry& entry, const QByteArray& fra
         // 1: recover and go on; 2: recover and clear. The stop causes here clear by themselves, so
         // there is no error latch to release.
         if (n == 2)
-            m_printer->clearBuffers(this);
+            clearOnRequest();
         break;
     case Cmd::RealtimeCommand:
         if (n == 1 && u8(frame, 3) <= 1 && u8(frame, 4) >= 1 && u8(frame, 4) <= 8) {
-            m_printer->drawer()->pulse(u8(frame, 3) == 1 ? 5 : 2);
+            m_printer->pulseDrawer(u8(frame, 3) == 1 ? 5 : 2);
         } else if (n == 8 && frame.mid(3) == QByteArray::fromHex("01031401060208")) {
-            m_printer->clearBuffers(this);
+            clearOnRequest();
             reply(QByteArray::fromHex("372500"));
         }
         break;
@@ -535,7 +541,7 @@ void EscPosSession::command(const CommandEntry& entry, const QByteArray& frame) 
     case Cmd::DrawerKick:
         // m 0/48 is connector pin 2, 1/49 pin 5; any other m drives no pin.
         if (selector(n) <= 1)
-            m_printer->drawer()->pulse(selector(n) == 1 ? 5 : 2);
+            m_printer->pulseDrawer(selector(n) == 1 ? 5 : 2);
         break;
     case Cmd::CodeTable: {
         const auto it = m_printer->profile().codePageForEscT.constFind(n);

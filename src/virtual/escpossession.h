@@ -2,14 +2,13 @@
 
 #include "escposinterpreter.h"
 #include "pagebuffer.h"
+#include "printermechanism.h"
 #include "printmodes.h"
 
 #include <QObject>
 #include <functional>
 
 namespace virt {
-
-class VirtualPrinter;
 
 // One link's conversation with the printer: its command stream, print modes, line buffer,
 // page buffer and automatic status setting. The paper, sensors and drawer are the printer's,
@@ -19,7 +18,7 @@ class EscPosSession : public QObject, private CommandSink {
 public:
     using Output = std::function<void(const QByteArray&)>;
 
-    EscPosSession(VirtualPrinter* printer, Output output, QObject* parent = nullptr);
+    EscPosSession(PrinterMechanism* printer, Output output, QObject* parent = nullptr);
 
     // Takes bytes from the link into the receive buffer while it has room and returns how many it
     // took; the rest stays with the link (flow control). Real-time commands among the taken bytes
@@ -75,6 +74,8 @@ private:
     };
 
     void runRealtime(const CommandEntry& entry, const QByteArray& frame);
+    // DLE DC4 fn 8 and DLE ENQ 2: the buffers go, and the printer hears of it.
+    void clearOnRequest();
     void compactBuffer();
     void noteMotion(int dots) { m_motionDots += qMax(1, dots); }
     struct LineItem {
@@ -110,7 +111,7 @@ private:
     void runProcessId(const QByteArray& frame);
     void printSymbol(const QImage& symbol, const QString& what, const QString& error);
 
-    VirtualPrinter* m_printer;
+    PrinterMechanism* m_printer;
     Output m_output;
     EscPosInterpreter m_interpreter;
     ArrivalWatch m_watch;
