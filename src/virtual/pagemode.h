@@ -16,7 +16,6 @@ public:
     PageMode(PrinterMechanism* printer, PaperFeed* feed);
 
     bool isActive() const { return m_active; }
-    const PageBuffer& buffer() const { return m_page; }
     // How wide a line may be: the area seen along the print direction.
     int width() const { return m_page.logicalSize().width(); }
 

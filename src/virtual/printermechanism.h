@@ -34,7 +34,7 @@ public:
     // A text line is going onto the paper; paper running out before the head has finished it
     // loses that line. An empty text: the head holds no line.
     virtual void notePrinting(int top, int height, const QString& text) = 0;
-    // A reply leaving the printer (logged and captured).
+    // A reply leaving the printer, for the wire log.
     virtual void noteSent(const QByteArray& bytes) = 0;
 };
 
