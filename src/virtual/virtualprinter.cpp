@@ -142,6 +142,10 @@ void VirtualPrinter::receiveRealtime(EscPosSession* session, const QByteArray& b
 
 void VirtualPrinter::clearBuffers(EscPosSession* session) {
     session->clearBuffers();
+    buffersCleared();
+}
+
+void VirtualPrinter::buffersCleared() {
     m_wireLog.addCommand(WireLog::Direction::Received, QByteArray(),
                          QStringLiteral("receive and print buffers cleared"));
     Q_EMIT bufferChanged();

@@ -3,6 +3,7 @@
 #include "capturefolder.h"
 #include "glyphrenderer.h"
 #include "paperroll.h"
+#include "printermechanism.h"
 #include "statusbytes.h"
 #include "virtualdrawer.h"
 #include "virtualprofile.h"
@@ -23,18 +24,18 @@ class EscPosSession;
 // EscPosSession with its own receive buffer; status changes reach each link that enabled automatic
 // status back. Buffered data is printed in small steps from the event loop, one paper motion per
 // step, so the operator can stop the printer between two lines of one job.
-class VirtualPrinter : public QObject {
+class VirtualPrinter : public QObject, public PrinterMechanism {
     Q_OBJECT
 public:
     VirtualPrinter(const QString& name, const VirtualProfile& profile, QObject* parent = nullptr);
     ~VirtualPrinter() override;
 
-    QString name() const { return m_name; }
-    const VirtualProfile& profile() const { return m_profile; }
-    PaperRoll* paper() { return &m_paper; }
+    QString name() const override { return m_name; }
+    const VirtualProfile& profile() const override { return m_profile; }
+    PaperRoll* paper() override { return &m_paper; }
     VirtualDrawer* drawer() { return &m_drawer; }
-    WireLog* wireLog() { return &m_wireLog; }
-    GlyphRenderer& glyphs() { return m_glyphs; }
+    WireLog* wireLog() override { return &m_wireLog; }
+    GlyphRenderer& glyphs() override { return m_glyphs; }
 
     // Where receipts and wire.bin go; empty captures nothing. Set before printing.
     void setCaptureFolder(const QString& path);
@@ -42,14 +43,14 @@ public:
     // The first problem met (an unwritable capture folder), for the window.
     QString problem() const { return m_problem; }
 
-    SensorState sensors() const;
-    bool isOnline() const { return m_online; }
+    SensorState sensors() const override;
+    bool isOnline() const override { return m_online; }
     void setOnline(bool online);
     void setCoverOpen(bool open);
     void setPaper(PaperLevel level);
     // Printing stops with the cover open, no paper or off line; data received meanwhile waits in
     // the receive buffer.
-    bool canPrint() const { return m_online && !sensors().stopped(); }
+    bool canPrint() const override { return m_online && !sensors().stopped(); }
 
     // Print speed in dot lines per second; 0 prints as fast as the event loop runs.
     static constexpr int kRealisticDotLinesPerSecond = 2000; // 250 mm/s at 8 dots/mm
@@ -69,16 +70,11 @@ public:
     // Real-time commands that bypass a full buffer.
     void receiveRealtime(EscPosSession* session, const QByteArray& bytes);
 
-    // For the sessions: the buffers of `session` are cleared (DLE DC4 fn 8, DLE ENQ 2).
+    // Empties the receive and print buffers of `session`, as DLE DC4 fn 8 does.
     void clearBuffers(EscPosSession* session);
-    // For the sessions: a text line is going onto the paper; paper running out before the head has
-    // finished it loses that line.
-    void notePrinting(int top, int height, const QString& text);
 
     // The text line passing under the head at this moment; empty between lines.
     QString lineInHead() const { return m_head.active && m_stepTimer.isActive() ? m_head.text : QString(); }
-    // For the sessions: a reply leaving the printer (logged and captured).
-    void noteSent(const QByteArray& bytes);
     // Saves the part of the roll not yet cut (the program is ending).
     void finish();
 
@@ -89,6 +85,12 @@ Q_SIGNALS:
     void bufferChanged();
 
 private:
+    // For the sessions, through the mechanism.
+    void pulseDrawer(int connectorPin) override { m_drawer.pulse(connectorPin); }
+    void buffersCleared() override;
+    void notePrinting(int top, int height, const QString& text) override;
+    void noteSent(const QByteArray& bytes) override;
+
     void applySensors(const SensorState& before);
     void schedule();
     void step();

@@ -44,7 +44,7 @@ void VirtualTransport::write(const QByteArray& bytes) {
     }
     // A host may send real-time requests past a busy printer; they never wait behind data.
     if ((!m_pending.isEmpty() || m_session->freeSpace() < bytes.size()) &&
-        EscPosSession::isRealtimeOnly(bytes)) {
+        ReceiveBuffer::isRealtimeOnly(bytes)) {
         m_printer->receiveRealtime(m_session, bytes);
         return;
     }

@@ -106,8 +106,8 @@ void TestPaper::modes() {
                                     {"barHeight", m.barHeight},
                                     {"moduleWidth", m.moduleWidth},
                                     {"hriPosition", m.hriPosition},
-                                    {"pageMode", h.session->inPageMode()},
-                                    {"asb", h.session->automaticStatusMask()}};
+                                    {"pageMode", h.session->pageMode().isActive()},
+                                    {"asb", h.session->status().automaticMask()}};
     QVERIFY(fields.contains(field));
     QCOMPARE(fields.value(field), value);
 }
@@ -492,7 +492,7 @@ void TestPaper::pageModeRotatesText() {
                                          "1b570000000040029001"); // 576 x 400
     job += QByteArray::fromHex("1b54") + char(direction) + "LEFT90\n" + QByteArray::fromHex("0c");
     h.send(job);
-    QVERIFY(!h.session->inPageMode());
+    QVERIFY(!h.session->pageMode().isActive());
     const QImage page = h.current();
     QCOMPARE(page.size(), QSize(576, 400));
     const QImage printed = page.copy(inkBounds(page));
@@ -554,7 +554,7 @@ void TestPaper::overprintingKeepsTheLineBounded() {
     for (int i = 0; i < 5000; ++i)
         job += QByteArray::fromHex("1b240000") + "W"; // back to column 0 every time
     h.send(job);
-    QVERIFY(h.session->pendingText().size() <= 1024);
+    QVERIFY(h.session->line().pendingText().size() <= 1024);
     QVERIFY(!h.printer->paper()->currentLines().isEmpty()); // the full line went out
 }
 

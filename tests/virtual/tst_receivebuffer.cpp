@@ -157,7 +157,7 @@ void TestReceiveBuffer::clearing() {
     h.printer->setCoverOpen(false);
     h.takeReplies();
     QCOMPARE(h.lines(), printed); // a clear leaves no trace of the half line either
-    QVERIFY(!h.session->inPageMode());
+    QVERIFY(!h.session->pageMode().isActive());
 }
 
 void TestReceiveBuffer::operatorActsBetweenLines_data() {

@@ -86,6 +86,8 @@ Gs1Items bracketedElements(const QByteArray& data) {
 
 } // namespace
 
+// The virtual printer reads GS1 data with a table of its own (virtual/gs1brackets.cpp), on purpose:
+// it models independent hardware, so it can catch a wrong length here instead of agreeing with it.
 int gs1PredefinedLength(const QByteArray& ai) {
     if (ai.size() < 2 || !isDigit(ai[0]) || !isDigit(ai[1]))
         return 0;
