@@ -42,6 +42,7 @@ int checkDevices(int argc, char* argv[]) {
         return 2;
     }
     commandLine.apply();
+    installVirtualPrinter(); // its entries are read as Open reads them
     installDeviceControls();
     // The report says what the traces would; QT_LOGGING_RULES still turns them on.
     QLoggingCategory::setFilterRules(QStringLiteral("posling.device.debug=false\nposling.device.info=false"));

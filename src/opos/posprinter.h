@@ -73,8 +73,9 @@ public:
     // Results and state.
     Q_INVOKABLE virtual qint32 ResultCode() const = 0;
     Q_INVOKABLE virtual qint32 ResultCodeExtended() const = 0;
-    // Why the last call failed, where the control knows more than ResultCode says (an unknown
-    // device name, a connection that would not open); empty otherwise. Not an OPOS property.
+    // What the control knows of the last call beyond ResultCode: why it failed (an unknown device
+    // name, a connection that would not open) or what its success leaves unseen (a printer that
+    // answers less); empty otherwise. Not an OPOS property.
     virtual QString ResultReason() const { return {}; }
     Q_INVOKABLE virtual qint32 State() const = 0;
     Q_INVOKABLE virtual qint32 OpenResult() const = 0;

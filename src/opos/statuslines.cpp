@@ -58,8 +58,8 @@ StatusLine statusLine(qint32 counter, const QString& pieces) {
 
 StatusLine resultLine(qint32 counter, const QString& pieces, qint32 code, const QString& reason) {
     StatusLine line = statusLine(counter, pieces);
-    if (code != OPOS_SUCCESS && !reason.isEmpty())
-        line.note = QStringLiteral("Reason: ") + reason;
+    if (!reason.isEmpty())
+        line.note = code == OPOS_SUCCESS ? reason : QStringLiteral("Reason: ") + reason;
     return line;
 }
 

@@ -24,8 +24,9 @@ QString printerStatusUpdateLine(qint32 data);
 QString drawerStatusUpdateLine(qint32 data);
 QString outputCompleteLine(qint32 outputId);
 
-// One line of the status list: the counter in decimal followed by the pieces, and under a failed
-// result the reason the control gave for it (the window's hover, the plan run's next line).
+// One line of the status list: the counter in decimal followed by the pieces, and under a result
+// the reason the control gave for it (the window's hover, the plan run's next line): why a call
+// failed, or what a success leaves unseen.
 struct StatusLine {
     QString text;
     QString note; // empty: nothing under the line

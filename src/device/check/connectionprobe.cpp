@@ -2,13 +2,13 @@
 
 #include "device/check/devicediscovery.h"
 #include "device/check/deviceholders.h"
-#include "device/control/syncwait.h"
-#include "device/link/printerstatus.h"
-#include "device/transport/transportfactory.h"
+#include "device/control/controllink.h"
+#include "device/link/printerlink.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QScopeGuard>
 
 #include <cerrno>
 #include <cstring>
@@ -35,29 +35,6 @@ QString hexBytes(const QByteArray& bytes) {
     return bytes.size() > shown ? text + QStringLiteral(" ...") : text;
 }
 
-// XON and XOFF come from serial printers at any time and answer nothing.
-QByteArray withoutFlowControl(QByteArray bytes) {
-    bytes.removeIf([](char c) { return c == 0x11 || c == 0x13; });
-    return bytes;
-}
-
-std::optional<quint8> realTimeReply(const QByteArray& bytes) {
-    StatusParser parser;
-    for (const StatusMessage& message : parser.feed(bytes))
-        if (message.kind == StatusMessage::Kind::RealTime)
-            return static_cast<quint8>(message.bytes.at(0));
-    return std::nullopt;
-}
-
-// The text of a GS I reply (5Fh, text, 00h); nothing until its end has arrived.
-std::optional<QString> informationText(const QByteArray& bytes) {
-    const qsizetype start = bytes.indexOf('\x5F');
-    const qsizetype end = start < 0 ? -1 : bytes.indexOf('\0', start + 1);
-    if (end < 0)
-        return std::nullopt;
-    return QString::fromLatin1(bytes.mid(start + 1, end - start - 1)).trimmed();
-}
-
 // How this user gets at the device: the group distributions give these devices, or a rule that
 // hands them to whoever is logged in at the seat.
 QString permissionFix(const QString& path, bool serial) {
@@ -77,47 +54,35 @@ QString permissionFix(const QString& path, bool serial) {
 
 class Probe {
 public:
-    explicit Probe(const ProbeTarget& target) : m_target(target) {}
+    explicit Probe(const PrinterConfig& printer) : m_printer(printer) {}
     CheckResult run();
 
 private:
     std::optional<CheckResult> refusedBeforeOpening();
     std::optional<CheckResult> openLink(const QString& scheme);
-    CheckResult askStatus();
-    QString askInformation(char n);
-    // Sends a request and waits for answered(), the link's loss or the reply time-out.
-    void exchange(const QByteArray& request, const std::function<bool()>& answered);
+    CheckResult learn();
     CheckResult busy() const;
 
-    ProbeTarget m_target;
+    PrinterConfig m_printer;
     QString m_path; // the device file of file: and serial: connections
     bool m_serial = false;
     bool m_writeOnly = false;
     bool m_plainFile = false;
-    std::unique_ptr<Transport> m_transport;
-    std::optional<std::pair<Transport::OpenStatus, QString>> m_opened;
-    QByteArray m_received;
-    std::optional<QString> m_lost;
+    std::shared_ptr<PrinterLink> m_link;
 };
 
 CheckResult Probe::run() {
-    const QString scheme = schemeOf(m_target.connection);
-    m_path = devicePathOf(m_target.connection);
+    const QString scheme = schemeOf(m_printer.connection);
+    m_path = devicePathOf(m_printer.connection);
     m_serial = scheme == QLatin1String("serial");
     if (!m_path.isEmpty())
         if (auto refused = refusedBeforeOpening())
             return *refused;
     QString error;
-    m_transport = TransportFactory::create(m_target.connection, m_target.options, &error);
-    if (!m_transport)
+    m_link = PrinterLink::obtain(m_printer, &error);
+    if (!m_link)
         return {Verdict::BadEntry, error};
-    Transport* link = m_transport.get();
-    QObject::connect(
-        link, &Transport::openFinished, link,
-        [this](Transport::OpenStatus status, const QString& reason) { m_opened.emplace(status, reason); });
-    QObject::connect(link, &Transport::dataReceived, link,
-                     [this](const QByteArray& bytes) { m_received += bytes; });
-    QObject::connect(link, &Transport::linkLost, link, [this](const QString& reason) { m_lost = reason; });
+    const auto detach = qScopeGuard([this] { m_link->detach(this); });
     if (auto failed = openLink(scheme))
         return *failed;
     if (m_plainFile)
@@ -125,9 +90,11 @@ CheckResult Probe::run() {
     if (m_writeOnly)
         return {Verdict::Ok,
                 QStringLiteral("opens for writing only, so it cannot be asked for its status or name")};
-    return askStatus();
+    if (m_printer.statusLevel == StatusLevel::None)
+        return {Verdict::Ok, QStringLiteral("opens; its entry says it answers nothing (status=none), so Posling "
+                                            "prints blind, without paper, cover or drawer sensors")};
+    return learn();
 }
-
 // Missing devices and missing rights are told apart here: the transports only say "failed".
 std::optional<CheckResult> Probe::refusedBeforeOpening() {
     const QByteArray path = QFile::encodeName(m_path);
@@ -158,14 +125,13 @@ std::optional<CheckResult> Probe::refusedBeforeOpening() {
 }
 
 std::optional<CheckResult> Probe::openLink(const QString& scheme) {
-    m_transport->open();
-    const int timeoutMs = m_target.timings.openTimeoutMs;
-    if (!waitUntil([this] { return m_opened.has_value(); }, timeoutMs))
+    const std::optional<OpenAnswer> opened = attachAndWait(*m_link, this);
+    const int timeoutMs = m_printer.timings.openTimeoutMs;
+    if (!opened)
         return CheckResult{Verdict::NoAnswer,
                            QStringLiteral("the connection did not open (is the printer on and reachable?)"),
                            timeoutMs};
-    const auto& [status, reason] = *m_opened;
-    switch (status) {
+    switch (opened->status) {
     case Transport::OpenStatus::Opened:
         return std::nullopt;
     case Transport::OpenStatus::Busy:
@@ -180,7 +146,7 @@ std::optional<CheckResult> Probe::openLink(const QString& scheme) {
     case Transport::OpenStatus::Failed:
         break;
     }
-    return CheckResult{Verdict::NotFound, reason};
+    return CheckResult{Verdict::NotFound, opened->reason};
 }
 
 CheckResult Probe::busy() const {
@@ -193,54 +159,42 @@ CheckResult Probe::busy() const {
             QStringLiteral("a program of another user holds it (sudo fuser -v %1 names it)").arg(m_path)};
 }
 
-void Probe::exchange(const QByteArray& request, const std::function<bool()>& answered) {
-    m_received.clear();
-    m_transport->write(request);
-    waitUntil([&] { return m_lost || answered(); }, m_target.timings.replyTimeoutMs);
-}
-
-CheckResult Probe::askStatus() {
-    const int timeoutMs = m_target.timings.replyTimeoutMs;
-    exchange(QByteArrayLiteral("\x10\x04\x01"), [this] { return realTimeReply(m_received).has_value(); });
-    const std::optional<quint8> reply = realTimeReply(m_received);
-    if (!reply) {
-        const QByteArray heard = withoutFlowControl(m_received);
-        if (!heard.isEmpty())
-            return {
-                Verdict::NotEscPos,
+CheckResult Probe::learn() {
+    const int timeoutMs = m_printer.timings.replyTimeoutMs;
+    switch (learnAndWait(*m_link)) {
+    case ExchangeOutcome::Result::Answered:
+        break;
+    case ExchangeOutcome::Result::Garbled:
+        return {Verdict::NotEscPos,
                 QStringLiteral("DLE EOT 1 was answered with %1, which is no status byte%2")
-                    .arg(hexBytes(heard), m_serial ? QStringLiteral(" (another baud rate?)") : QString())};
-        if (m_lost)
-            return {Verdict::NoAnswer,
-                    QStringLiteral("the link closed before DLE EOT 1 was answered (%1)").arg(*m_lost)};
-        return {Verdict::NoAnswer,
-                QStringLiteral("DLE EOT 1 got no reply (switched off, other port settings, or not ESC/POS)"),
-                timeoutMs};
+                    .arg(hexBytes(m_link->heardNoise()), m_serial ? QStringLiteral(" (another baud rate?)") : QString())};
+    default:
+        return {Verdict::NoAnswer, QStringLiteral("the link closed while the printer was asked for its status")};
     }
-    PrinterStatus status;
-    applyRealTime(status, 1, *reply);
-    const QString offline = status.offline ? QStringLiteral(", but says it is off line") : QString();
-
-    // A printer that does not know GS I 67 is not asked for its maker either.
-    const QString model = askInformation(67);
-    if (model.isEmpty())
-        return {Verdict::Ok, QStringLiteral("answers status requests but gives no model name") + offline};
-    const QString maker = askInformation(66);
-    QString detail = QStringLiteral("answers as \"%1\"").arg(model);
-    if (!maker.isEmpty())
-        detail += QStringLiteral(" (maker \"%1\")").arg(maker);
-    return {Verdict::Ok, detail + offline};
-}
-
-QString Probe::askInformation(char n) {
-    exchange(QByteArrayLiteral("\x1D\x49") + n, [this] { return informationText(m_received).has_value(); });
-    return informationText(m_received).value_or(QString());
+    const PrinterAnswers& answers = *m_link->answers();
+    if (answers.level() == StatusLevel::None) {
+        if (!m_link->showsPresence())
+            return {Verdict::NoAnswer,
+                    QStringLiteral("DLE EOT 1 got no reply (switched off, other port settings, or not ESC/POS); a "
+                                   "printer here that answers nothing needs status=none in its entry"),
+                    timeoutMs};
+        return {Verdict::Ok, answers.advice()};
+    }
+    const QString identity = answers.identity.text();
+    QString detail = identity.isEmpty() ? QStringLiteral("answers status requests but gives no model name")
+                                        : QStringLiteral("answers as %1").arg(identity);
+    detail += QStringLiteral("; answers %1").arg(answers.summary());
+    if (const QString advice = answers.advice(); !advice.isEmpty())
+        detail += QStringLiteral(". ") + advice;
+    if (m_link->status().offline)
+        detail += QStringLiteral(" It says it is off line.");
+    return {Verdict::Ok, detail};
 }
 
 } // namespace
 
-CheckResult probeConnection(const ProbeTarget& target) {
-    return Probe(target).run();
+CheckResult probeConnection(const PrinterConfig& printer) {
+    return Probe(printer).run();
 }
 
 } // namespace device

@@ -8,16 +8,10 @@
 
 namespace device {
 
-// One connection to check, with what the registry says about it.
-struct ProbeTarget {
-    QString connection;
-    QMap<QString, QString> options; // for TransportFactory::create
-    LinkTimings timings;
-};
-
-// Checks one connection without printing: finds and opens it, asks DLE EOT 1 where the link can
-// answer and, once that is answered, GS I 67 and 66 for the model and maker. Each wait ends at the
-// entry's time-out; the event loop runs meanwhile, so call it from the thread that owns one.
-CheckResult probeConnection(const ProbeTarget& target);
+// Checks one printer's connection without printing: finds and opens it and learns what the
+// printer answers, as enabling it does (real-time status, GS r, process IDs, its name), within the
+// entry's time-outs; the event loop runs meanwhile, so call it from the thread that owns one. It
+// is "ok" when Enable would accept the printer, and then says what Posling can see on it.
+CheckResult probeConnection(const PrinterConfig& printer);
 
 } // namespace device

@@ -75,8 +75,10 @@ bool DeviceCheck::run(const Print& print) {
     }
     print(QStringLiteral("Not in the registry; add an entry to use one:"));
     for (const FoundDevice& device : found) {
-        const CheckedDevice checked{device.name, device.connection,
-                                    probeConnection({device.connection, {}, {}})};
+        PrinterConfig printer;
+        printer.name = device.name;
+        printer.connection = device.connection;
+        const CheckedDevice checked{device.name, device.connection, probeConnection(printer)};
         m_discovered.append(checked);
         print(columns.line(checked));
         print(QStringLiteral("[%1]").arg(device.name));
@@ -87,46 +89,42 @@ bool DeviceCheck::run(const Print& print) {
     return allOk;
 }
 
+// Every entry is read as Open reads it, so the check refuses what Open refuses, for the same
+// reason; a drawer is then checked through its printer.
 CheckResult DeviceCheck::checkEntry(const DeviceEntry& entry) {
-    if (isClass(entry, "POSPrinter"))
-        return checkPrinter(entry);
+    if (isClass(entry, "POSPrinter")) {
+        const Resolution<PrinterConfig> printer = resolvePrinter(m_registry, entry.name);
+        return printer.config ? checkPrinter(*printer.config) : CheckResult{Verdict::BadEntry, printer.reason};
+    }
     if (!isClass(entry, "CashDrawer"))
         return {Verdict::BadEntry,
                 QStringLiteral("class \"%1\" is neither POSPrinter nor CashDrawer").arg(entry.deviceClass())};
-    const std::optional<DeviceEntry> printer = printerOf(entry);
-    if (!printer)
-        return {Verdict::BadEntry, QStringLiteral("a cash drawer on \"%1\", which is no POSPrinter entry")
-                                       .arg(entry.value(QStringLiteral("printer")))};
-    CheckResult result = checkPrinter(*printer);
-    result.detail = QStringLiteral("a cash drawer, checked through its printer entry %1").arg(printer->name);
+    const Resolution<DrawerConfig> drawer = resolveDrawer(m_registry, entry.name);
+    if (!drawer.config)
+        return {Verdict::BadEntry, drawer.reason};
+    CheckResult result = checkPrinter(drawer.config->printer);
+    result.detail = QStringLiteral("a cash drawer, checked through its printer entry %1").arg(drawer.config->printer.name);
     return result;
 }
 
-CheckResult DeviceCheck::checkPrinter(const DeviceEntry& printer) {
+CheckResult DeviceCheck::checkPrinter(const PrinterConfig& printer) {
     if (const auto known = m_printerResults.constFind(printer.name); known != m_printerResults.constEnd())
         return *known;
-    CheckResult result;
-    if (isVirtual(printer.value(QStringLiteral("connection")))) {
-        result = {Verdict::Ok, QStringLiteral("the built-in virtual printer")};
-    } else {
-        const Resolution<PrinterConfig> resolution = resolvePrinter(m_registry, printer.name);
-        result = resolution.config
-                     ? probeConnection({resolution.config->connection, resolution.config->linkOptions,
-                                        resolution.config->timings})
-                     : CheckResult{Verdict::BadEntry, resolution.reason};
-    }
+    const CheckResult result = isVirtual(printer.connection)
+                                   ? CheckResult{Verdict::Ok, QStringLiteral("the built-in virtual printer")}
+                                   : probeConnection(printer);
     m_printerResults.insert(printer.name, result);
     return result;
 }
 
 QString DeviceCheck::shownConnection(const DeviceEntry& entry) const {
     if (isClass(entry, "CashDrawer"))
-        if (const std::optional<DeviceEntry> printer = printerOf(entry))
+        if (const std::optional<DeviceEntry> printer = printerEntryOf(entry))
             return printer->value(QStringLiteral("connection"));
     return entry.value(QStringLiteral("connection"));
 }
 
-std::optional<DeviceEntry> DeviceCheck::printerOf(const DeviceEntry& drawer) const {
+std::optional<DeviceEntry> DeviceCheck::printerEntryOf(const DeviceEntry& drawer) const {
     const std::optional<DeviceEntry> printer = m_registry.find(drawer.value(QStringLiteral("printer")));
     return printer && isClass(*printer, "POSPrinter") ? printer : std::nullopt;
 }

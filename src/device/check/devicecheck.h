@@ -2,6 +2,7 @@
 
 #include "device/check/checkresult.h"
 #include "device/check/devicediscovery.h"
+#include "device/registry/deviceconfig.h"
 #include "device/registry/deviceregistry.h"
 
 #include <QHash>
@@ -37,9 +38,9 @@ public:
 
 private:
     CheckResult checkEntry(const DeviceEntry& entry);
-    CheckResult checkPrinter(const DeviceEntry& printer);
+    CheckResult checkPrinter(const PrinterConfig& printer);
     QString shownConnection(const DeviceEntry& entry) const;
-    std::optional<DeviceEntry> printerOf(const DeviceEntry& drawer) const;
+    std::optional<DeviceEntry> printerEntryOf(const DeviceEntry& drawer) const;
 
     DeviceRegistry m_registry;
     DiscoveryFolders m_folders;

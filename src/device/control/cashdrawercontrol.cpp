@@ -1,5 +1,6 @@
 #include "device/control/cashdrawercontrol.h"
 
+#include "device/control/completionrule.h"
 #include "device/control/controllink.h"
 #include "device/control/controlrules.h"
 #include "device/control/syncwait.h"
@@ -125,16 +126,24 @@ Outcome CashDrawerControl::enable() {
         return opened->status == Transport::OpenStatus::Busy ? OPOS_E_CLAIMED : OPOS_E_NOHARDWARE;
     }
     link().setAutomaticStatus(this, true); // asked for in this exchange
-    const std::optional<ExchangeOutcome> answer = exchangeAndWait(
-        link(), EscPos::enableAutomaticStatus(kAutomaticStatusMask) + EscPos::realtimeStatus(1),
-        {{StatusQuery::Kind::RealTime, 1}});
-    if (!answer || answer->result != ExchangeOutcome::Result::Answered) {
+    const Outcome learnt = learnBeforeEnable(link(), m_config->printer.connection);
+    const auto refuse = [this](const Outcome& outcome) {
         link().setAutomaticStatus(this, false);
         link().detach(this);
-        return OPOS_E_NOHARDWARE;
+        return outcome;
+    };
+    if (learnt.code != OPOS_SUCCESS)
+        return refuse(learnt);
+    // A printer that answers nothing has no drawer switch to read: DrawerOpened stays FALSE.
+    if (CompletionRule::of(link()).checksReadiness()) {
+        const std::optional<ExchangeOutcome> answer = exchangeAndWait(
+            link(), EscPos::enableAutomaticStatus(kAutomaticStatusMask) + EscPos::realtimeStatus(1),
+            {{StatusQuery::Kind::RealTime, 1}});
+        if (!answer || answer->result != ExchangeOutcome::Result::Answered)
+            return refuse(OPOS_E_NOHARDWARE);
+        m_drawerOpened = drawerOpenIn(link().status());
     }
-    m_drawerOpened = drawerOpenIn(link().status());
-    return OPOS_SUCCESS;
+    return learnt;
 }
 
 void CashDrawerControl::disable() {
@@ -158,6 +167,13 @@ Outcome CashDrawerControl::kick() {
 }
 
 Outcome CashDrawerControl::pulseDrawer() {
+    const CompletionRule rule = CompletionRule::of(link());
+    const QByteArray kick = EscPos::drawerKick(m_config->pin, m_config->pulseOnMs, m_config->pulseOffMs);
+    if (!rule.checksReadiness()) {
+        // It cannot say whether the kick came through: written is all there is to know.
+        const std::optional<ExchangeOutcome> written = exchangeAndWait(link(), kick, {});
+        return written && written->result == ExchangeOutcome::Result::Answered ? OPOS_SUCCESS : OPOS_E_NOHARDWARE;
+    }
     // A printer that is offline (cover open, paper out) would keep the kick in its buffer.
     const std::optional<ExchangeOutcome> ready =
         exchangeAndWait(link(), EscPos::realtimeStatus(1) + EscPos::realtimeStatus(2),
@@ -166,16 +182,17 @@ Outcome CashDrawerControl::pulseDrawer() {
         return OPOS_E_NOHARDWARE;
     if ((ready->replies.at(0) & 0x08) || (ready->replies.at(1) & 0x04))
         return OPOS_E_OFFLINE;
-    // GS r 2 comes back after the kick has been carried out and tells the drawer's state.
-    const std::optional<ExchangeOutcome> kicked =
-        exchangeAndWait(link(),
-                        EscPos::drawerKick(m_config->pin, m_config->pulseOnMs, m_config->pulseOffMs) +
-                            EscPos::transmitStatus(2),
-                        {{StatusQuery::Kind::Transmit, 2}});
+    // GS r 2 comes back after the kick has been carried out and tells the drawer's state; a
+    // printer that answers real-time status only says that it took the kick and stays on line.
+    const CompletionRule::Confirmation confirmation = rule.level() == StatusLevel::RealTime
+                                                          ? rule.confirmation()
+                                                          : CompletionRule::Confirmation{
+                                                                EscPos::transmitStatus(2), {{StatusQuery::Kind::Transmit, 2}}};
+    const std::optional<ExchangeOutcome> kicked = exchangeAndWait(link(), kick + confirmation.bytes, confirmation.queries);
     if (!kicked || kicked->result != ExchangeOutcome::Result::Answered)
         return kicked && kicked->result == ExchangeOutcome::Result::LinkDown ? OPOS_E_NOHARDWARE
                                                                              : OPOS_E_OFFLINE;
-    return OPOS_SUCCESS;
+    return rule.judge(*kicked).code == OPOS_SUCCESS ? Outcome(OPOS_SUCCESS) : Outcome(OPOS_E_OFFLINE);
 }
 
 // Internal: the printer answers a status request. External: the drawer is pulsed open (with its
@@ -185,6 +202,10 @@ Outcome CashDrawerControl::checkHealth(qint32 level) {
         return OPOS_E_ILLEGAL;
     static const char* const names[] = {"Internal", "External", "Interactive"};
     Outcome outcome;
+    if (level == OPOS_CH_INTERNAL && !m_core.seesStatus()) {
+        m_core.setCheckHealthText(QStringLiteral("Internal HCheck: Not checked (the printer answers nothing)"));
+        return OPOS_SUCCESS;
+    }
     if (level == OPOS_CH_INTERNAL) {
         const std::optional<ExchangeOutcome> answer =
             exchangeAndWait(link(), EscPos::realtimeStatus(1), {{StatusQuery::Kind::RealTime, 1}});
@@ -211,6 +232,8 @@ Outcome CashDrawerControl::waitForDrawerClose(qint32 beepTimeout, qint32 beepFre
                                               qint32 beepDelay) {
     if (beepTimeout < OPOS_FOREVER || beepFrequency < 0 || beepDuration < 0 || beepDelay < 0)
         return OPOS_E_ILLEGAL;
+    if (!CapStatus())
+        return OPOS_SUCCESS; // no drawer switch to wait for
     QDeadlineTimer cap(drawerCloseWaitCapMs());
     QDeadlineTimer nextBeep(beepTimeout == OPOS_FOREVER ? QDeadlineTimer::Forever
                                                         : QDeadlineTimer(beepTimeout));

@@ -60,7 +60,7 @@ public:
     qint32 ServiceObjectVersion() const override { return isOpen() ? kServiceObjectVersion : 0; }
     QString DeviceDescription() const override;
     QString DeviceName() const override;
-    bool CapStatus() const override { return isOpen(); }
+    bool CapStatus() const override { return isOpen() && m_core.seesStatus(); }
     bool CapStatusMultiDrawerDetect() const override { return false; }
     bool CapStatisticsReporting() const override { return isOpen(); }
     bool CapUpdateStatistics() const override { return isOpen(); }

@@ -1,5 +1,6 @@
 #include "device/control/controlcore.h"
 
+#include "device/control/completionrule.h"
 #include "device/control/controlrules.h"
 
 namespace device {
@@ -134,6 +135,10 @@ void ControlCore::setPowerNotify(qint32 notify) {
 void ControlCore::setBinaryConversion(qint32 conversion) {
     call("BinaryConversion",
          [&] { return device::setBinaryConversion(isOpen(), m_binaryConversion, conversion); });
+}
+
+bool ControlCore::seesStatus() const {
+    return !m_link || CompletionRule::of(*m_link).seesStatus();
 }
 
 std::optional<Outcome> ControlCore::deviceCheck() const {

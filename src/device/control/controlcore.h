@@ -103,6 +103,8 @@ public:
     const PrinterConfig& printer() const { return *m_printer; } // only while open
     const std::shared_ptr<PrinterLink>& link() const { return m_link; }
     const LinkTimings& timings() const { return m_link->timings(); }
+    // Whether the printer's sensors can be read: false once it was found to answer nothing.
+    bool seesStatus() const;
     qint32 openResult() const { return m_openResult; }
     qint32 binaryConversion() const { return isOpen() ? m_binaryConversion : 0; }
     const QString& checkHealthText() const { return m_checkHealthText; }

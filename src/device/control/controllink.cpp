@@ -88,6 +88,37 @@ std::optional<ExchangeOutcome> exchangeAndWait(PrinterLink& link, const QByteArr
     return *answer;
 }
 
+ExchangeOutcome::Result learnAndWait(PrinterLink& link) {
+    auto result = std::make_shared<std::optional<ExchangeOutcome::Result>>();
+    link.learnAnswers([result](ExchangeOutcome::Result r) { *result = r; });
+    // The level, then up to four names, each bounded by the reply time-out; the margin guards a bug.
+    const qint64 budget = 5 * qint64(link.timings().replyTimeoutMs) +
+                          qint64(link.pendingExchanges()) * link.timings().replyTimeoutMs + kWaitMarginMs;
+    if (!waitUntil([&] { return result->has_value(); }, saturatedMs(budget)))
+        return ExchangeOutcome::Result::TimedOut;
+    return **result;
+}
+
+Outcome learnBeforeEnable(PrinterLink& link, const QString& connection) {
+    switch (learnAndWait(link)) {
+    case ExchangeOutcome::Result::Answered:
+        break;
+    case ExchangeOutcome::Result::Garbled:
+        return Outcome(opos::OPOS_E_NOHARDWARE)
+            .because(QStringLiteral("%1 answers, but not in ESC/POS (another device, or another baud rate?)")
+                         .arg(connection));
+    default:
+        return Outcome(opos::OPOS_E_NOHARDWARE).because(QStringLiteral("%1 is not reachable").arg(connection));
+    }
+    const PrinterAnswers& answers = *link.answers();
+    if (answers.level() == StatusLevel::None && !answers.configured && !link.showsPresence())
+        return Outcome(opos::OPOS_E_NOHARDWARE)
+            .because(QStringLiteral("nothing answers on %1: a serial line takes bytes with no printer on it, so "
+                                    "a printer there that answers nothing needs status=none in its entry")
+                         .arg(connection));
+    return Outcome(opos::OPOS_SUCCESS).because(answers.advice());
+}
+
 StatisticsEquipment equipmentOf(const PrinterConfig& printer) {
     const QString scheme = printer.connection.section(QLatin1Char(':'), 0, 0).toLower();
     static const QHash<QString, QString> interfaces{{QStringLiteral("tcp"), QStringLiteral("TCP")},

@@ -39,6 +39,16 @@ std::optional<OpenAnswer> attachAndWait(PrinterLink& link, const void* user);
 std::optional<ExchangeOutcome> exchangeAndWait(PrinterLink& link, const QByteArray& bytes,
                                                const QList<StatusQuery>& queries);
 
+// Learns what the printer answers, once per open of its connection, and waits for it (within the
+// link's reply time-outs): Answered once link.answers() is known, else LinkDown or Garbled.
+ExchangeOutcome::Result learnAndWait(PrinterLink& link);
+
+// The first step of enabling a device on the link: what its printer answers is learnt (once per
+// open). Refused when the printer cannot be reached, answers but not in ESC/POS, or answers nothing
+// on a line that cannot show a printer is there (a serial line takes bytes with nothing on it); a
+// success carries what Posling cannot see on this printer.
+Outcome learnBeforeEnable(PrinterLink& link, const QString& connection);
+
 // What statistics report of the printer behind a connection: its model and how it is attached.
 StatisticsEquipment equipmentOf(const PrinterConfig& printer);
 

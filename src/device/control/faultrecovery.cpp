@@ -1,5 +1,6 @@
 #include "device/control/faultrecovery.h"
 
+#include "device/control/completionrule.h"
 #include "device/control/controlcore.h"
 #include "device/control/outputsubmitter.h"
 
@@ -67,6 +68,10 @@ void FaultRecovery::retryNow() {
 void FaultRecovery::retryWhenAnswering() {
     if (!m_core.isEnabled() || !m_output.isHalted() || m_retryProbe)
         return;
+    if (!CompletionRule::of(*m_core.link()).checksReadiness()) {
+        retryNow(); // it cannot say whether it is back: the queue finds out by writing
+        return;
+    }
     QPointer<FaultRecovery> self(this);
     m_retryProbe = m_core.link()->exchange(
         readyCheckBytes(), readyCheckQueries(), false, [self](const ExchangeOutcome& outcome) {

@@ -1,5 +1,6 @@
 #include "device/control/outputqueue.h"
 
+#include "device/control/completionrule.h"
 #include "device/devicelog.h"
 #include "device/escpos/escposencoder.h"
 #include "opos/oposconstants.h"
@@ -79,6 +80,10 @@ void OutputQueue::clear() {
         discardPrinterBuffer();
 }
 
+CompletionRule OutputQueue::rule() const {
+    return CompletionRule::of(*m_link);
+}
+
 bool OutputQueue::discard(qint32 id) {
     const auto it = std::find_if(m_requests.begin(), m_requests.end(),
                                  [id](const Pending& p) { return p.request.id == id; });
@@ -121,6 +126,14 @@ void OutputQueue::startHead() {
             this, [this] { fail(OPOS_E_NOHARDWARE, 0); }, Qt::QueuedConnection);
         return;
     }
+    if (!rule().checksReadiness()) {
+        // A printer that answers nothing is not asked first; a request once written is done.
+        if (m_requests.front().written)
+            completeHead();
+        else
+            writeHead();
+        return;
+    }
     run(readyCheckBytes(), readyCheckQueries(), false, [this](const ExchangeOutcome& o) { onReadyCheck(o); });
 }
 
@@ -146,19 +159,8 @@ void OutputQueue::writeHead() {
     QByteArray bytes = head.request.bytes;
     if (std::exchange(m_restoreLineState, false))
         bytes.prepend(head.request.lineState);
-    // A printer not yet known to answer process IDs gets GS r 1 behind the ID: it answers in order
-    // too, so when its reply comes without the ID before it, the printer does not know GS ( H.
-    const std::optional<bool> knows = m_link->knowsProcessIds();
-    QList<StatusQuery> queries;
-    if (knows.value_or(true)) {
-        bytes += EscPos::processId(head.tag);
-        queries.append(StatusQuery::processId(head.tag, !knows.has_value()));
-    }
-    if (!knows.value_or(false)) {
-        bytes += EscPos::transmitStatus(1);
-        queries.append({StatusQuery::Kind::Transmit, 1});
-    }
-    run(bytes, queries, true, [this](const ExchangeOutcome& o) { onWritten(o); });
+    const CompletionRule::Confirmation confirmation = rule().confirmation(head.tag);
+    run(bytes + confirmation.bytes, confirmation.queries, true, [this](const ExchangeOutcome& o) { onWritten(o); });
 }
 
 void OutputQueue::onWritten(const ExchangeOutcome& outcome) {
@@ -166,25 +168,31 @@ void OutputQueue::onWritten(const ExchangeOutcome& outcome) {
         onFault(outcome);
         return;
     }
-    if (!m_link->knowsProcessIds())
-        m_link->setKnowsProcessIds(m_requests.front().confirmed);
+    // Real-time status read behind the request: a fault it shows stops the printer with the
+    // request in its buffer, which it prints when the fault clears.
+    const Outcome judged = rule().judge(outcome);
+    if (judged.code != OPOS_SUCCESS) {
+        qCInfo(lcDevice) << "output request" << m_requests.front().request.id << "held by the printer:"
+                         << judged.code << judged.extended;
+        fail(judged.code, judged.extended);
+        return;
+    }
     completeHead();
 }
 
 // After a fault the printer may still hold the head. An ID written now is answered only once all
 // before it has printed; as replies come in order, the head's own ID has come by then if the
 // printer kept it. If it did not (switched off, or its buffer cleared at the printer), it is
-// written again.
+// written again. Without IDs the printer's word that all has printed is all there is: an in-order
+// status, or for a printer that answers real-time status only the ready check that just passed.
 void OutputQueue::askBehindHead() {
-    if (m_link->knowsProcessIds().value_or(false)) {
-        const QByteArray marker = nextTag();
-        run(EscPos::processId(marker), {StatusQuery::processId(marker)}, true,
-            [this](const ExchangeOutcome& o) { onAskedBehind(o); });
-    } else {
-        // Without IDs the printer's word that all has printed is all there is.
-        run(EscPos::transmitStatus(1), {{StatusQuery::Kind::Transmit, 1}}, true,
-            [this](const ExchangeOutcome& o) { onAskedBehind(o); });
+    const CompletionRule completion = rule();
+    if (!completion.namesRequests() && completion.level() != StatusLevel::InOrder) {
+        completeHead();
+        return;
     }
+    const CompletionRule::Confirmation behind = completion.confirmation(nextTag());
+    run(behind.bytes, behind.queries, true, [this](const ExchangeOutcome& o) { onAskedBehind(o); });
 }
 
 void OutputQueue::onAskedBehind(const ExchangeOutcome& outcome) {
@@ -193,7 +201,7 @@ void OutputQueue::onAskedBehind(const ExchangeOutcome& outcome) {
         return;
     }
     Pending& head = m_requests.front();
-    if (head.confirmed || !m_link->knowsProcessIds().value_or(false)) {
+    if (head.confirmed || !rule().namesRequests()) {
         completeHead();
         return;
     }
@@ -236,7 +244,7 @@ void OutputQueue::onFault(const ExchangeOutcome& outcome) {
 // and the unconfirmed request is written again in full on resume. Without process IDs what has
 // printed is unknown; the printer is left to go on by itself.
 void OutputQueue::clearPrinterThenFail(qint32 code, qint32 extended) {
-    if (!m_link->knowsProcessIds().value_or(false)) {
+    if (!rule().clearsBuffer()) {
         fail(code, extended);
         return;
     }
@@ -267,6 +275,7 @@ void OutputQueue::fail(qint32 code, qint32 extended) {
     if (m_requests.empty())
         return;
     const Pending head = m_requests.front();
+    const bool printerHolds = head.written && !head.confirmed && !rule().clearsBuffer();
     if (head.request.synchronous) {
         // The caller is told it failed: nothing of it may come out later.
         m_requests.pop_front();
@@ -277,17 +286,25 @@ void OutputQueue::fail(qint32 code, qint32 extended) {
     } else {
         m_halted = true;
     }
-    Q_EMIT failed(head.request.id, head.request.synchronous, code, extended);
+    Q_EMIT failed(head.request.id, head.request.synchronous, code, extended, printerHolds);
     if (m_requests.empty() && !m_running)
         Q_EMIT drained();
 }
 
 // DLE DC4 fn 8 acts at once, even while the printer is stopped; the next request restores the
-// line state the clear took away.
+// line state the clear took away. A printer that does not know it keeps what it holds and prints
+// it when it can: that is said, not hidden.
 void OutputQueue::discardPrinterBuffer() {
+    if (!m_link || !m_link->isOpen())
+        return;
+    if (!rule().clearsBuffer()) {
+        qCWarning(lcDevice).noquote() << m_link->connection()
+                                      << "keeps what it holds of the discarded output: it answers no command "
+                                         "that clears its buffer";
+        return;
+    }
     m_restoreLineState = true;
-    if (m_link && m_link->isOpen())
-        m_link->exchange(EscPos::clearBuffers(), {}, false, [](const ExchangeOutcome&) {});
+    m_link->exchange(EscPos::clearBuffers(), {}, false, [](const ExchangeOutcome&) {});
 }
 
 void OutputQueue::onProcessIdDone(const QByteArray& tag) {

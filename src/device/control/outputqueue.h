@@ -10,6 +10,8 @@
 
 namespace device {
 
+class CompletionRule;
+
 struct OutputRequest {
     qint32 id = 0;
     QByteArray bytes;
@@ -31,9 +33,10 @@ ReadyCheck evaluateReadyCheck(const ExchangeOutcome& outcome);
 
 // The one output path of a printer control. Requests run one at a time from the event loop:
 // ask whether the printer can print (cover, paper, online; nothing is written when it cannot),
-// write the bytes followed by a process ID (GS ( H; GS r 1 where the printer does not know it) and
-// wait for the printer to name that ID, which says everything before it has printed. A late reply
-// names an earlier request and completes nothing.
+// write the bytes followed by what the completion rule of the printer's answers puts behind them
+// (a process ID the printer names once it has printed, GS r 1, a real-time status, or nothing for
+// a printer that answers nothing) and wait for its reply. A late reply names an earlier request and
+// completes nothing.
 //
 // A failed asynchronous request halts the queue until the control resumes (retry) or clears it.
 // Every request reaches the paper once: a request the printer still holds after a cover or offline
@@ -59,7 +62,9 @@ public:
 
 Q_SIGNALS:
     void completed(qint32 id, bool synchronous);
-    void failed(qint32 id, bool synchronous, qint32 code, qint32 extended);
+    // printerHolds: the printer keeps the request's bytes and prints them once the fault is put
+    // right, as it answers no command that clears them.
+    void failed(qint32 id, bool synchronous, qint32 code, qint32 extended, bool printerHolds);
     void drained();
 
 private:
@@ -70,6 +75,7 @@ private:
         bool confirmed = false; // the printer named its ID: it is on the paper
     };
 
+    CompletionRule rule() const;
     void startHead();
     void onReadyCheck(const ExchangeOutcome& outcome);
     void writeHead();

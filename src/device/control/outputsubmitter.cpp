@@ -1,5 +1,6 @@
 #include "device/control/outputsubmitter.h"
 
+#include "device/control/completionrule.h"
 #include "device/control/controlcore.h"
 #include "device/control/receiptcomposer.h"
 #include "device/control/statisticscatalog.h"
@@ -115,20 +116,26 @@ Outcome OutputSubmitter::endTransaction() {
 
 Outcome OutputSubmitter::printNow(const QByteArray& bytes, const PrintTally& tally) {
     PrinterLink& link = *m_core.link();
-    const std::optional<ExchangeOutcome> ready =
-        exchangeAndWait(link, readyCheckBytes(), readyCheckQueries());
-    const ReadyCheck check = evaluateReadyCheck(ready.value_or(ExchangeOutcome{}));
-    if (check.code != OPOS_SUCCESS)
-        return Outcome(check.code, check.extended);
-    // GS r is answered in order: once it comes back, everything before it has printed.
+    const CompletionRule rule = CompletionRule::of(link);
+    if (rule.checksReadiness()) {
+        const std::optional<ExchangeOutcome> ready = exchangeAndWait(link, readyCheckBytes(), readyCheckQueries());
+        const ReadyCheck check = evaluateReadyCheck(ready.value_or(ExchangeOutcome{}));
+        if (check.code != OPOS_SUCCESS)
+            return Outcome(check.code, check.extended);
+    }
+    const CompletionRule::Confirmation confirmation = rule.confirmation();
     const std::optional<ExchangeOutcome> written =
-        exchangeAndWait(link, bytes + EscPos::transmitStatus(1), {{StatusQuery::Kind::Transmit, 1}});
+        exchangeAndWait(link, bytes + confirmation.bytes, confirmation.queries);
     if (!written)
         return OPOS_E_TIMEOUT;
     switch (written->result) {
-    case ExchangeOutcome::Result::Answered:
+    case ExchangeOutcome::Result::Answered: {
+        const Outcome judged = rule.judge(*written);
+        if (judged.code != OPOS_SUCCESS)
+            return judged.because(heldReason());
         tally.countInto(m_core.statistics());
         return OPOS_SUCCESS;
+    }
     case ExchangeOutcome::Result::Faulted: {
         const PrinterStatus status = link.status();
         return Outcome(OPOS_E_EXTENDED, status.coverOpen ? OPOS_EPTR_COVER_OPEN : OPOS_EPTR_REC_EMPTY);
@@ -140,6 +147,11 @@ Outcome OutputSubmitter::printNow(const QByteArray& bytes, const PrintTally& tal
         break;
     }
     return OPOS_E_TIMEOUT;
+}
+
+QString OutputSubmitter::heldReason() {
+    return QStringLiteral("the printer holds what was sent and prints it once the fault is put right: it "
+                          "answers no command that clears it, so sending it again prints it twice");
 }
 
 void OutputSubmitter::clear() {
@@ -164,13 +176,13 @@ void OutputSubmitter::onCompleted(qint32 id, bool synchronous) {
     m_core.post(PendingEvent::Kind::OutputComplete, id);
 }
 
-void OutputSubmitter::onFailed(qint32 id, bool synchronous, qint32 code, qint32 extended) {
+void OutputSubmitter::onFailed(qint32 id, bool synchronous, qint32 code, qint32 extended, bool printerHolds) {
     m_core.statistics().increment(statistic::PrinterFaultCount);
     if (code == OPOS_E_NOHARDWARE || code == OPOS_E_TIMEOUT)
         m_core.statistics().increment(statistic::CommunicationErrorCount);
     if (synchronous) {
         if (id == m_syncId)
-            m_syncOutcome = Outcome(code, extended);
+            m_syncOutcome = printerHolds ? Outcome(code, extended).because(heldReason()) : Outcome(code, extended);
         return;
     }
     m_haltedBy = Outcome(code, code == OPOS_E_EXTENDED ? extended : 0);

@@ -70,8 +70,9 @@ Q_SIGNALS:
     void drained();
 
 private:
+    static QString heldReason();
     void onCompleted(qint32 id, bool synchronous);
-    void onFailed(qint32 id, bool synchronous, qint32 code, qint32 extended);
+    void onFailed(qint32 id, bool synchronous, qint32 code, qint32 extended, bool printerHolds);
 
     ControlCore& m_core;
     ReceiptComposer& m_composer;

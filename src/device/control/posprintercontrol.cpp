@@ -1,5 +1,6 @@
 #include "device/control/posprintercontrol.h"
 
+#include "device/control/completionrule.h"
 #include "device/control/controlrules.h"
 #include "device/escpos/escposencoder.h"
 
@@ -54,21 +55,33 @@ void PosPrinterControl::release() {
 Outcome PosPrinterControl::enable() {
     if (!m_core.isClaimed())
         return link().claimOwner() ? OPOS_E_CLAIMED : OPOS_E_NOTCLAIMED;
-    // Reset, select the code page, turn on automatic status back and ask once where things stand.
     m_composer.beginEnable();
     // The link takes automatic status from the printer only while someone asked for it.
     link().setAutomaticStatus(this, true);
-    const QByteArray setup = m_composer.lineState() + readyCheckBytes();
-    const std::optional<ExchangeOutcome> answer = exchangeAndWait(link(), setup, readyCheckQueries());
-    const ReadyCheck check =
-        evaluateReadyCheck(answer.value_or(ExchangeOutcome{ExchangeOutcome::Result::LinkDown, {}}));
-    if (check.code == OPOS_E_NOHARDWARE || check.code == OPOS_E_OFFLINE) {
-        qCWarning(lcDevice).noquote() << "enable:" << m_core.printer().connection << check.text;
+    const Outcome learnt = learnBeforeEnable(link(), m_core.printer().connection);
+    if (learnt.code != OPOS_SUCCESS) {
         link().setAutomaticStatus(this, false);
-        return check.code;
+        return learnt;
+    }
+    // Reset, select the code page, turn on automatic status back and, where the printer can say,
+    // ask once where things stand.
+    const QByteArray setup = m_composer.lineState();
+    if (CompletionRule::of(link()).checksReadiness()) {
+        const std::optional<ExchangeOutcome> answer =
+            exchangeAndWait(link(), setup + readyCheckBytes(), readyCheckQueries());
+        const ReadyCheck check =
+            evaluateReadyCheck(answer.value_or(ExchangeOutcome{ExchangeOutcome::Result::LinkDown, {}, {}, {}}));
+        if (check.code == OPOS_E_NOHARDWARE || check.code == OPOS_E_OFFLINE) {
+            qCWarning(lcDevice).noquote() << "enable:" << m_core.printer().connection << check.text;
+            link().setAutomaticStatus(this, false);
+            return check.code;
+        }
+    } else if (!exchangeAndWait(link(), setup, {})) {
+        link().setAutomaticStatus(this, false);
+        return OPOS_E_NOHARDWARE;
     }
     m_composer.restart();
-    return OPOS_SUCCESS;
+    return learnt;
 }
 
 // A fault that is already there is reported at once; a printer in order raises nothing.

@@ -110,7 +110,7 @@ public:
     bool CapConcurrentJrnRec() const override { return false; }
     bool CapConcurrentJrnSlp() const override { return false; }
     bool CapConcurrentRecSlp() const override { return false; }
-    bool CapCoverSensor() const override { return isOpen() && profile().coverSensor; }
+    bool CapCoverSensor() const override { return isOpen() && profile().coverSensor && seesStatus(); }
     bool CapTransaction() const override { return isOpen(); }
     bool CapRecPresent() const override { return isOpen(); }
     bool CapRec2Color() const override { return false; }
@@ -120,10 +120,10 @@ public:
     bool CapRecDhigh() const override { return isOpen(); }
     bool CapRecDwide() const override { return isOpen(); }
     bool CapRecDwideDhigh() const override { return isOpen(); }
-    bool CapRecEmptySensor() const override { return isOpen() && profile().emptySensor; }
+    bool CapRecEmptySensor() const override { return isOpen() && profile().emptySensor && seesStatus(); }
     bool CapRecItalic() const override { return false; }
     bool CapRecLeft90() const override { return isOpen() && profile().sidewaysMaxLines > 0; }
-    bool CapRecNearEndSensor() const override { return isOpen() && profile().nearEndSensor; }
+    bool CapRecNearEndSensor() const override { return isOpen() && profile().nearEndSensor && seesStatus(); }
     bool CapRecPapercut() const override { return isOpen() && profile().hasCutter; }
     bool CapRecRight90() const override { return isOpen() && profile().sidewaysMaxLines > 0; }
     bool CapRecRotate180() const override { return isOpen(); }
@@ -171,6 +171,8 @@ private:
     bool isOpen() const { return m_core.isOpen(); }
     const PrinterProfile& profile() const { return m_composer.profile(); }
     PrinterLink& link() const { return *m_core.link(); }
+    // False once the printer was found to answer nothing: it has no sensor Posling can read.
+    bool seesStatus() const { return m_core.seesStatus(); }
 
     // What the printer does in the common lifecycle.
     std::optional<Outcome> claimCheck() const override;

@@ -243,6 +243,10 @@ qint32 PosPrinterControl::CheckHealth(qint32 Level) {
             return *busy;
         if (Level != OPOS_CH_INTERNAL)
             return printTestReceipt(Level);
+        if (!seesStatus()) {
+            m_core.setCheckHealthText(QStringLiteral("Internal HCheck: Not checked (the printer answers nothing)"));
+            return OPOS_SUCCESS;
+        }
         // A status round trip; nothing is printed.
         const std::optional<ExchangeOutcome> answer =
             exchangeAndWait(link(), readyCheckBytes(), readyCheckQueries());

@@ -10,8 +10,8 @@
 
 namespace device {
 
-// The outcome of one call on a control, with the reason behind a failure where the control knows
-// more than the code says (the text the status line's hover and --check-devices show).
+// The outcome of one call on a control, with the reason behind it where the control knows more
+// than the code says (the text the status line's hover and --check-devices show).
 struct Outcome {
     Outcome(qint32 c = opos::OPOS_SUCCESS, qint32 e = 0) : code(c), extended(e) {}
     Outcome because(const QString& why) const {
@@ -25,13 +25,14 @@ struct Outcome {
 };
 
 // The one place where a control's ResultCode and ResultCodeExtended are set: the extended code
-// only stands with OPOS_E_EXTENDED and is 0 otherwise; a reason only with a failure.
+// only stands with OPOS_E_EXTENDED and is 0 otherwise. The reason goes with the call that gave it:
+// why it failed, or what a success leaves unseen (a printer that answers less).
 class ResultFunnel {
 public:
     qint32 settle(const Outcome& outcome) {
         m_code = outcome.code;
         m_extended = outcome.code == opos::OPOS_E_EXTENDED ? outcome.extended : 0;
-        m_reason = outcome.code == opos::OPOS_SUCCESS ? QString() : outcome.reason;
+        m_reason = outcome.reason;
         return m_code;
     }
     qint32 code() const { return m_code; }

@@ -158,6 +158,9 @@ QByteArray realtimeStatus(int n) {
 QByteArray transmitStatus(int n) {
     return command({GS, 'r', byteOf(n)});
 }
+QByteArray printerInformation(int n) {
+    return command({GS, 'I', byteOf(n)});
+}
 QByteArray processId(const QByteArray& fourChars) {
     Q_ASSERT(fourChars.size() == 4);
     return command({GS, '(', 'H', 0x06, 0x00, 0x30, 0x30}) + fourChars.left(4);

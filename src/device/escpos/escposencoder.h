@@ -37,6 +37,7 @@ QByteArray realtimeStatus(int n);                      // DLE EOT n
 QByteArray transmitStatus(int n);                      // GS r n
 QByteArray processId(const QByteArray& fourChars);     // GS ( H fn 48, answered 37 22 id 00 in order
 QByteArray clearBuffers();                             // DLE DC4 fn 8, answered 37 25 00 at once
+QByteArray printerInformation(int n);                  // GS I n; 65..69 answered 5F text 00 in order
 QByteArray drawerKick(int pin, int onMs, int offMs);   // ESC p m t1 t2
 QByteArray rasterImage(const QImage& monochrome);      // GS v 0, dark opaque pixels printed
 // GS v 0 bands of a Format_Mono image (index 1 printed), each row preceded by offsetBits white

@@ -5,6 +5,7 @@
 #include "device/transport/transportfactory.h"
 
 #include <QMap>
+#include <QRandomGenerator>
 
 #include <algorithm>
 
@@ -15,6 +16,8 @@ namespace {
 // Unexpected bytes within one exchange that make a link count as not speaking ESC/POS: a stray
 // byte at power-on or on a serial line is forgiven, a stream of noise is not.
 constexpr int kGarbageBytes = 4;
+// What is kept of what a device sent, to show it.
+constexpr qsizetype kHeardBytes = 16;
 // More time for a job that is printing: at least this many reply time-outs, one more per 4 KB.
 constexpr qsizetype kMinProbes = 3;
 constexpr qsizetype kBytesPerProbe = 4096;
@@ -50,11 +53,14 @@ std::shared_ptr<PrinterLink> PrinterLink::obtain(const PrinterConfig& config, QS
 }
 
 PrinterLink::PrinterLink(const PrinterConfig& config, std::unique_ptr<Transport> transport)
-    : m_connection(config.connection), m_timings(config.timings), m_transport(std::move(transport)) {
+    : m_connection(config.connection), m_timings(config.timings), m_transport(std::move(transport)),
+      m_configuredLevel(config.statusLevel), m_learnTag(QRandomGenerator::global()->generate()) {
+    resetAnswers();
     m_openTimer.setSingleShot(true);
     m_replyTimer.setSingleShot(true);
     m_owedTimer.setSingleShot(true);
     connect(&m_owedTimer, &QTimer::timeout, this, &PrinterLink::schedulePump);
+    connect(&m_statusPoll, &QTimer::timeout, this, &PrinterLink::pollStatus);
     connect(&m_openTimer, &QTimer::timeout, this, [this] {
         qCWarning(lcDevice) << m_connection << "did not open within" << m_timings.openTimeoutMs << "ms";
         m_transport->close();
@@ -111,7 +117,7 @@ void PrinterLink::attach(const void* user, OpenCallback done) {
     m_opening = true;
     m_parser.reset();
     m_owed.clear();
-    m_processIds.reset();
+    resetAnswers();
     m_openTimer.start(m_timings.openTimeoutMs);
     qCDebug(lcDevice) << "opening" << m_transport->describe();
     m_transport->open();
@@ -162,21 +168,42 @@ void PrinterLink::setAutomaticStatus(const void* user, bool on) {
         m_automaticUsers.remove(user);
     if (wasOn && m_automaticUsers.isEmpty() && isOpen())
         exchange(EscPos::enableAutomaticStatus(0), {}, false, [](const ExchangeOutcome&) {});
+    if (m_automaticUsers.isEmpty())
+        m_statusPoll.stop();
+    else if (!wasOn && m_answers)
+        m_statusPoll.start(kStatusPollMs);
 }
 
 quint64 PrinterLink::exchange(const QByteArray& bytes, const QList<StatusQuery>& queries, bool abortOnFault,
-                              ExchangeCallback done, int replyTimeoutMs) {
+                              ExchangeCallback done, int replyTimeoutMs, bool patient) {
     Exchange e;
     e.id = m_nextId++;
     e.bytes = bytes;
     e.queries = queries;
     e.replies = QList<int>(queries.size(), -1);
+    e.texts = QList<QByteArray>(queries.size());
+    e.patient = patient;
     e.abortOnFault = abortOnFault;
     e.timeoutMs = replyTimeoutMs > 0 ? replyTimeoutMs : m_timings.replyTimeoutMs;
     e.done = std::move(done);
     m_queue.push_back(std::move(e));
     schedulePump();
     return m_queue.back().id;
+}
+
+// An exchange of the link's own, impatient: first goes ahead of everything queued.
+quint64 PrinterLink::queueExchange(const QByteArray& bytes, const QList<StatusQuery>& queries,
+                                   ExchangeCallback done, bool first) {
+    const quint64 id = exchange(bytes, queries, false, std::move(done), 0, false);
+    if (first) {
+        m_queue.push_front(std::move(m_queue.back()));
+        m_queue.pop_back();
+    }
+    return id;
+}
+
+bool PrinterLink::showsPresence() const {
+    return m_transport->showsPresence();
 }
 
 void PrinterLink::cancel(quint64 id) {
@@ -207,10 +234,14 @@ void PrinterLink::pump() {
         // The printer dropped the connection (a network printer closes idle ones): open it again
         // for its users before the next exchange.
         qCInfo(lcDevice) << "reopening" << m_transport->describe();
+        // What answered before is asked again first: it may be another printer now.
+        const bool relearn = m_answers.has_value() && !m_configuredLevel;
         m_opening = true;
         m_parser.reset();
         m_owed.clear();
-        m_processIds.reset();
+        resetAnswers();
+        if (relearn)
+            startLearning(true);
         m_openTimer.start(m_timings.openTimeoutMs);
         m_transport->open();
         return;
@@ -261,8 +292,16 @@ void PrinterLink::finishCurrent(ExchangeOutcome::Result result) {
         return;
     ExchangeOutcome outcome;
     outcome.result = result;
-    for (int reply : done.replies)
+    for (int reply : done.replies) {
         outcome.replies.append(static_cast<quint8>(qMax(reply, 0)));
+        outcome.answered.append(reply >= 0);
+    }
+    outcome.information = done.texts;
+    outcome.noise = done.unexpected;
+    if (done.unexpected > 0) {
+        m_heardNoise = done.heard;
+        m_heardNoise.removeIf([](char c) { return c == 0x11 || c == 0x13; }); // XON, XOFF
+    }
     done.done(outcome);
 }
 
@@ -279,6 +318,8 @@ void PrinterLink::failAll(ExchangeOutcome::Result result) {
 }
 
 void PrinterLink::onData(const QByteArray& bytes) {
+    if (m_current && m_current->heard.size() < kHeardBytes)
+        m_current->heard += bytes.left(kHeardBytes - m_current->heard.size());
     PrinterStatus next = m_status;
     const QList<StatusMessage> messages = m_parser.feed(bytes);
     int unexpected = m_parser.lastNoise();
@@ -287,10 +328,18 @@ void PrinterLink::onData(const QByteArray& bytes) {
         switch (message.kind) {
         case StatusMessage::Kind::Automatic:
             // Only asked for, and never out of a chunk of noise, where four bytes can pass for one.
-            if (!m_automaticUsers.isEmpty() && m_parser.lastNoise() == 0)
+            if (!m_automaticUsers.isEmpty() && m_parser.lastNoise() == 0) {
                 applyAutomatic(next, message.bytes);
-            else
+                m_automaticSeen = true;
+                if (m_answers)
+                    m_answers->automatic = true;
+            } else {
                 unexpected += 4;
+            }
+            break;
+        case StatusMessage::Kind::Information:
+            // A name nobody asked for is let be, as a printer may send it late.
+            answerCurrent(StatusQuery::Kind::Information, {}, 0, next, message.bytes);
             break;
         case StatusMessage::Kind::RealTime:
             if (m_owed.payOne()) {
@@ -345,6 +394,8 @@ void PrinterLink::onData(const QByteArray& bytes) {
 // it is on line it is given more time, a bounded number of times for the size of the job.
 bool PrinterLink::probeWhilePrinting() {
     Exchange& e = *m_current;
+    if (!e.patient)
+        return false;
     const bool waitsInOrder = std::any_of(e.queries.cbegin(), e.queries.cend(), [](const StatusQuery& q) {
         return !q.optional &&
                (q.kind == StatusQuery::Kind::ProcessId || q.kind == StatusQuery::Kind::Transmit);
@@ -371,7 +422,7 @@ bool PrinterLink::probeWhilePrinting() {
 // carry no name and are taken in order; a process ID answers only the query with its own tag, so
 // one that comes after its time-out completes nothing.
 bool PrinterLink::answerCurrent(StatusQuery::Kind kind, const QByteArray& tag, quint8 reply,
-                                PrinterStatus& next) {
+                                PrinterStatus& next, const QByteArray& text) {
     if (!m_current)
         return false; // an answer nobody waits for (late, after a time-out)
     for (qsizetype i = 0; i < m_current->queries.size(); ++i) {
@@ -381,6 +432,7 @@ bool PrinterLink::answerCurrent(StatusQuery::Kind kind, const QByteArray& tag, q
         if (kind == StatusQuery::Kind::ProcessId && query.tag != tag)
             continue;
         m_current->replies[i] = reply;
+        m_current->texts[i] = text;
         if (kind == StatusQuery::Kind::RealTime)
             applyRealTime(next, query.n, reply);
         else if (kind == StatusQuery::Kind::Transmit)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/link/owedreplies.h"
+#include "device/link/printeranswers.h"
 #include "device/link/printerstatus.h"
 #include "device/registry/deviceconfig.h"
 #include "device/transport/transport.h"
@@ -21,14 +22,21 @@ struct StatusQuery {
     enum class Kind {
         RealTime,      // DLE EOT n: answered at once, even offline
         Transmit,      // GS r n: answered in order, after everything written before it
-        ProcessId,     // GS ( H with tag: answered in order, naming itself
-        BuffersCleared // DLE DC4 fn 8: answered at once
+        ProcessId,      // GS ( H with tag: answered in order, naming itself
+        BuffersCleared, // DLE DC4 fn 8: answered at once
+        Information     // GS I n (65..69): a text, answered in order
     };
     StatusQuery(Kind kind = Kind::RealTime, int n = 1) : kind(kind), n(n) {}
     static StatusQuery processId(const QByteArray& tag, bool optional = false) {
         StatusQuery query(Kind::ProcessId, 0);
         query.tag = tag;
         query.optional = optional;
+        return query;
+    }
+
+    static StatusQuery information(int n) {
+        StatusQuery query(Kind::Information, n);
+        query.optional = true;
         return query;
     }
 
@@ -48,6 +56,9 @@ struct ExchangeOutcome {
     };
     Result result = Result::Answered;
     QList<quint8> replies; // in query order; 0 for an optional query left unanswered
+    QList<bool> answered;  // in query order: whether the query got its reply
+    QList<QByteArray> information; // in query order: the text of an answered information query
+    int noise = 0;                 // bytes that came while it ran and were no reply
 };
 
 // One connection to one printer, shared by every control that reaches it (the cash drawer hangs
@@ -79,9 +90,10 @@ public:
     void setClaimOwner(const void* owner) { m_claimOwner = owner; }
 
     // Queues an exchange. done runs from the event loop, never inside this call. Its replies may
-    // take replyTimeoutMs, the link's reply time-out when 0.
+    // take replyTimeoutMs, the link's reply time-out when 0; a patient exchange waiting for an
+    // in-order reply gets more time while the printer says it is printing.
     quint64 exchange(const QByteArray& bytes, const QList<StatusQuery>& queries, bool abortOnFault,
-                     ExchangeCallback done, int replyTimeoutMs = 0);
+                     ExchangeCallback done, int replyTimeoutMs = 0, bool patient = true);
     void cancel(quint64 id); // its callback will not run
     // Exchanges not finished yet, the running one included: each may take the reply time-out.
     qsizetype pendingExchanges() const { return qsizetype(m_queue.size()) + (m_current ? 1 : 0); }
@@ -92,10 +104,27 @@ public:
 
     PrinterStatus status() const { return m_status; }
 
-    // Whether the printer answers GS ( H process IDs: unknown until the first request that asks,
-    // and again after every reopen (it may be another printer, or one just switched on).
-    std::optional<bool> knowsProcessIds() const { return m_processIds; }
-    void setKnowsProcessIds(bool knows) { m_processIds = knows; }
+    // What the printer answers: unknown until learnt, and again after every reopen (it may be
+    // another printer, or one just switched on). A level in the registry entry stands instead.
+    const std::optional<PrinterAnswers>& answers() const { return m_answers; }
+    using LearnCallback = std::function<void(ExchangeOutcome::Result result)>;
+    // Learns what the printer answers, once per open, within one reply time-out: real-time status,
+    // GS r, process IDs, its identity and, for users that turned it on, automatic status. done runs
+    // from the event loop once answers() is known, or with the result that kept it unknown
+    // (LinkDown, Garbled). A reopen for queued exchanges learns again before they go.
+    void learnAnswers(LearnCallback done);
+    std::optional<bool> knowsProcessIds() const {
+        return m_answers ? std::optional<bool>(m_answers->level() == StatusLevel::ProcessIds) : std::nullopt;
+    }
+    // How often a printer that sends no automatic status is asked for its status while idle.
+    static constexpr int kStatusPollMs = 1000;
+
+    // The first bytes heard in the last exchange that brought bytes that were no reply.
+    QByteArray heardNoise() const { return m_heardNoise; }
+
+    // Whether an open connection shows that a printer is there (a serial line takes bytes with
+    // nothing on it).
+    bool showsPresence() const;
 
 Q_SIGNALS:
     void statusChanged(const device::PrinterStatus& status);
@@ -115,6 +144,9 @@ private:
         qint64 unsentAtLastCheck = 0; // bytes the printer had still to take when the timer last ran
         int probes = 0;               // real-time requests sent while waiting for the job to print
         int timeoutMs = 0;
+        bool patient = true;
+        QList<QByteArray> texts; // answers of information queries
+        QByteArray heard;        // the first bytes that came while it ran
         ExchangeCallback done;
     };
 
@@ -128,9 +160,19 @@ private:
     void finishCurrent(ExchangeOutcome::Result result);
     void failAll(ExchangeOutcome::Result result);
     void updateStatus(const PrinterStatus& next);
-    bool answerCurrent(StatusQuery::Kind kind, const QByteArray& tag, quint8 reply, PrinterStatus& next);
+    bool answerCurrent(StatusQuery::Kind kind, const QByteArray& tag, quint8 reply, PrinterStatus& next,
+                       const QByteArray& text = {});
     bool currentAnswered() const;
     bool probeWhilePrinting();
+    // How the link learns what the printer answers (printerlink_answers.cpp).
+    void startLearning(bool first);
+    void onLevelLearnt(const ExchangeOutcome& outcome);
+    void askIdentity(PrinterAnswers answers, int n);
+    void finishLearning(ExchangeOutcome::Result result, const std::optional<PrinterAnswers>& answers);
+    void resetAnswers();
+    void pollStatus();
+    quint64 queueExchange(const QByteArray& bytes, const QList<StatusQuery>& queries, ExchangeCallback done,
+                          bool first);
 
     QString m_connection;
     LinkTimings m_timings;
@@ -152,7 +194,15 @@ private:
     StatusParser m_parser;
     OwedReplies m_owed;
     PrinterStatus m_status;
-    std::optional<bool> m_processIds;
+    std::optional<StatusLevel> m_configuredLevel;
+    std::optional<PrinterAnswers> m_answers;
+    QList<LearnCallback> m_learners; // waiting for the answers
+    bool m_learning = false;
+    QTimer m_statusPoll;
+    bool m_polling = false;
+    QByteArray m_heardNoise;
+    bool m_automaticSeen = false; // since the link opened
+    quint32 m_learnTag = 0;
 };
 
 } // namespace device

@@ -18,7 +18,15 @@ QList<StatusMessage> StatusParser::feed(const QByteArray& bytes) {
     for (const char c : bytes) {
         const auto b = static_cast<quint8>(c);
         if (m_inInformation) {
-            m_inInformation = b != 0x00;
+            if (b == 0x00) {
+                m_inInformation = false;
+                messages.append({StatusMessage::Kind::Information, std::exchange(m_information, {})});
+            } else if (m_information.size() < kLongestHeader) {
+                m_information.append(c);
+            } else {
+                m_inInformation = false; // no printer names itself at such length: noise, given up
+                m_information.clear();
+            }
             continue;
         }
         if (b == kXon || b == kXoff)
@@ -46,6 +54,7 @@ QList<StatusMessage> StatusParser::feed(const QByteArray& bytes) {
             // GS I replies: 5Fh, ASCII text, 00h; their letters would pass for status bytes.
             m_automatic.clear();
             m_inInformation = true;
+            m_information.clear();
             continue;
         }
         if (!m_automatic.isEmpty()) {
@@ -78,6 +87,7 @@ void StatusParser::reset() {
     m_header.clear();
     m_inHeader = false;
     m_inInformation = false;
+    m_information.clear();
 }
 
 void applyRealTime(PrinterStatus& status, int n, quint8 reply) {

@@ -23,7 +23,8 @@ struct StatusMessage {
         RealTime,  // reply to DLE EOT n: one byte 0xx1xx10
         Automatic, // automatic status back: four bytes, the first 0xx1xx00
         Transmit,  // reply to GS r n: one byte 0xx0xxxx
-        Header     // 37h, a type byte, its data, 00h (GS ( H, DLE DC4 fn 8): bytes hold type and data
+        Header,     // 37h, a type byte, its data, 00h (GS ( H, DLE DC4 fn 8): bytes hold type and data
+        Information // 5Fh, text, 00h (GS I 65..69): bytes hold the text
     };
     Kind kind = Kind::RealTime;
     QByteArray bytes;
@@ -44,6 +45,7 @@ private:
     bool m_inHeader = false;
     int m_noise = 0;
     bool m_inInformation = false;
+    QByteArray m_information; // the text of an information reply being collected
 };
 
 // The bits of each message (DLE EOT n with its n; GS r n with its n) applied to a status.

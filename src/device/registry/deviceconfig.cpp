@@ -3,6 +3,9 @@
 #include "device/transport/transportfactory.h"
 #include "opos/oposconstants.h"
 
+#include <QStringList>
+
+#include <algorithm>
 #include <limits>
 
 namespace device {
@@ -66,8 +69,56 @@ std::optional<PrinterConfig> printerFrom(const DeviceRegistry& registry, const D
         !readPositive(entry, QStringLiteral("retry_interval"), &t.retryIntervalMs, why, 1, kMaxWaitMs) ||
         !readPositive(entry, QStringLiteral("forever_cap"), &t.foreverCapMs, why))
         return std::nullopt;
+    const QString status = entry.value(QStringLiteral("status"));
+    if (!parseStatusLevel(status, &config.statusLevel)) {
+        *why = QStringLiteral("entry \"%1\": status=\"%2\" is none of auto, none, realtime, gsr, all")
+                   .arg(entry.name, status);
+        return std::nullopt;
+    }
     config.linkOptions = registry.linkOptions(entry);
     return config;
+}
+
+// The keys each class of entry knows; the virtual printer's keys among them.
+const QStringList& keysOf(const char* deviceClass) {
+    static const QStringList printer{
+        "class",   "connection", "profile",   "timeout",   "open_timeout", "retry_interval", "forever_cap", "status",
+        "capture", "answers",    "baud",      "data_bits", "parity",       "stop_bits",      "flow"};
+    static const QStringList drawer{"class", "printer", "pin", "pulse_on", "pulse_off", "open_level", "close_delay"};
+    return qstrcmp(deviceClass, "CashDrawer") == 0 ? drawer : printer;
+}
+
+// Edits that turn one word into the other (letters inserted, removed or replaced).
+qsizetype editDistance(const QString& a, const QString& b) {
+    QList<qsizetype> row(b.size() + 1);
+    for (qsizetype j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (qsizetype i = 1; i <= a.size(); ++i) {
+        qsizetype diagonal = row[0];
+        row[0] = i;
+        for (qsizetype j = 1; j <= b.size(); ++j) {
+            const qsizetype above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+// A key the entry's class does not know is a typing error that would otherwise pass unseen
+// (profle=58mm leaves the default profile in force); the reason names the nearest known key.
+QString unknownKeyOf(const DeviceEntry& entry, const char* deviceClass) {
+    const QStringList& known = keysOf(deviceClass);
+    for (auto it = entry.options.cbegin(); it != entry.options.cend(); ++it) {
+        if (known.contains(it.key(), Qt::CaseInsensitive))
+            continue;
+        const auto nearest = std::min_element(known.cbegin(), known.cend(), [&](const QString& x, const QString& y) {
+            return editDistance(it.key().toLower(), x) < editDistance(it.key().toLower(), y);
+        });
+        return QStringLiteral("entry \"%1\": unknown key \"%2\" (did you mean \"%3\"?)")
+            .arg(entry.name, it.key(), *nearest);
+    }
+    return {};
 }
 
 // The one lookup of a logical name, whatever the device class: the registry must be readable, the
@@ -84,6 +135,8 @@ Resolution<Config> resolve(const DeviceRegistry& registry, const QString& name, 
                               QStringLiteral("no device \"%1\" in %2").arg(name, registry.source()));
     if (!entry->problem.isEmpty())
         return refuse<Config>(opos::OPOS_E_NOSERVICE, entry->problem);
+    if (const QString unknown = unknownKeyOf(*entry, deviceClass); !unknown.isEmpty())
+        return refuse<Config>(opos::OPOS_E_NOSERVICE, unknown);
     if (!isClass(*entry, deviceClass))
         return refuse<Config>(opos::OPOS_E_NOSERVICE,
                               QStringLiteral("entry \"%1\" is of class \"%2\", not %3")

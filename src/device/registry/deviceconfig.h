@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device/link/printeranswers.h"
 #include "device/profile/printerprofile.h"
 #include "device/registry/deviceentry.h"
 #include "device/registry/deviceregistry.h"
@@ -25,7 +26,8 @@ struct PrinterConfig {
     QString connection;
     PrinterProfile profile;
     LinkTimings timings;
-    QMap<QString, QString> linkOptions; // for TransportFactory::create
+    std::optional<StatusLevel> statusLevel; // "status": nothing (auto) learns what the printer answers
+    QMap<QString, QString> linkOptions;     // for TransportFactory::create
 };
 
 // A usable CashDrawer entry with the printer it hangs on.

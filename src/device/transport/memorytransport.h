@@ -23,6 +23,9 @@ public:
     bool isOpen() const override { return m_open; }
     void write(const QByteArray& bytes) override;
     QString describe() const override { return QStringLiteral("memory:") + m_address; }
+    bool showsPresence() const override { return m_showsPresence; }
+    // Makes it open as a serial line does, whether or not anything is on the other end.
+    void setShowsPresence(bool shows) { m_showsPresence = shows; }
 
     QString address() const { return m_address; }
     QByteArray written() const { return m_written; }
@@ -49,6 +52,7 @@ private:
     QString m_address;
     QByteArray m_written;
     bool m_open = false;
+    bool m_showsPresence = true;
     OpenStatus m_openAnswer = OpenStatus::Opened;
     QString m_openReason;
     int m_openAttempts = 0;

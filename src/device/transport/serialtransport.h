@@ -24,6 +24,7 @@ public:
     void write(const QByteArray& bytes) override;
     QString describe() const override { return QStringLiteral("serial:") + m_path; }
     qint64 bytesToWrite() const override { return m_port.bytesToWrite(); }
+    bool showsPresence() const override { return false; }
 
     bool settingsValid() const { return m_problem.isEmpty(); }
     QString settingsProblem() const { return m_problem; }

@@ -32,6 +32,9 @@ public:
     virtual QString describe() const = 0;
     // Bytes written but not yet taken by the printer (it takes them as its buffer has room).
     virtual qint64 bytesToWrite() const { return 0; }
+    // Whether an open link shows that something is there to take the bytes: an accepted network
+    // connection or an opened device file does; a serial line takes bytes with nothing on it.
+    virtual bool showsPresence() const { return true; }
 
 Q_SIGNALS:
     void openFinished(device::Transport::OpenStatus status, const QString& reason);

@@ -2,6 +2,8 @@
 #include "device/check/devicediscovery.h"
 #include "device/installcontrols.h"
 #include "device/registry/deviceconfig.h"
+#include "device/transport/memorytransport.h"
+#include "device/transport/transportfactory.h"
 
 #include <QDir>
 #include <QFile>
@@ -41,13 +43,30 @@ private:
     QTcpServer m_server;
 };
 
-QByteArray escPosReply(const QByteArray& request) {
-    static const QHash<QByteArray, QByteArray> replies = {
-        {QByteArrayLiteral("\x10\x04\x01"), QByteArrayLiteral("\x12")},
-        {QByteArrayLiteral("\x1D\x49\x43"), QByteArray("_Test Model\0", 12)},
-        {QByteArrayLiteral("\x1D\x49\x42"), QByteArray("_Test Maker\0", 12)},
-    };
-    return replies.value(request);
+// Answers each request of a read: DLE EOT n, and unless real-time only GS r n, GS ( H and GS I 65
+// to 68, as a printer in order does.
+QByteArray escPosReply(const QByteArray& request, bool realTimeOnly) {
+    static const QHash<char, QByteArray> names = {{'A', "_1.0"}, {'B', "_Test Maker"}, {'C', "_Test Model"}, {'D', "_42"}};
+    QByteArray reply;
+    for (qsizetype i = 0; i + 2 < request.size(); ++i) {
+        const QByteArray command = request.mid(i, 2);
+        if (command == "\x10\x04") {
+            reply += '\x12';
+        } else if (realTimeOnly) {
+            continue;
+        } else if (command == "\x1D\x72") {
+            reply += '\0';
+        } else if (command == "\x1D\x28" && request.size() >= i + 11) {
+            reply += QByteArray("\x37\x22") + request.mid(i + 7, 4) + '\0';
+            i += 8;
+        } else if (command == "\x1D\x49" && names.contains(request.at(i + 2))) {
+            reply += names.value(request.at(i + 2)) + '\0';
+        } else {
+            continue;
+        }
+        i += 2;
+    }
+    return reply;
 }
 
 QString printer(const QString& name, const QString& connection, const QString& extra = {}) {
@@ -87,7 +106,8 @@ private:
     bool runCheck(const QStringList& sections, const DiscoveryFolders& folders, QStringList* lines = nullptr);
 
     QTemporaryDir m_dir;
-    ScriptedPrinter m_escPos{escPosReply};
+    ScriptedPrinter m_escPos{[](const QByteArray& r) { return escPosReply(r, false); }};
+    ScriptedPrinter m_realTimeOnly{[](const QByteArray& r) { return escPosReply(r, true); }};
     ScriptedPrinter m_garbage{[](const QByteArray&) { return QByteArrayLiteral("\xFF"); }};
     ScriptedPrinter m_silent{[](const QByteArray&) { return QByteArray(); }};
     quint16 m_closedPort = 0;
@@ -102,6 +122,7 @@ QString TestDeviceCheck::expand(QString text) const {
         .replace(QStringLiteral("%PID%"), QString::number(::getpid()))
         .replace(QStringLiteral("%CLOSED%"), QString::number(m_closedPort))
         .replace(QStringLiteral("%ESCPOS%"), QString::number(m_escPos.port()))
+        .replace(QStringLiteral("%REALTIME%"), QString::number(m_realTimeOnly.port()))
         .replace(QStringLiteral("%GARBAGE%"), QString::number(m_garbage.port()))
         .replace(QStringLiteral("%SILENT%"), QString::number(m_silent.port()));
 }
@@ -127,6 +148,10 @@ bool TestDeviceCheck::runCheck(const QStringList& sections, const DiscoveryFolde
 void TestDeviceCheck::initTestCase() {
     QVERIFY(m_dir.isValid());
     installDeviceControls();
+    // The virtual printer is not built into this test: its entries need only their scheme known.
+    TransportFactory::registerScheme(QStringLiteral("virtual"), [](const QString& name, const QMap<QString, QString>&) {
+        return std::unique_ptr<Transport>(std::make_unique<MemoryTransport>(name));
+    });
     {
         QTcpServer closed;
         QVERIFY(closed.listen(QHostAddress::LocalHost));
@@ -148,6 +173,12 @@ void TestDeviceCheck::initTestCase() {
         {"Held", printer("Held", "file:%DIR%/held")},
         {"Virtual", printer("Virtual", "virtual:Z901")},
         {"BadTimeout", printer("BadTimeout", "tcp://127.0.0.1:%ESCPOS%", "timeout=soon")},
+        {"RealTimeOnly", printer("RealTimeOnly", "tcp://127.0.0.1:%REALTIME%")},
+        {"BadProfile", printer("BadProfile", "tcp://127.0.0.1:%ESCPOS%", "profile=80mn")},
+        {"TimeoutInSeconds", printer("TimeoutInSeconds", "tcp://127.0.0.1:%ESCPOS%", "timeout=3s")},
+        {"MisspeltKey", printer("MisspeltKey", "tcp://127.0.0.1:%ESCPOS%", "profle=58mm")},
+        {"BadPin", drawer("BadPin", "EscPos") + "pin=3\n"},
+        {"BadOpenLevel", drawer("BadOpenLevel", "EscPos") + "open_level=hi\n"},
         {"DrawerOnEscPos", drawer("DrawerOnEscPos", "EscPos")},
         {"DrawerOnSilent", drawer("DrawerOnSilent", "Silent")},
         {"DrawerOnNothing", drawer("DrawerOnNothing", "Nowhere")},
@@ -171,15 +202,23 @@ void TestDeviceCheck::entryVerdict_data() {
     QTest::newRow("nobody listens") << "Refused"
                                     << "tcp://127.0.0.1:%CLOSED%"
                                     << "not found: connection refused";
-    QTest::newRow("ESC/POS printer") << "EscPos"
-                                     << "tcp://127.0.0.1:%ESCPOS%"
-                                     << "ok: answers as \"Test Model\" (maker \"Test Maker\")";
+    QTest::newRow("ESC/POS printer")
+        << "EscPos"
+        << "tcp://127.0.0.1:%ESCPOS%"
+        << "ok: answers as \"Test Model\" (maker \"Test Maker\", firmware 1.0, serial 42); answers real-time "
+           "status, GS r, process IDs, GS I";
+    QTest::newRow("real-time status only")
+        << "RealTimeOnly"
+        << "tcp://127.0.0.1:%REALTIME%"
+        << "ok: answers status requests but gives no model name; answers real-time status. This printer answers "
+           "real-time status only: Posling sees paper and cover, not when a receipt has printed";
     QTest::newRow("wrong fixed bits") << "Garbage"
                                       << "tcp://127.0.0.1:%GARBAGE%"
                                       << "answers but not ESC/POS: DLE EOT 1 was answered with FF,";
-    QTest::newRow("silent") << "Silent"
-                            << "tcp://127.0.0.1:%SILENT%"
-                            << "no answer within 300 ms: DLE EOT 1 got no reply";
+    QTest::newRow("silent, so printed blind")
+        << "Silent"
+        << "tcp://127.0.0.1:%SILENT%"
+        << "ok: This printer answers nothing: either it cannot, or another program holds it.";
     QTest::newRow("missing file") << "Missing"
                                   << "file:%DIR%/missing"
                                   << "not found: %DIR%/missing does not exist";
@@ -192,21 +231,37 @@ void TestDeviceCheck::entryVerdict_data() {
     QTest::newRow("virtual, without I/O") << "Virtual"
                                           << "virtual:Z901"
                                           << "ok: the built-in virtual printer";
+    // Refused as Open refuses them, for the same reason.
     QTest::newRow("malformed entry") << "BadTimeout"
                                      << "tcp://127.0.0.1:%ESCPOS%"
                                      << "bad entry: entry \"BadTimeout\": timeout=\"soon\"";
+    QTest::newRow("timeout in seconds") << "TimeoutInSeconds"
+                                        << "tcp://127.0.0.1:%ESCPOS%"
+                                        << "bad entry: entry \"TimeoutInSeconds\": timeout=\"3s\"";
+    QTest::newRow("unknown profile") << "BadProfile"
+                                     << "tcp://127.0.0.1:%ESCPOS%"
+                                     << "bad entry: entry \"BadProfile\": unknown profile \"80mn\"";
+    QTest::newRow("misspelt key") << "MisspeltKey"
+                                  << "tcp://127.0.0.1:%ESCPOS%"
+                                  << "bad entry: entry \"MisspeltKey\": unknown key \"profle\" (did you mean \"profile\"?)";
+    QTest::newRow("drawer pin 3") << "BadPin"
+                                  << "tcp://127.0.0.1:%ESCPOS%"
+                                  << "bad entry: drawer \"BadPin\": pin must be 2 or 5";
+    QTest::newRow("drawer open level hi") << "BadOpenLevel"
+                                          << "tcp://127.0.0.1:%ESCPOS%"
+                                          << "bad entry: drawer \"BadOpenLevel\": open_level must be high or low";
     QTest::newRow("drawer through its printer")
         << "DrawerOnEscPos"
         << "tcp://127.0.0.1:%ESCPOS%"
         << "ok: a cash drawer, checked through its printer entry EscPos";
-    QTest::newRow("drawer shares its printer's fault")
+    QTest::newRow("drawer shares its printer's verdict")
         << "DrawerOnSilent"
         << "tcp://127.0.0.1:%SILENT%"
-        << "no answer within 300 ms: a cash drawer, checked through its printer entry Silent";
+        << "ok: a cash drawer, checked through its printer entry Silent";
     QTest::newRow("drawer on no printer")
         << "DrawerOnNothing"
         << ""
-        << "bad entry: a cash drawer on \"Nowhere\", which is no POSPrinter";
+        << "bad entry: drawer \"DrawerOnNothing\" hangs on \"Nowhere\", which is no POSPrinter entry";
 }
 
 void TestDeviceCheck::entryVerdict() {

@@ -418,15 +418,44 @@ private Q_SLOTS:
         QCOMPARE(other.OpenDrawer(), OPOS_SUCCESS);
     }
 
-    void silentPrinterFailsEnableWithoutHanging() {
+    // A printer that answers nothing is enabled blind where the link shows it is there, refused
+    // where it cannot (a serial line) unless its entry says status=none; one off line is refused.
+    void silentPrinterEnablesBlindOnlyWhereItIsSeen_data() {
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<bool>("lineShowsPresence");
+        QTest::addColumn<int>("code");
+        QTest::newRow("accepted connection") << "P" << true << OPOS_SUCCESS;
+        QTest::newRow("serial line") << "P" << false << OPOS_E_NOHARDWARE;
+        QTest::newRow("serial line, status=none") << "Q" << false << OPOS_SUCCESS;
+    }
+
+    void silentPrinterEnablesBlindOnlyWhereItIsSeen() {
+        QFETCH(QString, device);
+        QFETCH(bool, lineShowsPresence);
+        DeviceRig rig(QStringLiteral("[Q]\nclass=POSPrinter\nconnection=memory:Q\ntimeout=150\nstatus=none\n"));
+        PosPrinterControl p;
+        QCOMPARE(p.Open(device), OPOS_SUCCESS);
+        QCOMPARE(p.Claim(0), OPOS_SUCCESS);
+        FakePrinter* fake = FakePrinter::of(device);
+        fake->setSilent(true);
+        fake->transport()->setShowsPresence(lineShowsPresence);
+        p.setDeviceEnabled(true);
+        QTEST(p.ResultCode(), "code");
+        QCOMPARE(p.DeviceEnabled(), p.ResultCode() == OPOS_SUCCESS);
+        QVERIFY2(p.ResultReason().contains(p.DeviceEnabled() ? QLatin1String("blind") : QLatin1String("status=none")),
+                 qPrintable(p.ResultReason()));
+        if (!p.DeviceEnabled())
+            return;
+        QVERIFY(!p.CapCoverSensor() && !p.CapRecEmptySensor() && !p.CapRecNearEndSensor());
+        QCOMPARE(p.PowerState(), OPOS_PS_UNKNOWN);
+        QCOMPARE(p.PrintNormal(PTR_S_RECEIPT, QStringLiteral("blind\n")), OPOS_SUCCESS);
+        QTRY_VERIFY2(fake->data().endsWith("blind\n"), fake->data().toHex(' '));
+    }
+
+    void offlinePrinterFailsEnable() {
         DeviceRig rig;
         PosPrinterControl p;
         bring(p, Claimed);
-        FakePrinter::of(QStringLiteral("P"))->setSilent(true);
-        p.setDeviceEnabled(true);
-        QCOMPARE(p.ResultCode(), OPOS_E_NOHARDWARE);
-        QVERIFY(!p.DeviceEnabled());
-        FakePrinter::of(QStringLiteral("P"))->setSilent(false);
         FakePrinter::of(QStringLiteral("P"))->setOffline(true);
         p.setDeviceEnabled(true);
         QCOMPARE(p.ResultCode(), OPOS_E_OFFLINE);

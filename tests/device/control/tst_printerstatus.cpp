@@ -59,8 +59,8 @@ private Q_SLOTS:
             << QList<QByteArray>{QByteArray::fromHex("3722") + QByteArray(100, 'x') +
                                  QByteArray::fromHex("0012")}
             << "R12";
-        QTest::newRow("information block ignored")
-            << QList<QByteArray>{QByteArray::fromHex("5f4142"), QByteArray::fromHex("430012")} << "R12";
+        QTest::newRow("information reply in pieces")
+            << QList<QByteArray>{QByteArray::fromHex("5f4142"), QByteArray::fromHex("430012")} << "I414243 R12";
     }
 
     void parser() {
@@ -73,6 +73,7 @@ private Q_SLOTS:
                 const char kind = m.kind == StatusMessage::Kind::RealTime    ? 'R'
                                   : m.kind == StatusMessage::Kind::Automatic ? 'A'
                                   : m.kind == StatusMessage::Kind::Header    ? 'H'
+                                  : m.kind == StatusMessage::Kind::Information ? 'I'
                                                                              : 'T';
                 got << QLatin1Char(kind) + QString::fromLatin1(m.bytes.toHex());
             }
