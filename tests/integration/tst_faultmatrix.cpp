@@ -403,7 +403,8 @@ void TestFaultMatrix::faultIsReportedAndRecovered_data() {
         << "tcp, in process" << Fault::CoverOpen << When::SyncPrint << kFaultAfterMs << 0
         << QStringLiteral("OPOS_E_EXTENDED 201") << coverOpenAndShut;
     QTest::newRow("tcp: accepts and never answers, so prints blind")
-        << "tcp, scripted" << Fault::Silent << When::Enable << 0 << 0 << QStringLiteral("OPOS_SUCCESS") << none;
+        << "tcp, scripted" << Fault::Silent << When::Enable << 0 << 0 << QStringLiteral("OPOS_SUCCESS")
+        << none;
     QTest::newRow("tcp: answers garbage")
         << "tcp, scripted" << Fault::Garbage << When::Enable << 0 << 0 << noHardware << none;
     QTest::newRow("tcp: one byte a second")

@@ -91,8 +91,9 @@ CheckResult Probe::run() {
         return {Verdict::Ok,
                 QStringLiteral("opens for writing only, so it cannot be asked for its status or name")};
     if (m_printer.statusLevel == StatusLevel::None)
-        return {Verdict::Ok, QStringLiteral("opens; its entry says it answers nothing (status=none), so Posling "
-                                            "prints blind, without paper, cover or drawer sensors")};
+        return {Verdict::Ok,
+                QStringLiteral("opens; its entry says it answers nothing (status=none), so Posling "
+                               "prints blind, without paper, cover or drawer sensors")};
     return learn();
 }
 // Missing devices and missing rights are told apart here: the transports only say "failed".
@@ -167,16 +168,19 @@ CheckResult Probe::learn() {
     case ExchangeOutcome::Result::Garbled:
         return {Verdict::NotEscPos,
                 QStringLiteral("DLE EOT 1 was answered with %1, which is no status byte%2")
-                    .arg(hexBytes(m_link->heardNoise()), m_serial ? QStringLiteral(" (another baud rate?)") : QString())};
+                    .arg(hexBytes(m_link->heardNoise()),
+                         m_serial ? QStringLiteral(" (another baud rate?)") : QString())};
     default:
-        return {Verdict::NoAnswer, QStringLiteral("the link closed while the printer was asked for its status")};
+        return {Verdict::NoAnswer,
+                QStringLiteral("the link closed while the printer was asked for its status")};
     }
     const PrinterAnswers& answers = *m_link->answers();
     if (answers.level() == StatusLevel::None) {
         if (!m_link->showsPresence())
             return {Verdict::NoAnswer,
-                    QStringLiteral("DLE EOT 1 got no reply (switched off, other port settings, or not ESC/POS); a "
-                                   "printer here that answers nothing needs status=none in its entry"),
+                    QStringLiteral(
+                        "DLE EOT 1 got no reply (switched off, other port settings, or not ESC/POS); a "
+                        "printer here that answers nothing needs status=none in its entry"),
                     timeoutMs};
         return {Verdict::Ok, answers.advice()};
     }

@@ -94,7 +94,8 @@ bool DeviceCheck::run(const Print& print) {
 CheckResult DeviceCheck::checkEntry(const DeviceEntry& entry) {
     if (isClass(entry, "POSPrinter")) {
         const Resolution<PrinterConfig> printer = resolvePrinter(m_registry, entry.name);
-        return printer.config ? checkPrinter(*printer.config) : CheckResult{Verdict::BadEntry, printer.reason};
+        return printer.config ? checkPrinter(*printer.config)
+                              : CheckResult{Verdict::BadEntry, printer.reason};
     }
     if (!isClass(entry, "CashDrawer"))
         return {Verdict::BadEntry,
@@ -103,7 +104,8 @@ CheckResult DeviceCheck::checkEntry(const DeviceEntry& entry) {
     if (!drawer.config)
         return {Verdict::BadEntry, drawer.reason};
     CheckResult result = checkPrinter(drawer.config->printer);
-    result.detail = QStringLiteral("a cash drawer, checked through its printer entry %1").arg(drawer.config->printer.name);
+    result.detail = QStringLiteral("a cash drawer, checked through its printer entry %1")
+                        .arg(drawer.config->printer.name);
     return result;
 }
 

@@ -172,7 +172,8 @@ Outcome CashDrawerControl::pulseDrawer() {
     if (!rule.checksReadiness()) {
         // It cannot say whether the kick came through: written is all there is to know.
         const std::optional<ExchangeOutcome> written = exchangeAndWait(link(), kick, {});
-        return written && written->result == ExchangeOutcome::Result::Answered ? OPOS_SUCCESS : OPOS_E_NOHARDWARE;
+        return written && written->result == ExchangeOutcome::Result::Answered ? OPOS_SUCCESS
+                                                                               : OPOS_E_NOHARDWARE;
     }
     // A printer that is offline (cover open, paper out) would keep the kick in its buffer.
     const std::optional<ExchangeOutcome> ready =
@@ -184,11 +185,12 @@ Outcome CashDrawerControl::pulseDrawer() {
         return OPOS_E_OFFLINE;
     // GS r 2 comes back after the kick has been carried out and tells the drawer's state; a
     // printer that answers real-time status only says that it took the kick and stays on line.
-    const CompletionRule::Confirmation confirmation = rule.level() == StatusLevel::RealTime
-                                                          ? rule.confirmation()
-                                                          : CompletionRule::Confirmation{
-                                                                EscPos::transmitStatus(2), {{StatusQuery::Kind::Transmit, 2}}};
-    const std::optional<ExchangeOutcome> kicked = exchangeAndWait(link(), kick + confirmation.bytes, confirmation.queries);
+    const CompletionRule::Confirmation confirmation =
+        rule.level() == StatusLevel::RealTime
+            ? rule.confirmation()
+            : CompletionRule::Confirmation{EscPos::transmitStatus(2), {{StatusQuery::Kind::Transmit, 2}}};
+    const std::optional<ExchangeOutcome> kicked =
+        exchangeAndWait(link(), kick + confirmation.bytes, confirmation.queries);
     if (!kicked || kicked->result != ExchangeOutcome::Result::Answered)
         return kicked && kicked->result == ExchangeOutcome::Result::LinkDown ? OPOS_E_NOHARDWARE
                                                                              : OPOS_E_OFFLINE;
@@ -203,7 +205,8 @@ Outcome CashDrawerControl::checkHealth(qint32 level) {
     static const char* const names[] = {"Internal", "External", "Interactive"};
     Outcome outcome;
     if (level == OPOS_CH_INTERNAL && !m_core.seesStatus()) {
-        m_core.setCheckHealthText(QStringLiteral("Internal HCheck: Not checked (the printer answers nothing)"));
+        m_core.setCheckHealthText(
+            QStringLiteral("Internal HCheck: Not checked (the printer answers nothing)"));
         return OPOS_SUCCESS;
     }
     if (level == OPOS_CH_INTERNAL) {

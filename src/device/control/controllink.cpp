@@ -108,14 +108,16 @@ Outcome learnBeforeEnable(PrinterLink& link, const QString& connection) {
             .because(QStringLiteral("%1 answers, but not in ESC/POS (another device, or another baud rate?)")
                          .arg(connection));
     default:
-        return Outcome(opos::OPOS_E_NOHARDWARE).because(QStringLiteral("%1 is not reachable").arg(connection));
+        return Outcome(opos::OPOS_E_NOHARDWARE)
+            .because(QStringLiteral("%1 is not reachable").arg(connection));
     }
     const PrinterAnswers& answers = *link.answers();
     if (answers.level() == StatusLevel::None && !answers.configured && !link.showsPresence())
         return Outcome(opos::OPOS_E_NOHARDWARE)
-            .because(QStringLiteral("nothing answers on %1: a serial line takes bytes with no printer on it, so "
-                                    "a printer there that answers nothing needs status=none in its entry")
-                         .arg(connection));
+            .because(
+                QStringLiteral("nothing answers on %1: a serial line takes bytes with no printer on it, so "
+                               "a printer there that answers nothing needs status=none in its entry")
+                    .arg(connection));
     return Outcome(opos::OPOS_SUCCESS).because(answers.advice());
 }
 

@@ -160,7 +160,8 @@ void OutputQueue::writeHead() {
     if (std::exchange(m_restoreLineState, false))
         bytes.prepend(head.request.lineState);
     const CompletionRule::Confirmation confirmation = rule().confirmation(head.tag);
-    run(bytes + confirmation.bytes, confirmation.queries, true, [this](const ExchangeOutcome& o) { onWritten(o); });
+    run(bytes + confirmation.bytes, confirmation.queries, true,
+        [this](const ExchangeOutcome& o) { onWritten(o); });
 }
 
 void OutputQueue::onWritten(const ExchangeOutcome& outcome) {
@@ -172,8 +173,8 @@ void OutputQueue::onWritten(const ExchangeOutcome& outcome) {
     // request in its buffer, which it prints when the fault clears.
     const Outcome judged = rule().judge(outcome);
     if (judged.code != OPOS_SUCCESS) {
-        qCInfo(lcDevice) << "output request" << m_requests.front().request.id << "held by the printer:"
-                         << judged.code << judged.extended;
+        qCInfo(lcDevice) << "output request" << m_requests.front().request.id
+                         << "held by the printer:" << judged.code << judged.extended;
         fail(judged.code, judged.extended);
         return;
     }

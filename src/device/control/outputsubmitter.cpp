@@ -118,7 +118,8 @@ Outcome OutputSubmitter::printNow(const QByteArray& bytes, const PrintTally& tal
     PrinterLink& link = *m_core.link();
     const CompletionRule rule = CompletionRule::of(link);
     if (rule.checksReadiness()) {
-        const std::optional<ExchangeOutcome> ready = exchangeAndWait(link, readyCheckBytes(), readyCheckQueries());
+        const std::optional<ExchangeOutcome> ready =
+            exchangeAndWait(link, readyCheckBytes(), readyCheckQueries());
         const ReadyCheck check = evaluateReadyCheck(ready.value_or(ExchangeOutcome{}));
         if (check.code != OPOS_SUCCESS)
             return Outcome(check.code, check.extended);
@@ -182,7 +183,8 @@ void OutputSubmitter::onFailed(qint32 id, bool synchronous, qint32 code, qint32 
         m_core.statistics().increment(statistic::CommunicationErrorCount);
     if (synchronous) {
         if (id == m_syncId)
-            m_syncOutcome = printerHolds ? Outcome(code, extended).because(heldReason()) : Outcome(code, extended);
+            m_syncOutcome =
+                printerHolds ? Outcome(code, extended).because(heldReason()) : Outcome(code, extended);
         return;
     }
     m_haltedBy = Outcome(code, code == OPOS_E_EXTENDED ? extended : 0);

@@ -69,8 +69,8 @@ Outcome PosPrinterControl::enable() {
     if (CompletionRule::of(link()).checksReadiness()) {
         const std::optional<ExchangeOutcome> answer =
             exchangeAndWait(link(), setup + readyCheckBytes(), readyCheckQueries());
-        const ReadyCheck check =
-            evaluateReadyCheck(answer.value_or(ExchangeOutcome{ExchangeOutcome::Result::LinkDown, {}, {}, {}}));
+        const ReadyCheck check = evaluateReadyCheck(
+            answer.value_or(ExchangeOutcome{ExchangeOutcome::Result::LinkDown, {}, {}, {}}));
         if (check.code == OPOS_E_NOHARDWARE || check.code == OPOS_E_OFFLINE) {
             qCWarning(lcDevice).noquote() << "enable:" << m_core.printer().connection << check.text;
             link().setAutomaticStatus(this, false);

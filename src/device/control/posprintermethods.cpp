@@ -244,7 +244,8 @@ qint32 PosPrinterControl::CheckHealth(qint32 Level) {
         if (Level != OPOS_CH_INTERNAL)
             return printTestReceipt(Level);
         if (!seesStatus()) {
-            m_core.setCheckHealthText(QStringLiteral("Internal HCheck: Not checked (the printer answers nothing)"));
+            m_core.setCheckHealthText(
+                QStringLiteral("Internal HCheck: Not checked (the printer answers nothing)"));
             return OPOS_SUCCESS;
         }
         // A status round trip; nothing is printed.

@@ -58,7 +58,8 @@ void PowerWatch::reset() {
 void PowerWatch::start(const std::shared_ptr<PrinterLink>& link) {
     stop();
     // A printer that answers nothing cannot say whether it is there: its state stays unknown.
-    if (m_notify != OPOS_PN_ENABLED || !link || (link->answers() && link->answers()->level() == StatusLevel::None))
+    if (m_notify != OPOS_PN_ENABLED || !link ||
+        (link->answers() && link->answers()->level() == StatusLevel::None))
         return;
     m_link = link;
     connect(m_link.get(), &PrinterLink::statusChanged, this, &PowerWatch::onStatusChanged);

@@ -46,8 +46,8 @@ QString PrinterIdentity::text() const {
         details << QStringLiteral("firmware %1").arg(firmware);
     if (!serial.isEmpty())
         details << QStringLiteral("serial %1").arg(serial);
-    const QString name = model.isEmpty() ? QStringLiteral("a printer of no model name")
-                                         : QStringLiteral("\"%1\"").arg(model);
+    const QString name =
+        model.isEmpty() ? QStringLiteral("a printer of no model name") : QStringLiteral("\"%1\"").arg(model);
     if (isEmpty())
         return {};
     return details.isEmpty() ? name : QStringLiteral("%1 (%2)").arg(name, details.join(QStringLiteral(", ")));
@@ -78,13 +78,15 @@ QString PrinterAnswers::advice() const {
     case StatusLevel::ProcessIds:
         return {};
     case StatusLevel::InOrder:
-        return QStringLiteral("This printer answers status in order but no process IDs%1: Posling sees paper, "
-                              "cover and when each receipt has printed, but cannot clear what the printer "
-                              "holds.")
+        return QStringLiteral(
+                   "This printer answers status in order but no process IDs%1: Posling sees paper, "
+                   "cover and when each receipt has printed, but cannot clear what the printer "
+                   "holds.")
             .arg(set);
     case StatusLevel::RealTime:
-        return QStringLiteral("This printer answers real-time status only%1: Posling sees paper and cover, not "
-                              "when a receipt has printed, and cannot clear what the printer holds.")
+        return QStringLiteral(
+                   "This printer answers real-time status only%1: Posling sees paper and cover, not "
+                   "when a receipt has printed, and cannot clear what the printer holds.")
             .arg(set);
     case StatusLevel::None:
         break;

@@ -22,7 +22,9 @@ QString statusLevelWord(StatusLevel level);
 // What the printer says of itself (GS I 65, 66, 67, 68), as far as it says it.
 struct PrinterIdentity {
     QString firmware, maker, model, serial;
-    bool isEmpty() const { return firmware.isEmpty() && maker.isEmpty() && model.isEmpty() && serial.isEmpty(); }
+    bool isEmpty() const {
+        return firmware.isEmpty() && maker.isEmpty() && model.isEmpty() && serial.isEmpty();
+    }
     // "Test Model (maker Test Maker, firmware 1.0, serial 42)"; empty when it said nothing.
     QString text() const;
 };

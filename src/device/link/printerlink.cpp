@@ -411,6 +411,7 @@ bool PrinterLink::probeWhilePrinting() {
     probe.optional = true;
     e.queries.append(probe);
     e.replies.append(-1);
+    e.texts.append(QByteArray());
     m_transport->write(EscPos::realtimeStatus(1));
     if (!m_current)
         return true; // the write lost the link, which finished the exchange

@@ -20,8 +20,8 @@ namespace device {
 // A status request inside the bytes of an exchange, in the order the printer answers it.
 struct StatusQuery {
     enum class Kind {
-        RealTime,      // DLE EOT n: answered at once, even offline
-        Transmit,      // GS r n: answered in order, after everything written before it
+        RealTime,       // DLE EOT n: answered at once, even offline
+        Transmit,       // GS r n: answered in order, after everything written before it
         ProcessId,      // GS ( H with tag: answered in order, naming itself
         BuffersCleared, // DLE DC4 fn 8: answered at once
         Information     // GS I n (65..69): a text, answered in order
@@ -55,8 +55,8 @@ struct ExchangeOutcome {
         Garbled   // what came back is not ESC/POS (a wrong device, or the wrong baud rate)
     };
     Result result = Result::Answered;
-    QList<quint8> replies; // in query order; 0 for an optional query left unanswered
-    QList<bool> answered;  // in query order: whether the query got its reply
+    QList<quint8> replies;         // in query order; 0 for an optional query left unanswered
+    QList<bool> answered;          // in query order: whether the query got its reply
     QList<QByteArray> information; // in query order: the text of an answered information query
     int noise = 0;                 // bytes that came while it ran and were no reply
 };

@@ -34,7 +34,8 @@ void PrinterLink::resetAnswers() {
 void PrinterLink::learnAnswers(LearnCallback done) {
     if (m_answers) {
         QMetaObject::invokeMethod(
-            this, [done = std::move(done)] { done(ExchangeOutcome::Result::Answered); }, Qt::QueuedConnection);
+            this, [done = std::move(done)] { done(ExchangeOutcome::Result::Answered); },
+            Qt::QueuedConnection);
         return;
     }
     m_learners.append(std::move(done));
@@ -74,7 +75,8 @@ void PrinterLink::startLearning(bool first) {
 }
 
 void PrinterLink::onLevelLearnt(const ExchangeOutcome& outcome) {
-    if (outcome.result != ExchangeOutcome::Result::Answered && outcome.result != ExchangeOutcome::Result::TimedOut) {
+    if (outcome.result != ExchangeOutcome::Result::Answered &&
+        outcome.result != ExchangeOutcome::Result::TimedOut) {
         finishLearning(outcome.result, std::nullopt);
         return;
     }
@@ -124,8 +126,8 @@ void PrinterLink::askIdentity(PrinterAnswers answers, int n) {
 // idle, for the users that turned automatic status on: its cover, paper and drawer changes still
 // reach them, a poll a second.
 void PrinterLink::pollStatus() {
-    const bool wanted = !m_automaticUsers.isEmpty() && m_answers && m_answers->realTime && !m_answers->automatic &&
-                        !m_answers->configured && isOpen();
+    const bool wanted = !m_automaticUsers.isEmpty() && m_answers && m_answers->realTime &&
+                        !m_answers->automatic && !m_answers->configured && isOpen();
     if (!wanted) {
         m_statusPoll.stop();
         return;
@@ -151,7 +153,8 @@ void PrinterLink::pollStatus() {
         qMin(kStatusPollMs, m_timings.replyTimeoutMs), false);
 }
 
-void PrinterLink::finishLearning(ExchangeOutcome::Result result, const std::optional<PrinterAnswers>& answers) {
+void PrinterLink::finishLearning(ExchangeOutcome::Result result,
+                                 const std::optional<PrinterAnswers>& answers) {
     m_learning = false;
     if (answers && !m_answers) {
         m_answers = answers;

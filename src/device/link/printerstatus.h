@@ -20,9 +20,9 @@ struct PrinterStatus {
 // One status message taken from the byte stream of a printer.
 struct StatusMessage {
     enum class Kind {
-        RealTime,  // reply to DLE EOT n: one byte 0xx1xx10
-        Automatic, // automatic status back: four bytes, the first 0xx1xx00
-        Transmit,  // reply to GS r n: one byte 0xx0xxxx
+        RealTime,   // reply to DLE EOT n: one byte 0xx1xx10
+        Automatic,  // automatic status back: four bytes, the first 0xx1xx00
+        Transmit,   // reply to GS r n: one byte 0xx0xxxx
         Header,     // 37h, a type byte, its data, 00h (GS ( H, DLE DC4 fn 8): bytes hold type and data
         Information // 5Fh, text, 00h (GS I 65..69): bytes hold the text
     };

@@ -81,10 +81,11 @@ std::optional<PrinterConfig> printerFrom(const DeviceRegistry& registry, const D
 
 // The keys each class of entry knows; the virtual printer's keys among them.
 const QStringList& keysOf(const char* deviceClass) {
-    static const QStringList printer{
-        "class",   "connection", "profile",   "timeout",   "open_timeout", "retry_interval", "forever_cap", "status",
-        "capture", "answers",    "baud",      "data_bits", "parity",       "stop_bits",      "flow"};
-    static const QStringList drawer{"class", "printer", "pin", "pulse_on", "pulse_off", "open_level", "close_delay"};
+    static const QStringList printer{"class",          "connection",  "profile", "timeout",   "open_timeout",
+                                     "retry_interval", "forever_cap", "status",  "capture",   "answers",
+                                     "baud",           "data_bits",   "parity",  "stop_bits", "flow"};
+    static const QStringList drawer{"class",     "printer",    "pin",        "pulse_on",
+                                    "pulse_off", "open_level", "close_delay"};
     return qstrcmp(deviceClass, "CashDrawer") == 0 ? drawer : printer;
 }
 
@@ -112,9 +113,10 @@ QString unknownKeyOf(const DeviceEntry& entry, const char* deviceClass) {
     for (auto it = entry.options.cbegin(); it != entry.options.cend(); ++it) {
         if (known.contains(it.key(), Qt::CaseInsensitive))
             continue;
-        const auto nearest = std::min_element(known.cbegin(), known.cend(), [&](const QString& x, const QString& y) {
-            return editDistance(it.key().toLower(), x) < editDistance(it.key().toLower(), y);
-        });
+        const auto nearest =
+            std::min_element(known.cbegin(), known.cend(), [&](const QString& x, const QString& y) {
+                return editDistance(it.key().toLower(), x) < editDistance(it.key().toLower(), y);
+            });
         return QStringLiteral("entry \"%1\": unknown key \"%2\" (did you mean \"%3\"?)")
             .arg(entry.name, it.key(), *nearest);
     }

@@ -46,7 +46,8 @@ private:
 // Answers each request of a read: DLE EOT n, and unless real-time only GS r n, GS ( H and GS I 65
 // to 68, as a printer in order does.
 QByteArray escPosReply(const QByteArray& request, bool realTimeOnly) {
-    static const QHash<char, QByteArray> names = {{'A', "_1.0"}, {'B', "_Test Maker"}, {'C', "_Test Model"}, {'D', "_42"}};
+    static const QHash<char, QByteArray> names = {
+        {'A', "_1.0"}, {'B', "_Test Maker"}, {'C', "_Test Model"}, {'D', "_42"}};
     QByteArray reply;
     for (qsizetype i = 0; i + 2 < request.size(); ++i) {
         const QByteArray command = request.mid(i, 2);
@@ -149,9 +150,10 @@ void TestDeviceCheck::initTestCase() {
     QVERIFY(m_dir.isValid());
     installDeviceControls();
     // The virtual printer is not built into this test: its entries need only their scheme known.
-    TransportFactory::registerScheme(QStringLiteral("virtual"), [](const QString& name, const QMap<QString, QString>&) {
-        return std::unique_ptr<Transport>(std::make_unique<MemoryTransport>(name));
-    });
+    TransportFactory::registerScheme(
+        QStringLiteral("virtual"), [](const QString& name, const QMap<QString, QString>&) {
+            return std::unique_ptr<Transport>(std::make_unique<MemoryTransport>(name));
+        });
     {
         QTcpServer closed;
         QVERIFY(closed.listen(QHostAddress::LocalHost));
@@ -210,7 +212,8 @@ void TestDeviceCheck::entryVerdict_data() {
     QTest::newRow("real-time status only")
         << "RealTimeOnly"
         << "tcp://127.0.0.1:%REALTIME%"
-        << "ok: answers status requests but gives no model name; answers real-time status. This printer answers "
+        << "ok: answers status requests but gives no model name; answers real-time status. This printer "
+           "answers "
            "real-time status only: Posling sees paper and cover, not when a receipt has printed";
     QTest::newRow("wrong fixed bits") << "Garbage"
                                       << "tcp://127.0.0.1:%GARBAGE%"
@@ -241,15 +244,17 @@ void TestDeviceCheck::entryVerdict_data() {
     QTest::newRow("unknown profile") << "BadProfile"
                                      << "tcp://127.0.0.1:%ESCPOS%"
                                      << "bad entry: entry \"BadProfile\": unknown profile \"80mn\"";
-    QTest::newRow("misspelt key") << "MisspeltKey"
-                                  << "tcp://127.0.0.1:%ESCPOS%"
-                                  << "bad entry: entry \"MisspeltKey\": unknown key \"profle\" (did you mean \"profile\"?)";
+    QTest::newRow("misspelt key")
+        << "MisspeltKey"
+        << "tcp://127.0.0.1:%ESCPOS%"
+        << "bad entry: entry \"MisspeltKey\": unknown key \"profle\" (did you mean \"profile\"?)";
     QTest::newRow("drawer pin 3") << "BadPin"
                                   << "tcp://127.0.0.1:%ESCPOS%"
                                   << "bad entry: drawer \"BadPin\": pin must be 2 or 5";
-    QTest::newRow("drawer open level hi") << "BadOpenLevel"
-                                          << "tcp://127.0.0.1:%ESCPOS%"
-                                          << "bad entry: drawer \"BadOpenLevel\": open_level must be high or low";
+    QTest::newRow("drawer open level hi")
+        << "BadOpenLevel"
+        << "tcp://127.0.0.1:%ESCPOS%"
+        << "bad entry: drawer \"BadOpenLevel\": open_level must be high or low";
     QTest::newRow("drawer through its printer")
         << "DrawerOnEscPos"
         << "tcp://127.0.0.1:%ESCPOS%"

@@ -432,7 +432,8 @@ private Q_SLOTS:
     void silentPrinterEnablesBlindOnlyWhereItIsSeen() {
         QFETCH(QString, device);
         QFETCH(bool, lineShowsPresence);
-        DeviceRig rig(QStringLiteral("[Q]\nclass=POSPrinter\nconnection=memory:Q\ntimeout=150\nstatus=none\n"));
+        DeviceRig rig(
+            QStringLiteral("[Q]\nclass=POSPrinter\nconnection=memory:Q\ntimeout=150\nstatus=none\n"));
         PosPrinterControl p;
         QCOMPARE(p.Open(device), OPOS_SUCCESS);
         QCOMPARE(p.Claim(0), OPOS_SUCCESS);
@@ -442,7 +443,8 @@ private Q_SLOTS:
         p.setDeviceEnabled(true);
         QTEST(p.ResultCode(), "code");
         QCOMPARE(p.DeviceEnabled(), p.ResultCode() == OPOS_SUCCESS);
-        QVERIFY2(p.ResultReason().contains(p.DeviceEnabled() ? QLatin1String("blind") : QLatin1String("status=none")),
+        QVERIFY2(p.ResultReason().contains(p.DeviceEnabled() ? QLatin1String("blind")
+                                                             : QLatin1String("status=none")),
                  qPrintable(p.ResultReason()));
         if (!p.DeviceEnabled())
             return;

@@ -7,51 +7,61 @@
 using namespace device;
 using namespace opos;
 
+namespace {
+
+// GS ( H 06 00 30 30 and four characters from 21h to 7Eh, shown as <ID>.
+QString shownIds(QByteArray wire) {
+    const QByteArray head = QByteArray::fromHex("1d28480600 3030");
+    for (qsizetype at = wire.indexOf(head); at >= 0; at = wire.indexOf(head, at + 1))
+        wire.replace(at, head.size() + 4, "<ID>");
+    return QString::fromLatin1(wire);
+}
+
+} // namespace
+
 class TestPrinterOutput : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void enableInitialisesAndAsksForStatus() {
+    // Enable first learns what the printer answers: real-time status, a process ID and GS r 1
+    // behind it, then its names one by one, each fenced by GS r 1; then ESC @, ESC t 0 (437),
+    // GS a 0F (automatic status) and DLE EOT 1, 2, 4.
+    void enableLearnsThenInitialisesAndAsksForStatus() {
         DeviceRig rig;
         PosPrinterControl p;
         QCOMPARE(p.Open(QStringLiteral("P")), OPOS_SUCCESS);
         QCOMPARE(p.Claim(0), OPOS_SUCCESS);
         p.setDeviceEnabled(true);
         QCOMPARE(p.ResultCode(), OPOS_SUCCESS);
-        // ESC @, ESC t 0 (437), GS a 0F (automatic status), DLE EOT 1, 2, 4.
-        QCOMPARE(FakePrinter::of(QStringLiteral("P"))->received().toHex(' '),
-                 hex("1b40 1b7400 1d610f 100401 100402 100404").toHex(' '));
+        QCOMPARE(p.ResultReason(), QString()); // it answers everything: nothing is hidden
+        QCOMPARE(shownIds(FakePrinter::of(QStringLiteral("P"))->received()).toLatin1().toHex(' '),
+                 (readyCheck() + "<ID>" +
+                  hex("1d7201 1d4941 1d7201 1d4942 1d7201 1d4943 1d7201 1d4944 1d7201") +
+                  hex("1b40 1b7400 1d610f") + readyCheck())
+                     .toHex(' '));
     }
 
-    // The ready check, the data, and behind it a process ID; the first request also asks GS r 1 to
-    // learn whether the printer answers IDs at all, and later ones ask only what it answers.
+    // The ready check, the data, and behind it what tells that it has printed: the process ID, GS r 1
+    // where the printer knows no IDs, a real-time status where it answers nothing in order.
     void wireFramingOfRequests_data() {
-        QTest::addColumn<bool>("knowsIds");
-        QTest::addColumn<QString>("first");
-        QTest::addColumn<QString>("second");
-        QTest::newRow("printer with process IDs") << true << "abc\n<ID>\x1dr\x01"
-                                                  << "de\n<ID>";
-        QTest::newRow("printer without them") << false << "abc\n<ID>\x1dr\x01"
-                                              << "de\n\x1dr\x01";
+        QTest::addColumn<int>("answers"); // 2 process IDs, 1 GS r, 0 real-time status only
+        QTest::addColumn<QString>("framing");
+        QTest::newRow("printer with process IDs") << 2 << "%1\n<ID>";
+        QTest::newRow("printer without them") << 1 << "%1\n\x1dr\x01";
+        QTest::newRow("real-time status only") << 0 << "%1\n\x10\x04\x01\x10\x04\x02\x10\x04\x04";
     }
 
     void wireFramingOfRequests() {
-        QFETCH(bool, knowsIds);
-        QFETCH(QString, first);
-        QFETCH(QString, second);
-        Enabled e;
-        e.fake->setIgnoreProcessId(!knowsIds);
-        // GS ( H 06 00 30 30 and four characters from 21h to 7Eh.
-        const auto shown = [](QByteArray wire) {
-            const QByteArray head = hex("1d28480600 3030");
-            for (qsizetype at = wire.indexOf(head); at >= 0; at = wire.indexOf(head, at + 1))
-                wire.replace(at, head.size() + 4, "<ID>");
-            return QString::fromLatin1(wire.mid(readyCheck().size()));
-        };
-        QCOMPARE(e.p.PrintNormal(PTR_S_RECEIPT, QStringLiteral("abc\n")), OPOS_SUCCESS);
-        QCOMPARE(shown(e.fake->received()), first);
-        e.fake->clear();
-        QCOMPARE(e.p.PrintNormal(PTR_S_RECEIPT, QStringLiteral("de\n")), OPOS_SUCCESS);
-        QCOMPARE(shown(e.fake->received()), second);
+        QFETCH(int, answers);
+        QFETCH(QString, framing);
+        Enabled e({}, [answers](FakePrinter& fake) {
+            fake.setIgnoreProcessId(answers < 2);
+            fake.setIgnoreTransmit(answers < 1);
+        });
+        for (const QString& text : {QStringLiteral("abc"), QStringLiteral("de")}) {
+            QCOMPARE(e.p.PrintNormal(PTR_S_RECEIPT, text + u'\n'), OPOS_SUCCESS);
+            QCOMPARE(shownIds(e.fake->received()).mid(readyCheck().size()), framing.arg(text));
+            e.fake->clear();
+        }
     }
 
     void printed_data() {
@@ -127,7 +137,7 @@ private Q_SLOTS:
         else if (fault == QLatin1String("silent"))
             e.fake->setSilent(true);
         else
-            e.fake->setIgnoreTransmit(true);
+            e.fake->setIgnoreProcessId(true); // the printer learnt to name its requests stops doing so
         QCOMPARE(e.p.PrintNormal(PTR_S_RECEIPT, QStringLiteral("abc\n")), code);
         QCOMPARE(e.p.ResultCode(), code);
         QCOMPARE(e.p.ResultCodeExtended(), extended);
@@ -140,7 +150,7 @@ private Q_SLOTS:
         e.fake->setPaper(false, false);
         e.fake->setOffline(false);
         e.fake->setSilent(false);
-        e.fake->setIgnoreTransmit(false);
+        e.fake->setIgnoreProcessId(false);
         settle();
         QCOMPARE(e.p.PrintNormal(PTR_S_RECEIPT, QStringLiteral("ok\n")), OPOS_SUCCESS);
         QCOMPARE(e.p.ResultCodeExtended(), 0);
@@ -148,7 +158,7 @@ private Q_SLOTS:
 
     void coverOpenedWhilePrintingFailsAtOnce() {
         Enabled e;
-        e.fake->setIgnoreTransmit(true); // the job does not get through...
+        e.fake->setIgnoreProcessId(true); // the job does not get through...
         connect(e.fake->transport(), &MemoryTransport::bytesWritten, this, [&](const QByteArray& bytes) {
             if (bytes.contains("abc"))
                 e.fake->setCoverOpen(true); // ...because the cover opens under way
@@ -351,7 +361,7 @@ private Q_SLOTS:
     void linkLostMidRequest() {
         Enabled e;
         MemoryTransport* t = e.fake->transport();
-        e.fake->setIgnoreTransmit(true);
+        e.fake->setIgnoreProcessId(true);
         QMetaObject::Connection cut = connect(t, &MemoryTransport::bytesWritten, t, [t](const QByteArray& b) {
             if (b.contains("lost\n"))
                 t->breakLink(QStringLiteral("cable pulled"));
@@ -359,7 +369,7 @@ private Q_SLOTS:
         QCOMPARE(e.p.PrintNormal(PTR_S_RECEIPT, QStringLiteral("lost\n")), OPOS_E_NOHARDWARE);
         QCOMPARE(e.p.ResultCodeExtended(), 0);
         disconnect(cut);
-        e.fake->setIgnoreTransmit(false);
+        e.fake->setIgnoreProcessId(false);
         QCOMPARE(e.p.PrintNormal(PTR_S_RECEIPT, QStringLiteral("back\n")), OPOS_SUCCESS);
         QCOMPARE(e.p.State(), OPOS_S_IDLE);
     }

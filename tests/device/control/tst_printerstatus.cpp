@@ -60,7 +60,8 @@ private Q_SLOTS:
                                  QByteArray::fromHex("0012")}
             << "R12";
         QTest::newRow("information reply in pieces")
-            << QList<QByteArray>{QByteArray::fromHex("5f4142"), QByteArray::fromHex("430012")} << "I414243 R12";
+            << QList<QByteArray>{QByteArray::fromHex("5f4142"), QByteArray::fromHex("430012")}
+            << "I414243 R12";
     }
 
     void parser() {
@@ -70,11 +71,11 @@ private Q_SLOTS:
         QStringList got;
         for (const QByteArray& piece : pieces)
             for (const StatusMessage& m : parser.feed(piece)) {
-                const char kind = m.kind == StatusMessage::Kind::RealTime    ? 'R'
-                                  : m.kind == StatusMessage::Kind::Automatic ? 'A'
-                                  : m.kind == StatusMessage::Kind::Header    ? 'H'
+                const char kind = m.kind == StatusMessage::Kind::RealTime      ? 'R'
+                                  : m.kind == StatusMessage::Kind::Automatic   ? 'A'
+                                  : m.kind == StatusMessage::Kind::Header      ? 'H'
                                   : m.kind == StatusMessage::Kind::Information ? 'I'
-                                                                             : 'T';
+                                                                               : 'T';
                 got << QLatin1Char(kind) + QString::fromLatin1(m.bytes.toHex());
             }
         QCOMPARE(got.join(QLatin1Char(' ')), expected);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "device/control/posprintercontrol.h"
 #include "support/devicerig.h"
 #include "support/fakeprinter.h"
@@ -19,9 +21,14 @@ struct Enabled {
     device::PosPrinterControl p;
     FakePrinter* fake = nullptr;
 
-    explicit Enabled(const opos::HostServices& services = {}) : p(services) {
+    // beforeEnable makes the printer what it is (what it answers) before the control learns it.
+    explicit Enabled(const opos::HostServices& services = {},
+                     const std::function<void(FakePrinter&)>& beforeEnable = {})
+        : p(services) {
         if (p.Open(QStringLiteral("P")) != opos::OPOS_SUCCESS || p.Claim(0) != opos::OPOS_SUCCESS)
             return;
+        if (beforeEnable)
+            beforeEnable(*FakePrinter::of(QStringLiteral("P")));
         p.setDeviceEnabled(true);
         fake = FakePrinter::of(QStringLiteral("P"));
         settle();

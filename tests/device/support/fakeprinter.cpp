@@ -93,6 +93,9 @@ void FakePrinter::sendAutomatic() {
 QByteArray FakePrinter::inOrderReply(const QByteArray& request) const {
     if (request.at(1) == 'r')
         return QByteArray(1, char(transmit(quint8(request.at(2)))));
+    if (request.at(1) == 'I') // firmware, maker, model, serial number
+        return QByteArray("_") +
+               QByteArrayList{"1.0", "Fake", "Fake Printer", "7"}.value(request.at(2) - 'A') + '\0';
     return QByteArray::fromHex("3722") + request.mid(7, 4) + QByteArray(1, '\0');
 }
 
@@ -140,6 +143,10 @@ void FakePrinter::onBytes(const QByteArray& bytes) {
             i += 2;
         } else if (b == 0x1D && next(1) == 0x72) {
             if (!m_ignoreTransmit)
+                answerInOrder(bytes.mid(i, 3));
+            i += 2;
+        } else if (b == 0x1D && next(1) == 0x49) {
+            if (!m_ignoreTransmit && next(2) >= 'A' && next(2) <= 'D')
                 answerInOrder(bytes.mid(i, 3));
             i += 2;
         } else if (b == 0x1D && next(1) == 0x28 && next(2) == 0x48) {

@@ -5,8 +5,8 @@
 #include <QObject>
 #include <QPointer>
 
-// A scripted ESC/POS printer behind a MemoryTransport: answers DLE EOT n at once, GS r n and
-// GS ( H process IDs in order (held while the cover is open, the paper is out or it is offline, as
+// A scripted ESC/POS printer behind a MemoryTransport: answers DLE EOT n at once, GS r n, GS I 65
+// to 68 and GS ( H process IDs in order (held while the cover is open, the paper is out or it is offline, as
 // a real printer stops), clears what it holds on DLE DC4 fn 8, sends automatic status after GS a,
 // opens its drawer on ESC p. Everything else is kept as the printed data.
 class FakePrinter : public QObject {
@@ -25,7 +25,7 @@ public:
     int kicks() const { return m_kicks; }
 
     void setSilent(bool silent) { m_silent = silent; }           // answers nothing at all
-    void setIgnoreTransmit(bool on) { m_ignoreTransmit = on; }   // answers DLE EOT only
+    void setIgnoreTransmit(bool on) { m_ignoreTransmit = on; }   // answers DLE EOT only (no GS r, GS I)
     void setIgnoreProcessId(bool on) { m_ignoreProcessId = on; } // skips GS ( H as unknown
     int clears() const { return m_clears; }                      // DLE DC4 fn 8 received
     void setIgnoreClear(bool on) { m_ignoreClear = on; }         // DLE DC4 fn 8 unknown
