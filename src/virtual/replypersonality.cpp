@@ -13,12 +13,9 @@ constexpr quint8 kAll = kOlderFirmware | quint8(ReplyKind::ProcessId) | quint8(R
 const std::array<ReplyPersonality, 4>& personalities() {
     static const std::array<ReplyPersonality, 4> table{{
         {QStringLiteral("all"),
-         QStringLiteral("answers every status request: real-time, in order, process IDs, identity, automatic "
-                        "status back and buffer clear"),
-         kAll},
+         QStringLiteral("answers every status request, process IDs and the buffer clear included"), kAll},
         {QStringLiteral("gsr"),
-         QStringLiteral("answers as older firmware does: real-time and in-order status (GS r), identity and "
-                        "automatic status back; no process IDs, no buffer clear"),
+         QStringLiteral("answers as older firmware does: all status but process IDs and the buffer clear"),
          kOlderFirmware},
         {QStringLiteral("realtime"),
          QStringLiteral("answers real-time status (DLE EOT) only, as low-cost printers do"),

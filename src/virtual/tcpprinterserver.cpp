@@ -10,7 +10,7 @@ namespace virt {
 
 namespace {
 // One wake-up of the listening socket accepts every connection the backlog holds at that moment;
-// past this many the rest wait in the kernel's backlog.
+// with this many waiting here the server accepts no more until some have been served.
 constexpr qsizetype kMaxWaiting = 256;
 } // namespace
 
