@@ -20,6 +20,8 @@ namespace {
 
 int signalPipe[2] = {-1, -1};
 
+constexpr uint kMaxIdleSeconds = 24 * 60 * 60;
+
 void onSignal(int) {
     const char byte = 1;
     [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
@@ -83,8 +85,18 @@ int main(int argc, char* argv[]) {
                        "a display)."));
     const QCommandLineOption headlessOption(QStringLiteral("headless"),
                                             QStringLiteral("No window (the default without a display)."));
+    const QCommandLineOption answersOption(
+        QStringLiteral("answers"),
+        QStringLiteral("What the printer answers, as printers in the field do: all (default), gsr (older "
+                       "firmware, no process IDs), realtime (DLE EOT only) or none (a print server)."),
+        QStringLiteral("kind"), virt::ReplyPersonality::full().id);
+    const QCommandLineOption idleOption(
+        QStringLiteral("idle-timeout"),
+        QStringLiteral("Close a client that sends nothing for this many seconds (default %1; 0 never).")
+            .arg(virt::TcpPrinterServer::kDefaultIdleTimeoutMs / 1000),
+        QStringLiteral("seconds"), QString::number(virt::TcpPrinterServer::kDefaultIdleTimeoutMs / 1000));
     parser.addOptions({portOption, bindOption, profileOption, captureOption, nameOption, realSpeedOption,
-                       panelOption, headlessOption});
+                       panelOption, headlessOption, answersOption, idleOption});
     parser.process(app);
 
     QTextStream err(stderr);
@@ -105,7 +117,21 @@ int main(int argc, char* argv[]) {
         return 2;
     }
 
+    const virt::ReplyPersonality* personality = virt::ReplyPersonality::byId(parser.value(answersOption));
+    if (!personality) {
+        err << "unknown --answers " << parser.value(answersOption) << " ("
+            << virt::ReplyPersonality::knownIds().join(QStringLiteral(", ")) << ")\n";
+        return 2;
+    }
+    const uint idleSeconds = parser.value(idleOption).toUInt(&ok);
+    if (!ok || idleSeconds > kMaxIdleSeconds) {
+        err << "invalid --idle-timeout " << parser.value(idleOption) << " (0 to " << kMaxIdleSeconds
+            << " seconds)\n";
+        return 2;
+    }
+
     virt::VirtualPrinter printer(parser.value(nameOption), *profile);
+    printer.setPersonality(*personality);
     QString capture = parser.value(captureOption);
     if (capture.isEmpty())
         capture = qEnvironmentVariable("POSLING_CAPTURE_DIR");
@@ -114,6 +140,7 @@ int main(int argc, char* argv[]) {
         printer.setDotLinesPerSecond(virt::VirtualPrinter::kRealisticDotLinesPerSecond);
 
     virt::TcpPrinterServer server(&printer);
+    server.setIdleTimeout(int(idleSeconds) * 1000);
     QString error;
     if (!server.listen(address, quint16(port), &error)) {
         err << "cannot listen on " << address.toString() << ":" << port << ": " << error << "\n";

@@ -94,7 +94,8 @@ void EscPosSession::runRealtime(const CommandEntry& entry, const QByteArray& fra
     case Cmd::RealtimeCommand:
         if (n == 1 && u8(frame, 3) <= 1 && u8(frame, 4) >= 1 && u8(frame, 4) <= 8) {
             m_printer->pulseDrawer(u8(frame, 3) == 1 ? 5 : 2);
-        } else if (n == 8 && frame.mid(3) == QByteArray::fromHex("01031401060208")) {
+        } else if (n == 8 && frame.mid(3) == QByteArray::fromHex("01031401060208") &&
+                   m_printer->personality().answers(ReplyKind::BufferClear)) {
             clearOnRequest();
             m_status.buffersCleared();
         }

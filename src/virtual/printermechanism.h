@@ -1,5 +1,6 @@
 #pragma once
 
+#include "replypersonality.h"
 #include "statusbytes.h"
 
 #include <QByteArray>
@@ -25,6 +26,8 @@ public:
     virtual WireLog* wireLog() = 0;
     virtual SensorState sensors() const = 0;
     virtual bool isOnline() const = 0;
+    // Which replies this printer sends at all.
+    virtual const ReplyPersonality& personality() const { return ReplyPersonality::full(); }
     // Printing stops with the cover open, no paper or off line.
     virtual bool canPrint() const = 0;
     // A pulse on kick connector pin 2 or 5.

@@ -10,8 +10,8 @@ namespace virt {
 
 // Everything a link hears from the printer: real-time and transmitted status, automatic status
 // back, printer information and the answers to process IDs and buffer clears. Every reply passes
-// one place, so what a printer answers can be decided there. Replies go out from the event loop,
-// never inside the call that caused them, and not at all while the printer is off line.
+// one place, where the printer's personality decides whether it goes out at all. Replies leave from
+// the event loop, never inside the call that caused them, and not at all while it is off line.
 class StatusReplies {
 public:
     using Output = std::function<void(const QByteArray&)>;
@@ -36,7 +36,7 @@ public:
     void buffersCleared();                     // DLE DC4 fn 8
 
 private:
-    void send(const QByteArray& bytes);
+    void send(ReplyKind kind, const QByteArray& bytes);
 
     PrinterMechanism* m_printer;
     Output m_output;

@@ -14,13 +14,14 @@ namespace virt {
 
 namespace {
 constexpr qsizetype kReadChunk = 4096;
-constexpr int kDrainCheckMs = 50;
+constexpr int kDrainCheckMs = 10;
 // Replies the client does not collect: past this the printer stops reading its requests (a client
 // asking for status a million times and never reading gets the printer's silence, not its memory).
 constexpr qsizetype kMaxUnsentReplies = 64 * 1024;
 } // namespace
 
-TcpPrinterConnection::TcpPrinterConnection(VirtualPrinter* printer, qintptr descriptor, QObject* parent)
+TcpPrinterConnection::TcpPrinterConnection(VirtualPrinter* printer, qintptr descriptor, int idleTimeoutMs,
+                                           QObject* parent)
     : QObject(parent), m_printer(printer), m_fd(int(descriptor)) {
     ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) | O_NONBLOCK);
     const int one = 1;
@@ -43,6 +44,12 @@ TcpPrinterConnection::TcpPrinterConnection(VirtualPrinter* printer, qintptr desc
     });
     m_drainCheck.setInterval(kDrainCheckMs);
     connect(&m_drainCheck, &QTimer::timeout, this, &TcpPrinterConnection::closeIfDone);
+    if (idleTimeoutMs > 0) {
+        m_idle.setSingleShot(true);
+        m_idle.setInterval(idleTimeoutMs);
+        connect(&m_idle, &QTimer::timeout, this, &TcpPrinterConnection::idleTimedOut);
+        m_idle.start();
+    }
 }
 
 TcpPrinterConnection::~TcpPrinterConnection() {
@@ -68,6 +75,8 @@ void TcpPrinterConnection::readAvailable() {
     char chunk[kReadChunk];
     const ssize_t n = ::recv(m_fd, chunk, size_t(room), 0);
     if (n > 0) {
+        if (m_idle.interval() > 0)
+            m_idle.start();
         m_printer->receive(m_session, QByteArray(chunk, qsizetype(n)));
         return;
     }
@@ -76,7 +85,6 @@ void TcpPrinterConnection::readAvailable() {
         m_inputEnded = true;
         m_readable->setEnabled(false);
         m_drainCheck.start();
-        Q_EMIT inputEnded();
         return;
     }
     if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
@@ -122,20 +130,28 @@ void TcpPrinterConnection::closeIfDone() {
         close();
 }
 
+// Idle is the client's silence, not the printer's: while what it sent waits to print (a cover open,
+// the paper out, its requests not reached) the client has nothing to say and stays.
+void TcpPrinterConnection::idleTimedOut() {
+    if (m_session && m_session->buffered() > 0) {
+        m_idle.start();
+        return;
+    }
+    close();
+}
+
 void TcpPrinterConnection::close() {
     if (m_fd < 0)
         return;
     m_drainCheck.stop();
+    m_idle.stop();
     m_readable.reset();
     m_writable.reset();
     ::close(m_fd);
     m_fd = -1;
     if (m_session)
         m_printer->detach(m_session); // what it sent still prints
-    if (!m_inputEnded) {
-        m_inputEnded = true;
-        Q_EMIT inputEnded();
-    }
+    m_inputEnded = true;
     Q_EMIT closed();
     deleteLater();
 }

@@ -17,20 +17,22 @@ class VirtualPrinter;
 // receive buffer takes (the rest waits in the socket, whose window closes, as a printer's does),
 // and keeps answering after the client has shut down its sending side, until everything it sent
 // is processed and every reply is out. A socket layer that closes on end of input would lose the
-// replies of a client that sends a request and then half-closes.
+// replies of a client that sends a request and then half-closes. A client that sends nothing for
+// the idle time-out while nothing it sent waits to print is closed.
 class TcpPrinterConnection : public QObject {
     Q_OBJECT
 public:
-    // Takes ownership of the connected socket descriptor.
-    TcpPrinterConnection(VirtualPrinter* printer, qintptr descriptor, QObject* parent = nullptr);
+    // Takes ownership of the connected socket descriptor; idleTimeoutMs 0 never closes it for idling.
+    TcpPrinterConnection(VirtualPrinter* printer, qintptr descriptor, int idleTimeoutMs,
+                         QObject* parent = nullptr);
     ~TcpPrinterConnection() override;
 
 Q_SIGNALS:
-    void inputEnded(); // the client sends no more: the port can take the next one
-    void closed();
+    void closed(); // the port can take the next client
 
 private:
     void readAvailable();
+    void idleTimedOut();
     void send(const QByteArray& bytes);
     void writePending();
     void closeIfDone();
@@ -45,6 +47,7 @@ private:
     bool m_inputEnded = false;
     int m_idleChecks = 0;
     QTimer m_drainCheck; // after end of input: is everything processed and answered?
+    QTimer m_idle;       // restarts with every byte received
 };
 
 } // namespace virt

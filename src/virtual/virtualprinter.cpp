@@ -76,6 +76,13 @@ void VirtualPrinter::setOnline(bool online) {
     Q_EMIT sensorsChanged();
 }
 
+void VirtualPrinter::setPersonality(const ReplyPersonality& personality) {
+    if (m_personality.id == personality.id)
+        return;
+    m_personality = personality;
+    Q_EMIT personalityChanged();
+}
+
 void VirtualPrinter::setCoverOpen(bool open) {
     if (m_coverOpen == open)
         return;

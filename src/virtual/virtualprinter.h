@@ -45,6 +45,9 @@ public:
 
     SensorState sensors() const override;
     bool isOnline() const override { return m_online; }
+    const ReplyPersonality& personality() const override { return m_personality; }
+    // What the printer answers from now on; what it prints stays the same.
+    void setPersonality(const ReplyPersonality& personality);
     void setOnline(bool online);
     void setCoverOpen(bool open);
     void setPaper(PaperLevel level);
@@ -83,6 +86,7 @@ Q_SIGNALS:
     void problemFound(const QString& message);
     void linkAttached();
     void bufferChanged();
+    void personalityChanged();
 
 private:
     // For the sessions, through the mechanism.
@@ -108,6 +112,7 @@ private:
     std::unique_ptr<CaptureFolder> m_capture;
     QString m_problem;
     bool m_online = true;
+    ReplyPersonality m_personality = ReplyPersonality::full();
     quint8 m_missedItems = 0; // GS a items that changed while offline
     bool m_coverOpen = false;
     PaperLevel m_paperLevel = PaperLevel::Ok;

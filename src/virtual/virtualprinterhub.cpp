@@ -8,6 +8,10 @@ Q_LOGGING_CATEGORY(lcHub, "posling.virtual")
 
 namespace virt {
 
+namespace {
+const QString kAnswers = QStringLiteral("answers");
+} // namespace
+
 VirtualPrinterHub* VirtualPrinterHub::instance() {
     static QPointer<VirtualPrinterHub> hub;
     if (!hub) {
@@ -35,6 +39,8 @@ VirtualPrinter* VirtualPrinterHub::printer(const QString& name, const QMap<QStri
         printer->setCaptureFolder(capture);
         m_printers.insert(name, printer);
     }
+    if (const ReplyPersonality* personality = ReplyPersonality::byId(options.value(kAnswers)))
+        printer->setPersonality(*personality);
     VirtualDrawer* drawer = printer->drawer();
     bool ok = false;
     if (options.contains(QStringLiteral("pin"))) {
@@ -51,6 +57,14 @@ VirtualPrinter* VirtualPrinterHub::printer(const QString& name, const QMap<QStri
             drawer->setCloseDelay(delay);
     }
     return printer;
+}
+
+QString VirtualPrinterHub::refusal(const QMap<QString, QString>& options) {
+    if (!options.contains(kAnswers) || ReplyPersonality::byId(options.value(kAnswers)))
+        return QString();
+    return QStringLiteral("entry \"%1\": unknown answers \"%2\" (known: %3)")
+        .arg(options.value(QStringLiteral("name")), options.value(kAnswers),
+             ReplyPersonality::knownIds().join(QStringLiteral(", ")));
 }
 
 void VirtualPrinterHub::noteOpened(VirtualPrinter* printer) {

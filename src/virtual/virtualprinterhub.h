@@ -17,8 +17,11 @@ public:
     static VirtualPrinterHub* instance();
 
     // The printer called `name`, made on first use from the registry entry's options
-    // (profile, capture, pin, open_level, close_delay); later options update the drawer settings.
+    // (profile, capture, answers, pin, open_level, close_delay); later options update what the
+    // printer answers and the drawer settings. Options it does not know are left to others.
     VirtualPrinter* printer(const QString& name, const QMap<QString, QString>& options = {});
+    // Why a link with these options cannot be had, or empty: answers= must name a personality.
+    static QString refusal(const QMap<QString, QString>& options);
     VirtualPrinter* find(const QString& name) const { return m_printers.value(name); }
     QList<VirtualPrinter*> printers() const { return m_printers.values(); }
 

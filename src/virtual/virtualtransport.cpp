@@ -15,7 +15,19 @@ VirtualTransport::~VirtualTransport() {
 
 void VirtualTransport::open() {
     if (!m_session) {
-        m_printer = VirtualPrinterHub::instance()->printer(m_name, m_options);
+        // An entry without answers= is a printer that answers everything, whatever an earlier link
+        // to the same name asked for.
+        QMap<QString, QString> options = m_options;
+        if (!options.contains(QStringLiteral("answers")))
+            options.insert(QStringLiteral("answers"), ReplyPersonality::full().id);
+        const QString refused = VirtualPrinterHub::refusal(options);
+        if (!refused.isEmpty()) {
+            QMetaObject::invokeMethod(
+                this, [this, refused] { Q_EMIT openFinished(OpenStatus::Failed, refused); },
+                Qt::QueuedConnection);
+            return;
+        }
+        m_printer = VirtualPrinterHub::instance()->printer(m_name, options);
         QPointer<VirtualTransport> self(this);
         m_session = m_printer->attach([self](const QByteArray& bytes) {
             if (self)

@@ -142,7 +142,7 @@ void TestStandalonePrinter::killedMidJobThenRestarted() {
     p.Close();
 }
 
-// Like a printer's raw port: a second client waits until the first has sent its last byte.
+// Like a printer's raw port: a second client waits until the first has closed.
 void TestStandalonePrinter::oneClientAtATime() {
     PrinterProcess server(m_folder.filePath(QStringLiteral("clients")));
     QVERIFY(server.start());

@@ -16,6 +16,9 @@ class TestStatus : public QObject {
 private Q_SLOTS:
     void replies_data();
     void replies();
+    void personalities_data();
+    void personalities();
+    void registryEntryChoosesThePersonality();
     void automaticStatusOnEnable();
     void oneBlockPerSensorChange_data();
     void oneBlockPerSensorChange();
@@ -85,6 +88,75 @@ void TestStatus::replies() {
     h.printer->receive(h.session, request);
     QVERIFY2(h.replies.isEmpty(), "a reply must not arrive inside the write");
     QCOMPARE(h.takeReplies().toHex(), reply.toHex());
+}
+
+namespace {
+const QStringList kKinds{"all", "gsr", "realtime", "none"}; // from the one that answers most
+// Text, a bar code, an image, a drawer kick and a cut, with requests among them.
+const QByteArray kJob = QByteArray("FIRST\n") + QByteArray::fromHex("1d610f 1d7201 1d4943 100401 1d6b04") +
+                        "CODE39" + '\0' + QByteArray::fromHex("1d28480600303031323334 1b700032fa") +
+                        QByteArray::fromHex("1d763000 0200 0800 ffff0000ffff0000ffff0000ffff0000") +
+                        "LAST\n" + QByteArray::fromHex("1d564200");
+} // namespace
+
+void TestStatus::personalities_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<QByteArray>("reply"); // how the reply starts; empty: silence
+    const QByteArray nul(1, '\0');
+    // name, request, reply, how many of kKinds answer
+    const std::tuple<const char*, const char*, QByteArray, int> rows[] = {
+        {"DLE EOT 1 to 4", "100401 100402 100403 100404", "\x12\x12\x12\x12", 3},
+        {"GS r 1, GS r '2'", "1d7201 1d7232", QByteArray(2, '\0'), 2},
+        {"ESC u 0, ESC v", "1b7500 1b76", QByteArray(2, '\0'), 2},
+        {"GS a", "1d610f", QByteArray::fromHex("10000000"), 2},
+        {"GS I 65 to 69", "1d4941 1d4942 1d4943 1d4944 1d4945",
+         "_1.00" + nul + "_Posling" + nul + "_Virtual Printer 80" + nul + "_VP", 2},
+        {"GS ( H fn 48", "1d28480600303041423344", QByteArray::fromHex("372241423344") + nul, 1},
+        {"DLE DC4 fn 8", "10140801031401060208", QByteArray::fromHex("372500"), 1},
+    };
+    for (qsizetype kind = 0; kind < kKinds.size(); ++kind)
+        for (const auto& [name, request, reply, answeredBy] : rows)
+            QTest::addRow("%s: %s", qPrintable(kKinds[kind]), name)
+                << kKinds[kind] << QByteArray::fromHex(request) << (kind < answeredBy ? reply : QByteArray());
+}
+
+// Each request is taken at its length, answered or not: the job after it prints alike on every kind,
+// and a job a stopped printer holds outlives it unless the printer knows it as a clear and says so.
+void TestStatus::personalities() {
+    QFETCH(QString, kind);
+    QFETCH(QByteArray, request);
+    QFETCH(QByteArray, reply);
+    PrinterHarness reference, h;
+    reference.send(kJob);
+    h.printer->setPersonality(*ReplyPersonality::byId(kind));
+    h.send(request);
+    QCOMPARE(h.takeReplies().left(qMax<qsizetype>(reply.size(), 1)).toHex(), reply.toHex());
+    h.send(kJob);
+    QCOMPARE(h.printer->paper()->receipts().value(0).image, reference.printer->paper()->receipts()[0].image);
+    QVERIFY(h.printer->drawer()->isOpen());
+    h.printer->setCoverOpen(true);
+    h.send("KEPT\n" + request);
+    h.printer->setCoverOpen(false);
+    h.settle();
+    QCOMPARE(h.lines().constLast(), QLatin1String(reply.startsWith("\x37\x25") ? "LAST" : "KEPT"));
+}
+
+// answers= of a virtual: entry, upper or lower case; an entry without it answers everything again.
+void TestStatus::registryEntryChoosesThePersonality() {
+    installVirtualPrinter();
+    const auto open = [](const QMap<QString, QString>& options) {
+        auto link = device::TransportFactory::create(QStringLiteral("virtual:T-kind"), options, nullptr);
+        QSignalSpy opened(link.get(), &device::Transport::openFinished);
+        link->open();
+        return (opened.wait(2000) ? opened[0][1].toString() : QStringLiteral("no answer")) +
+               VirtualPrinterHub::instance()->find(QStringLiteral("T-kind"))->personality().id;
+    };
+    QCOMPARE(open({{"answers", "Realtime"}}), QStringLiteral("realtime"));
+    QCOMPARE(
+        open({{"answers", "loud"}, {"name", "Z9"}}),
+        QStringLiteral("entry \"Z9\": unknown answers \"loud\" (known: all, gsr, realtime, none)realtime"));
+    QCOMPARE(open({}), QStringLiteral("all"));
 }
 
 void TestStatus::automaticStatusOnEnable() {

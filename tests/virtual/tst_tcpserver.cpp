@@ -25,6 +25,7 @@ private Q_SLOTS:
     void answersAfterTheClientHalfCloses();
     void staysBoundedUnderAbuse();
     void dripperKeepsThePrinterResponsive();
+    void nextClientWaitsUntilTheFirstCloses();
 };
 
 void TestTcpServer::printsAndAnswersOverTcp() {
@@ -183,6 +184,33 @@ void TestTcpServer::dripperKeepsThePrinterResponsive() {
     QTRY_VERIFY_WITH_TIMEOUT(next.bytesAvailable() > 0, 1000);
     QCOMPARE(next.readAll().toHex(), QByteArray("12"));
     QVERIFY2(longestGap < 100, qPrintable(QString::number(longestGap)));
+}
+
+// A client that has shut its sending side while its job waits for the cover holds the port past the idle
+// time-out; the next is unanswered until the first closes, prints, and idling closes it in turn.
+void TestTcpServer::nextClientWaitsUntilTheFirstCloses() {
+    VirtualPrinter printer(QStringLiteral("tcp"), VirtualProfile::defaultProfile());
+    TcpPrinterServer server(&printer);
+    server.setIdleTimeout(100);
+    QVERIFY(server.listen(QHostAddress::LocalHost, 0, nullptr));
+    printer.setCoverOpen(true);
+    QTcpSocket first, second, third;
+    for (QTcpSocket* client : {&first, &second, &third})
+        client->connectToHost(QHostAddress::LocalHost, server.port());
+    QVERIFY(first.waitForConnected(5000) && second.waitForConnected(5000) && third.waitForConnected(5000));
+    first.write(QByteArray("FIRST\n") + QByteArray::fromHex("1d7201"));
+    QVERIFY(first.waitForBytesWritten(5000));
+    QCOMPARE(::shutdown(int(first.socketDescriptor()), SHUT_WR), 0);
+    second.write(QByteArray("SECOND\n") + QByteArray::fromHex("100401"));
+    QTest::qWait(400);
+    QVERIFY(second.bytesAvailable() == 0 && first.state() == QAbstractSocket::ConnectedState);
+    printer.setCoverOpen(false);
+    QTRY_COMPARE_WITH_TIMEOUT(first.state(), QAbstractSocket::UnconnectedState, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(second.peek(8).toHex(), QByteArray("12"), 5000);
+    QTRY_COMPARE(paperLines(printer), (QStringList{QStringLiteral("FIRST"), QStringLiteral("SECOND")}));
+    QTRY_COMPARE_WITH_TIMEOUT(second.state(), QAbstractSocket::UnconnectedState, 5000);
+    third.write(QByteArray::fromHex("100401"));
+    QTRY_COMPARE_WITH_TIMEOUT(third.peek(8).toHex(), QByteArray("12"), 5000);
 }
 
 QTEST_MAIN(TestTcpServer)

@@ -63,6 +63,7 @@ VirtualPanel::VirtualPanel(VirtualPrinter* printer, QWidget* parent)
     connectAll();
     showSensors();
     showBuffer();
+    showPersonality();
     m_realSpeed->setChecked(printer->dotLinesPerSecond() > 0);
     if (!printer->problem().isEmpty())
         showProblem(printer->problem());
@@ -134,6 +135,8 @@ void VirtualPanel::buildUi() {
                         tr("Print at real speed"));
     m_realSpeed->setToolTip(tr("Print as fast as a real printer, so the cover can be opened during a job"));
     m_buffer = named(new QLabel, QStringLiteral("receiveBuffer"), tr("Receive buffer"));
+    m_answers = named(new QLabel, QStringLiteral("answers"), tr("What this printer answers"));
+    m_answers->setWordWrap(true);
     m_problem = named(new QLabel, QStringLiteral("problem"), tr("Problem"));
     m_problem->setWordWrap(true);
     m_problem->setStyleSheet(QStringLiteral("color: #a00000"));
@@ -147,6 +150,7 @@ void VirtualPanel::buildUi() {
     controls->addWidget(m_clearPaper);
     controls->addWidget(m_realSpeed);
     controls->addWidget(m_buffer);
+    controls->addWidget(m_answers);
     controls->addWidget(m_problem);
     controls->addStretch();
 
@@ -208,6 +212,7 @@ void VirtualPanel::connectAll() {
         printer->setDotLinesPerSecond(real ? VirtualPrinter::kRealisticDotLinesPerSecond : 0);
     });
     connect(printer, &VirtualPrinter::bufferChanged, this, &VirtualPanel::showBuffer);
+    connect(printer, &VirtualPrinter::personalityChanged, this, &VirtualPanel::showPersonality);
 
     connect(printer, &VirtualPrinter::sensorsChanged, this, &VirtualPanel::showSensors);
     connect(printer->drawer(), &VirtualDrawer::changed, this, &VirtualPanel::showSensors);
@@ -246,6 +251,14 @@ void VirtualPanel::showBuffer() {
                           .arg(m_printer->bufferedBytes())
                           .arg(m_printer->profile().receiveBufferBytes));
     m_buffer->setAccessibleName(m_buffer->text());
+}
+
+void VirtualPanel::showPersonality() {
+    if (!m_printer)
+        return;
+    const QString what = m_printer->personality().description;
+    m_answers->setText(tr("This printer %1.").arg(what));
+    m_answers->setAccessibleName(m_answers->text());
 }
 
 void VirtualPanel::showProblem(const QString& message) {

@@ -48,6 +48,7 @@ private:
     void showSensors();
     void showProblem(const QString& message);
     void showBuffer();
+    void showPersonality();
     void paperChanged();
     void scrollToNewest();
     void askAndSaveReceipt();
@@ -72,6 +73,7 @@ private:
     QPushButton* m_clearPaper = nullptr;
     QCheckBox* m_realSpeed = nullptr;
     QLabel* m_buffer = nullptr;
+    QLabel* m_answers = nullptr;
     QLabel* m_problem = nullptr;
     QListView* m_wire = nullptr;
     QSplitter* m_splitter = nullptr;
