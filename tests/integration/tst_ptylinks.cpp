@@ -5,6 +5,7 @@
 #include "device/transport/serialtransport.h"
 #include "opos/oposconstants.h"
 #include "support/ptyprinter.h"
+#include "virtual/replypersonality.h"
 #include "virtual/virtualprinter.h"
 
 #include <QElapsedTimer>
@@ -57,11 +58,13 @@ private Q_SLOTS:
     void printerThatStopsTakingDataFailsTheCall();
     void stalledOutputIsBounded_data();
     void stalledOutputIsBounded();
+    void printerThatAnswersNothing_data();
+    void printerThatAnswersNothing();
 
 private:
     static void addLinks();
     // Names the pty in the registry under the connection of the row (%1 is the device).
-    void useConnection(const QString& connection);
+    void useConnection(const QString& connection, const QString& extraKeys = {});
     // Open, Claim and enable; the first failing result, or success.
     qint32 bringUp(const QString& connection);
 
@@ -99,14 +102,15 @@ void TestPtyLinks::addLinks() {
     QTest::newRow("file") << QStringLiteral("file:%1");
 }
 
-void TestPtyLinks::useConnection(const QString& connection) {
+void TestPtyLinks::useConnection(const QString& connection, const QString& extraKeys) {
     const QString path = m_folder.filePath(QStringLiteral("devices.ini"));
     QFile ini(path);
     QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
     ini.write(QStringLiteral("[PTY]\nclass=POSPrinter\nconnection=%1\nprofile=80mm\ntimeout=%2\n"
-                             "open_timeout=500\nretry_interval=50\n")
+                             "open_timeout=500\nretry_interval=50\n%3")
                   .arg(connection.arg(m_pty->linkPath()))
                   .arg(kReplyTimeoutMs)
+                  .arg(extraKeys)
                   .toUtf8());
     qputenv("POSLING_DEVICES", QFile::encodeName(path));
 }
@@ -244,6 +248,37 @@ void TestPtyLinks::stalledOutputIsBounded() {
     QVERIFY2(lost.at(0).at(0).toString().contains(QLatin1String("accepts no more data")),
              qPrintable(lost.at(0).at(0).toString()));
     QVERIFY(!link->isOpen());
+}
+
+void TestPtyLinks::printerThatAnswersNothing_data() {
+    QTest::addColumn<QString>("connection");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<int>("code");
+    // A serial line takes bytes with nothing on it: silence there is no printer, unless its entry says so.
+    QTest::newRow("serial") << QStringLiteral("serial:%1?baud=19200") << QString() << OPOS_E_NOHARDWARE;
+    QTest::newRow("serial, status=none")
+        << QStringLiteral("serial:%1?baud=19200") << QStringLiteral("status=none\n") << OPOS_SUCCESS;
+    QTest::newRow("device file") << QStringLiteral("file:%1") << QString() << OPOS_SUCCESS;
+}
+
+// A printer behind a one-way link answers nothing; where Posling may print to it, it does, blind.
+void TestPtyLinks::printerThatAnswersNothing() {
+    QFETCH(QString, connection);
+    QFETCH(QString, keys);
+    QFETCH(int, code);
+    m_printer->setPersonality(*virt::ReplyPersonality::byId(QStringLiteral("none")));
+    useConnection(connection, keys);
+    QCOMPARE(m_control->Open(QStringLiteral("PTY")), OPOS_SUCCESS);
+    QCOMPARE(m_control->Claim(1000), OPOS_SUCCESS);
+    m_control->setDeviceEnabled(true);
+    QCOMPARE(m_control->ResultCode(), code);
+    if (code != OPOS_SUCCESS) {
+        QVERIFY2(m_control->ResultReason().contains(QLatin1String("status=none")),
+                 qPrintable(m_control->ResultReason()));
+        return;
+    }
+    QCOMPARE(m_control->PrintNormal(PTR_S_RECEIPT, QStringLiteral("Printed blind\n")), OPOS_SUCCESS);
+    QTRY_COMPARE(timesPrinted(*m_printer, QStringLiteral("Printed blind")), 1);
 }
 
 QTEST_MAIN(TestPtyLinks)

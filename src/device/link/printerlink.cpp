@@ -77,6 +77,8 @@ PrinterLink::PrinterLink(const PrinterConfig& config, std::unique_ptr<Transport>
         }
         if (m_current && waiting == 0 && probeWhilePrinting())
             return;
+        if (m_current && waiting > 0 && probeWhileStuck())
+            return;
         qCWarning(lcDevice) << m_connection << "gave no status reply within" << m_replyTimer.interval()
                             << "ms";
         finishCurrent(ExchangeOutcome::Result::TimedOut);
@@ -413,6 +415,31 @@ bool PrinterLink::probeWhilePrinting() {
     e.replies.append(-1);
     e.texts.append(QByteArray());
     m_transport->write(EscPos::realtimeStatus(1));
+    if (!m_current)
+        return true; // the write lost the link, which finished the exchange
+    m_replyTimer.start(e.timeoutMs);
+    return true;
+}
+
+// The printer has taken nothing for a reply time-out while the exchange still has bytes for it: it
+// stopped (cover, paper) with a full buffer. A printer that answers real-time status only sends no
+// automatic status to say why, so it is asked once, past the full buffer as a printer takes
+// real-time requests; the replies stand for the exchange's own, stuck behind its data, in the same
+// order.
+bool PrinterLink::probeWhileStuck() {
+    Exchange& e = *m_current;
+    const bool asksRealTime = std::any_of(e.queries.cbegin(), e.queries.cend(), [&](const StatusQuery& q) {
+        return q.kind == StatusQuery::Kind::RealTime;
+    });
+    if (!e.patient || e.stuckProbed || !asksRealTime || !m_answers || !m_answers->realTime ||
+        m_answers->automatic)
+        return false;
+    e.stuckProbed = true;
+    QByteArray probe;
+    for (const StatusQuery& q : e.queries)
+        if (q.kind == StatusQuery::Kind::RealTime)
+            probe += EscPos::realtimeStatus(q.n);
+    m_transport->write(probe);
     if (!m_current)
         return true; // the write lost the link, which finished the exchange
     m_replyTimer.start(e.timeoutMs);

@@ -143,6 +143,7 @@ private:
         int unexpected = 0;           // bytes that were no status and replies nobody asked for
         qint64 unsentAtLastCheck = 0; // bytes the printer had still to take when the timer last ran
         int probes = 0;               // real-time requests sent while waiting for the job to print
+        bool stuckProbed = false;     // asked, past a full buffer, why the printer takes nothing
         int timeoutMs = 0;
         bool patient = true;
         QList<QByteArray> texts; // answers of information queries
@@ -164,6 +165,7 @@ private:
                        const QByteArray& text = {});
     bool currentAnswered() const;
     bool probeWhilePrinting();
+    bool probeWhileStuck();
     // How the link learns what the printer answers (printerlink_answers.cpp).
     void startLearning(bool first);
     void onLevelLearnt(const ExchangeOutcome& outcome);
