@@ -1,5 +1,7 @@
 #include "stepresolver.h"
 
+#include "parameterwords.h"
+
 #include <QStringList>
 
 namespace runner {
@@ -37,41 +39,48 @@ QString convertArguments(const QMetaMethod& method, const QStringList& words, QL
         const ValueType type = valueTypeOf(method.parameterTypeName(i));
         QString why;
         const std::optional<TypedValue> value = convertWord(words.at(i), type, &why);
-        if (!value)
-            return QStringLiteral("argument %1 (%2) of %3: %4")
-                .arg(i + 1)
-                .arg(QString::fromLatin1(method.parameterNames().value(i)),
-                     QString::fromLatin1(method.name()), why);
+        if (!value) {
+            const QString name = parameterName(method, i);
+            const QString methodName = QString::fromLatin1(method.name());
+            if (methodName.startsWith(QStringLiteral("set")) && methodName.mid(3) == name)
+                return QStringLiteral("%1: %2").arg(name, why);
+            return QStringLiteral("%1 of %2: %3").arg(name, methodName, why);
+        }
         out << *value;
     }
     return {};
 }
 
-QString countsOf(const QList<QMetaMethod>& methods) {
-    QStringList counts;
-    for (const QMetaMethod& method : methods)
-        counts << QString::number(method.parameterCount());
-    return counts.join(QStringLiteral(" or "));
-}
-
 } // namespace
 
 StepResolver::Resolved StepResolver::resolve(const Plan& plan) const {
+    using Action = ResolvedStep::Action;
     Resolved resolved;
-    bool resultBefore = false; // a method or property set came last, expectations apart
+    qsizetype resultStep = -1; // the method or property set that came last, expectations apart
+    bool resultBefore = false;
+    int lineBefore = 0;
     for (const PlanStep& step : plan.steps) {
+        if (plan.brokenBetween(lineBefore, step.line)) {
+            resultStep = -1;
+            resultBefore = true;
+        }
+        lineBefore = step.line;
         ResolvedStep out;
         out.step = step;
         if (const QString error = resolveStep(step, resultBefore, out); !error.isEmpty()) {
-            resolved.steps.clear();
-            resolved.errorLine = step.line;
-            resolved.error = error;
-            return resolved;
+            resolved.errors << PlanError{step.line, step.source, error};
+            if (step.kind != PlanStep::Kind::ExpectResult && step.kind != PlanStep::Kind::ExpectProperty) {
+                resultStep = -1; // what the broken step was meant to be is not known
+                resultBefore = true;
+            }
+            continue;
         }
-        if (out.action != ResolvedStep::Action::ExpectResult &&
-            out.action != ResolvedStep::Action::ExpectProperty)
-            resultBefore =
-                out.action == ResolvedStep::Action::Method || out.action == ResolvedStep::Action::PropertySet;
+        if (out.action == Action::ExpectResult && resultStep >= 0)
+            resolved.steps[resultStep].resultExpected = true;
+        if (out.action != Action::ExpectResult && out.action != Action::ExpectProperty) {
+            resultBefore = out.action == Action::Method || out.action == Action::PropertySet;
+            resultStep = resultBefore ? resolved.steps.size() : -1;
+        }
         resolved.steps << out;
     }
     return resolved;
@@ -158,9 +167,7 @@ QString StepResolver::resolveCall(const PlanStep& step, ResolvedStep& out) const
         out.call = DeviceCall(&target, method, arguments);
         return {};
     }
-    return QStringLiteral("%1 wants %2 arguments; the step gives %3")
-        .arg(QString::fromLatin1(methods.first().name()), countsOf(methods))
-        .arg(step.arguments.size());
+    return argumentCountText(QString::fromLatin1(methods.first().name()), methods, step.arguments.size());
 }
 
 QString StepResolver::resolveSet(const PlanStep& step, ResolvedStep& out) const {
