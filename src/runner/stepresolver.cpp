@@ -1,6 +1,9 @@
 #include "stepresolver.h"
 
+#include "nearestname.h"
 #include "parameterwords.h"
+
+#include "opos/constantnames.h"
 
 #include <QStringList>
 
@@ -27,6 +30,28 @@ bool isPropertyRead(const QMetaMethod& method) {
     const ValueType returned = valueTypeOf(method.typeName());
     return method.parameterCount() == 0 && returned != ValueType::Void &&
            returned != ValueType::Unsupported && !isMethod(method);
+}
+
+// What a misspelt step could have meant: the control's methods and property reads, or the
+// properties it can set.
+QStringList namesOf(const QObject& control, bool settable) {
+    QStringList names;
+    const QMetaObject* meta = control.metaObject();
+    for (int i = 0; i < meta->methodCount(); ++i) {
+        const QMetaMethod method = meta->method(i);
+        const QString name = QString::fromLatin1(method.name());
+        if (method.methodType() != QMetaMethod::Method)
+            continue;
+        const bool setter = name.startsWith(QStringLiteral("set")) && method.parameterCount() == 1;
+        if (setter == settable)
+            names << (setter ? name.mid(3) : name);
+    }
+    return names;
+}
+
+QStringList resultNames() {
+    QStringList names = opos::constantNames().filter(QRegularExpression(QStringLiteral("^OPOS_E")));
+    return names << QStringLiteral("OPOS_SUCCESS");
 }
 
 QString deviceWord(const QString& device) {
@@ -108,8 +133,8 @@ QString StepResolver::resolveStep(const PlanStep& step, bool resultBefore, Resol
         out.action = Action::ExpectResult;
         out.result = ExpectedResult::read(step.arguments.first());
         if (!out.result)
-            return QStringLiteral("\"%1\" is no result code, result name or result text")
-                .arg(step.arguments.first());
+            return QStringLiteral("\"%1\" is no result code, result name or result text%2")
+                .arg(step.arguments.first(), suggestion(step.arguments.first(), resultNames()));
         return {};
     }
     case Kind::ExpectProperty: {
@@ -142,8 +167,8 @@ QString StepResolver::resolveCall(const PlanStep& step, ResolvedStep& out) const
     QObject& target = control(step.device);
     const QList<QMetaMethod> named = invokablesNamed(target, step.name);
     if (named.isEmpty())
-        return QStringLiteral("the %1 has no method or property \"%2\"")
-            .arg(deviceWord(step.device), step.name);
+        return QStringLiteral("the %1 has no method or property \"%2\"%3")
+            .arg(deviceWord(step.device), step.name, suggestion(step.name, namesOf(target, false)));
     if (step.arguments.isEmpty()) {
         for (const QMetaMethod& method : named)
             if (isPropertyRead(method))
@@ -184,8 +209,8 @@ QString StepResolver::resolveSet(const PlanStep& step, ResolvedStep& out) const 
         out.call = DeviceCall(&target, setter, arguments);
         return {};
     }
-    return QStringLiteral("the %1 has no property \"%2\" that can be set")
-        .arg(deviceWord(step.device), step.name);
+    return QStringLiteral("the %1 has no property \"%2\" that can be set%3")
+        .arg(deviceWord(step.device), step.name, suggestion(step.name, namesOf(target, true)));
 }
 
 QString StepResolver::resolveRead(const PlanStep& step, ResolvedStep& out) const {
@@ -198,7 +223,8 @@ QString StepResolver::resolveRead(const PlanStep& step, ResolvedStep& out) const
         out.call = DeviceCall(&target, method, {});
         return {};
     }
-    return QStringLiteral("the %1 has no property \"%2\"").arg(deviceWord(step.device), step.name);
+    return QStringLiteral("the %1 has no property \"%2\"%3")
+        .arg(deviceWord(step.device), step.name, suggestion(step.name, namesOf(target, false)));
 }
 
 QObject& StepResolver::control(const QString& device) const {

@@ -252,13 +252,16 @@ void TestPlanRun::runsOnTheVirtualPrinter() {
 void TestPlanRun::refusesABrokenPlanBeforeRunning_data() {
     QTest::addColumn<QString>("step");
     QTest::addColumn<QString>("error");
-    QTest::newRow("unknown method") << "printer PrintNormall 2 x"
-                                    << "p.plan:2: the printer has no method or property \"PrintNormall\"";
+    QTest::newRow("unknown method")
+        << "printer PrintNormall 2 x"
+        << "p.plan:2: the printer has no method or property \"PrintNormall\"; did you mean PrintNormal?";
     QTest::newRow("word that is no number") << "printer Claim soon"
                                             << "p.plan:2: Timeout of Claim: \"soon\" is no whole number";
     QTest::newRow("unknown constant in an OR")
         << "printer RotatePrint PTR_S_RECEIPT PTR_RP_LEFT90|PTR_RP_BARCOD"
-        << "p.plan:2: Rotation of RotatePrint: \"PTR_RP_LEFT90|PTR_RP_BARCOD\"";
+        << "p.plan:2: Rotation of RotatePrint: \"PTR_RP_LEFT90|PTR_RP_BARCOD\" is no whole number and no "
+           "OPOS "
+           "constant; did you mean PTR_RP_BARCODE?";
     QTest::newRow("too few arguments") << "printer CutPaper"
                                        << "p.plan:2: CutPaper takes one argument: how much of the paper to "
                                           "cut, in percent (100 cuts it off); "
@@ -283,8 +286,10 @@ void TestPlanRun::refusesABrokenPlanBeforeRunning_data() {
         << "p.plan:2: the drawer has no method or property \"CutPaper\"";
     QTest::newRow("result of a property read") << "printer State\nexpect OPOS_SUCCESS"
                                                << "p.plan:3: expect RESULT checks the result of a method";
-    QTest::newRow("misspelt result") << "printer Close\nexpect OPOS_E_ILEGAL"
-                                     << "p.plan:3: \"OPOS_E_ILEGAL\" is no result code";
+    QTest::newRow("misspelt result")
+        << "printer Close\nexpect OPOS_E_ILEGAL"
+        << "p.plan:3: \"OPOS_E_ILEGAL\" is no result code, result name or result text; did you mean "
+           "OPOS_E_ILLEGAL?";
     QTest::newRow("expected value of the wrong type") << "expect printer CoverOpen = 3"
                                                       << "p.plan:2: CoverOpen: \"3\" is not TRUE or FALSE";
     // A broken step may have meant a method, so the expect after it is not blamed as well.
