@@ -77,6 +77,10 @@ void writeSuite(QXmlStreamWriter& xml, const SuiteReport& suite) {
     xml.writeStartElement(QStringLiteral("testsuite"));
     xml.writeAttribute(QStringLiteral("name"), suite.name);
     xml.writeAttribute(QStringLiteral("file"), suite.planFile);
+    if (suite.started.isValid())
+        xml.writeAttribute(QStringLiteral("timestamp"), suite.started.toString(Qt::ISODate));
+    if (!suite.host.isEmpty())
+        xml.writeAttribute(QStringLiteral("hostname"), suite.host);
     writeCounts(xml, countsOf(suite.outcomes), suite.seconds);
     if (!suite.properties.isEmpty()) {
         xml.writeStartElement(QStringLiteral("properties"));

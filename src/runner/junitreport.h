@@ -3,6 +3,7 @@
 #include "expectationoutcome.h"
 #include "printeridentity.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -18,6 +19,8 @@ struct SuiteReport {
     ReportProperties properties; // which program, devices file, connection and printer
     QList<ExpectationOutcome> outcomes;
     QStringList output; // the run's lines, as standard output showed them
+    QDateTime started;  // when the run began, and on which machine (a till of a fleet)
+    QString host;
     double seconds = 0;
 };
 

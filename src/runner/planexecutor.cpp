@@ -47,7 +47,10 @@ void PlanExecutor::runStep(const ResolvedStep& step, QList<ExpectationOutcome>& 
     switch (step.action) {
     case Action::Method:
     case Action::PropertySet:
-        step.action == Action::Method ? runMethod(step) : runSet(step);
+        if (step.action == Action::Method)
+            runMethod(step);
+        else
+            runSet(step);
         m_lastSeconds = secondsOf(clock);
         checkStrictly(step, outcomes);
         return;
@@ -78,7 +81,7 @@ void PlanExecutor::runExpectation(const ResolvedStep& step, QList<ExpectationOut
     if (step.action == ResolvedStep::Action::ExpectResult)
         outcome.seconds += m_lastSeconds; // the test case stands for the step it checks
     if (!outcome.passed)
-        m_output.add(QStringLiteral(":  FAILED line %1: %2").arg(step.step.line).arg(outcome.message));
+        reportFailure(outcome);
     outcomes << outcome;
 }
 
@@ -118,9 +121,13 @@ void PlanExecutor::checkStrictly(const ResolvedStep& step, QList<ExpectationOutc
         outcome.message =
             QStringLiteral("expected OPOS_SUCCESS, got %1 (--strict: no expect checks this step)")
                 .arg(m_last.text);
-        m_output.add(QStringLiteral(":  FAILED line %1: %2").arg(step.step.line).arg(outcome.message));
+        reportFailure(outcome);
     }
     outcomes << outcome;
+}
+
+void PlanExecutor::reportFailure(const ExpectationOutcome& outcome) {
+    m_output.add(QStringLiteral(":  FAILED line %1: %2").arg(outcome.line).arg(outcome.message));
 }
 
 ExpectationOutcome PlanExecutor::skippedCheck(const ResolvedStep& step,

@@ -38,6 +38,7 @@ private:
     void runExpectation(const ResolvedStep& step, QList<ExpectationOutcome>& outcomes);
     void runOperatorStep(const ResolvedStep& step, QList<ExpectationOutcome>& outcomes);
     void checkStrictly(const ResolvedStep& step, QList<ExpectationOutcome>& outcomes);
+    void reportFailure(const ExpectationOutcome& outcome);
     ExpectationOutcome skippedCheck(const ResolvedStep& step, ExpectationOutcome::Origin origin) const;
     void runMethod(const ResolvedStep& step);
     void runSet(const ResolvedStep& step);

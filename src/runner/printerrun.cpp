@@ -6,6 +6,7 @@
 #include "opos/version.h"
 
 #include <QElapsedTimer>
+#include <QSysInfo>
 
 namespace runner {
 
@@ -39,6 +40,8 @@ SuiteReport PrinterRun::run(const Plan& plan, const PrinterSetting& setting, con
     SuiteReport suite;
     suite.name = suiteName;
     suite.planFile = plan.file;
+    suite.started = QDateTime::currentDateTime();
+    suite.host = QSysInfo::machineHostName();
     suite.properties = settingProperties(setting);
     StatusOutput output([&](const QString& line) {
         suite.output << line;

@@ -1,19 +1,17 @@
-#include "runner/junitreport.h"
+#include "support/planrunrig.h"
+
 #include "runner/operatorprompt.h"
-#include "runner/planrun.h"
 #include "runner/stepresolver.h"
 
 #include "device/installcontrols.h"
 #include "virtual/installvirtual.h"
 #include "virtual/virtualprinter.h"
-#include "virtual/virtualprinterhub.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QXmlStreamReader>
 
 #include <unistd.h>
 
@@ -29,90 +27,6 @@ public:
         return 0;
     }
 };
-
-virt::VirtualPrinter* virtualPrinter() {
-    return virt::VirtualPrinterHub::instance()->printer(QStringLiteral("Z901"));
-}
-
-// The operator of the fault drills: does to the virtual printer what the question asks.
-void scriptedOperator(const QString& question, int) {
-    if (question.contains(QStringLiteral("Open"), Qt::CaseInsensitive) &&
-        question.contains(QStringLiteral("cover")))
-        virtualPrinter()->setCoverOpen(true);
-    else if (question.contains(QStringLiteral("Close the cover"), Qt::CaseInsensitive))
-        virtualPrinter()->setCoverOpen(false);
-}
-
-struct RunOutput {
-    int code = -1;
-    QStringList out;
-    QStringList errors;
-};
-
-RunOutput runPlan(const runner::Plan& plan, const runner::RunOptions& options = {}) {
-    RunOutput result;
-    runner::PlanRun run([&](const QString& line) { result.out << line; },
-                        [&](const QString& line) { result.errors << line; }, scriptedOperator);
-    result.code = run.run(plan, options);
-    return result;
-}
-
-RunOutput runPlan(const QString& text, const runner::RunOptions& options = {}) {
-    return runPlan(runner::readPlan(QStringLiteral("p.plan"), text), options);
-}
-
-// A JUnit report as lines to compare: its suites, and its test cases with what failed or was skipped.
-struct JUnitFile {
-    QStringList suites; // "name: T tests, F failures, S skipped"
-    QStringList cases;  // "name", "name -> failure: message", "name -> skipped: message"
-    QMap<QString, double> times;
-    QMap<QString, QString> properties; // of the last suite
-    QString output;                    // of the last suite
-    QString error;
-};
-
-JUnitFile readJUnit(const QString& file) {
-    JUnitFile report;
-    QFile in(file);
-    if (!in.open(QIODevice::ReadOnly))
-        return {{}, {}, {}, {}, {}, in.errorString()};
-    QXmlStreamReader xml(&in);
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement)
-            continue;
-        const auto value = [&](const char* name) {
-            return xml.attributes().value(QLatin1String(name)).toString();
-        };
-        if (xml.name() == u"testsuite")
-            report.suites << QStringLiteral("%1: %2 tests, %3 failures, %4 skipped")
-                                 .arg(value("name"), value("tests"), value("failures"), value("skipped"));
-        else if (xml.name() == u"property")
-            report.properties.insert(value("name"), value("value"));
-        else if (xml.name() == u"testcase") {
-            report.cases << value("name");
-            report.times.insert(value("name"), value("time").toDouble());
-        } else if (xml.name() == u"failure" || xml.name() == u"skipped")
-            report.cases.last() += QStringLiteral(" -> %1: %2").arg(xml.name().toString(), value("message"));
-        else if (xml.name() == u"system-out")
-            report.output = xml.readElementText();
-    }
-    if (xml.hasError())
-        report.error = xml.errorString();
-    return report;
-}
-
-// Each expected line starts one line of `out`, in this order.
-QString missingLine(const QStringList& expected, const QStringList& out) {
-    qsizetype from = 0;
-    for (const QString& line : expected) {
-        while (from < out.size() && !out.at(from).startsWith(line))
-            ++from;
-        if (from == out.size())
-            return QStringLiteral("no line \"%1\" in order in:\n%2").arg(line, out.join(u'\n'));
-        ++from;
-    }
-    return {};
-}
 
 } // namespace
 
