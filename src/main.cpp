@@ -3,16 +3,20 @@
 #include "app/messagebox.h"
 #include "device/check/devicecheck.h"
 #include "device/installcontrols.h"
+#include "device/registry/deviceregistry.h"
 #include "opos/controlfactory.h"
 #include "runner/planrun.h"
 #include "virtual/installvirtual.h"
 #include "virtual/panel/installpanel.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLoggingCategory>
 
 #include <cstdio>
+#include <fcntl.h>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -51,18 +55,65 @@ int checkDevices(int argc, char* argv[]) {
     return allOk ? 0 : 1;
 }
 
+// The printers a plan run goes over: one per --devices file, or per section its brackets name.
+QList<runner::PrinterTarget> planTargets(const CommandLine& commandLine) {
+    QList<runner::PrinterTarget> targets;
+    for (const CommandLine::DevicesChoice& choice : commandLine.devicesChoices()) {
+        if (choice.printers.isEmpty())
+            targets.append({choice.file, {}});
+        for (const QString& printer : choice.printers)
+            targets.append({choice.file, printer});
+    }
+    return targets;
+}
+
+// Points the device registry, which the controls read when they open, at a target's devices file
+// (back at the user's own choice when the target names none) and says what it holds for `printer`.
+runner::PrinterSetting selectPrinter(const QByteArray& userDevices, const QString& devicesFile,
+                                     const QString& printer) {
+    if (!devicesFile.isEmpty())
+        qputenv("POSLING_DEVICES", QFile::encodeName(devicesFile));
+    else if (userDevices.isEmpty())
+        qunsetenv("POSLING_DEVICES");
+    else
+        qputenv("POSLING_DEVICES", userDevices);
+    const device::DeviceRegistry registry = device::DeviceRegistry::load();
+    runner::PrinterSetting setting;
+    setting.devices = registry.problem().isEmpty()
+                          ? registry.source()
+                          : registry.source() + QStringLiteral(" (") + registry.problem() + u')';
+    setting.printer = printer;
+    if (const std::optional<device::DeviceEntry> entry = registry.find(printer)) {
+        setting.connection = entry->value(QStringLiteral("connection"));
+        setting.drawer = registry.linkOptions(*entry).value(QStringLiteral("drawer"));
+    }
+    return setting;
+}
+
+// Where the operator presses Enter: standard input, or the terminal when the plan comes from there.
+int operatorInput(const QString& planFile) {
+    return planFile == u"-" ? ::open("/dev/tty", O_RDONLY | O_CLOEXEC) : STDIN_FILENO;
+}
+
 // posling --run PLAN: the status lines go to stdout; no window and no display unless the plan
-// shows the virtual printer.
+// shows the virtual printer to an operator.
 int runPlan(int argc, char* argv[]) {
     CommandLine commandLine;
     if (const QString error = commandLine.parseForPlanRun(rawArguments(argc, argv)); !error.isEmpty()) {
         printError(error);
         return 2;
     }
+    const QByteArray userDevices = qgetenv("POSLING_DEVICES");
     commandLine.apply();
     const runner::Plan plan = runner::loadPlan(commandLine.planFile());
+    const int input = operatorInput(commandLine.planFile());
+    runner::RunOptions options;
+    options.junitFile = commandLine.junitFile();
+    options.strict = commandLine.strict();
+    options.operatorPresent = commandLine.operatorInsisted() || (input >= 0 && ::isatty(input));
+    options.targets = planTargets(commandLine);
     std::unique_ptr<QCoreApplication> app;
-    if (plan.ok() && runner::showsVirtualPrinter(plan)) {
+    if (plan.ok() && runner::showsVirtualPrinter(plan) && options.operatorPresent) {
         if (const QString missing = CommandLine::missingDisplayMessage(
                 rawArguments(argc, argv), QProcessEnvironment::systemEnvironment());
             !missing.isEmpty()) {
@@ -88,8 +139,14 @@ int runPlan(int argc, char* argv[]) {
     };
     opos::ControlFactory::setHostServices(services);
     QLoggingCategory::setFilterRules(QStringLiteral("posling.device.debug=false\nposling.device.info=false"));
-    const int status = runner::PlanRun(printLine, printError, runner::terminalOperator(printLine))
-                           .run(plan, commandLine.junitFile());
+    const auto selector = [userDevices](const QString& devicesFile, const QString& printer) {
+        return selectPrinter(userDevices, devicesFile, printer);
+    };
+    const int status =
+        runner::PlanRun(printLine, printError, runner::terminalOperator(printLine, input), selector)
+            .run(plan, options);
+    if (input > STDIN_FILENO)
+        ::close(input);
     // The virtual printer's window goes while its application is still there.
     if (qobject_cast<QApplication*>(app.get()))
         for (QWidget* window : QApplication::topLevelWidgets())

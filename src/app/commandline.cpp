@@ -4,10 +4,13 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 
 CommandLine::CommandLine()
     : m_devices(QStringLiteral("devices"),
-                QStringLiteral("Reads the logical device names (\"Z901\", \"Z901-1\") from <file>."),
+                QStringLiteral("Reads the logical device names (\"Z901\", \"Z901-1\") from <file>. With "
+                               "--run it may be given more than once, and <file>[NAME,...] runs the plan on "
+                               "each printer section NAME of the file."),
                 QStringLiteral("file")),
       m_checkDevices(
           QStringLiteral("check-devices"),
@@ -21,6 +24,12 @@ CommandLine::CommandLine()
       m_junit(QStringLiteral("junit"),
               QStringLiteral("With --run: writes the outcome as JUnit XML to <file>."),
               QStringLiteral("file")),
+      m_strict(QStringLiteral("strict"),
+               QStringLiteral("With --run: a step whose result no expect checks fails unless it is "
+                              "OPOS_SUCCESS, and a plan that checks nothing fails.")),
+      m_operator(QStringLiteral("operator"),
+                 QStringLiteral("With --run: a person answers the plan's questions (ask) and watches the "
+                                "virtual printer (show), even when standard input is no terminal.")),
       m_quitAfterStart(QStringLiteral("quit-after-start"),
                        QStringLiteral("Quits once the main window is drawn, to time the start.")) {
     m_quitAfterStart.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -31,6 +40,8 @@ CommandLine::CommandLine()
     m_parser.addOption(m_checkDevices);
     m_parser.addOption(m_run);
     m_parser.addOption(m_junit);
+    m_parser.addOption(m_strict);
+    m_parser.addOption(m_operator);
     m_parser.addOption(m_quitAfterStart);
 }
 
@@ -68,14 +79,29 @@ bool CommandLine::asksForDeviceCheck(const QStringList& arguments) {
 }
 
 bool CommandLine::asksForPlanRun(const QStringList& arguments) {
-    return namesOption(arguments, {QStringLiteral("--run"), QStringLiteral("--junit")});
+    return namesOption(arguments, {QStringLiteral("--run"), QStringLiteral("--junit"),
+                                   QStringLiteral("--strict"), QStringLiteral("--operator")});
 }
 
 QString CommandLine::parseForPlanRun(const QStringList& arguments) {
     if (!m_parser.parse(arguments))
         return m_parser.errorText() + QStringLiteral(" See posling --help.");
-    if (!m_parser.isSet(m_run))
-        return QStringLiteral("--junit belongs to --run PLAN. See posling --help.");
+    if (!m_parser.isSet(m_run)) {
+        const QString given = m_parser.isSet(m_junit)    ? QStringLiteral("--junit")
+                              : m_parser.isSet(m_strict) ? QStringLiteral("--strict")
+                                                         : QStringLiteral("--operator");
+        return QStringLiteral("%1 belongs to --run PLAN. See posling --help.").arg(given);
+    }
+    if (m_parser.values(m_run).size() > 1)
+        return QStringLiteral(
+            "--run takes one plan; run the others one after the other. See posling --help.");
+    for (const QString& value : m_parser.values(m_devices)) {
+        const DevicesChoice choice = readDevicesChoice(value);
+        if (value.endsWith(u']') && choice.printers.isEmpty())
+            return QStringLiteral("--devices %1: name the printer sections in the brackets, such as "
+                                  "shop.ini[Till-1,Till-2]. See posling --help.")
+                .arg(value);
+    }
     if (m_parser.isSet(m_checkDevices))
         return QStringLiteral("--run and --check-devices do not go together. See posling --help.");
     if (!m_parser.positionalArguments().isEmpty())
@@ -115,9 +141,29 @@ QString CommandLine::missingDisplayMessage(const QStringList& arguments,
 #endif
 }
 
+CommandLine::DevicesChoice CommandLine::readDevicesChoice(const QString& value) {
+    const qsizetype open = value.lastIndexOf(u'[');
+    if (!value.endsWith(u']') || open < 0 || QFileInfo::exists(value))
+        return {value, {}};
+    DevicesChoice choice{value.left(open), {}};
+    for (const QString& name : value.mid(open + 1, value.size() - open - 2).split(u','))
+        if (!name.trimmed().isEmpty())
+            choice.printers << name.trimmed();
+    return choice;
+}
+
+QList<CommandLine::DevicesChoice> CommandLine::devicesChoices() const {
+    QList<DevicesChoice> choices;
+    for (const QString& value : m_parser.values(m_devices))
+        choices << readDevicesChoice(value);
+    return choices;
+}
+
 void CommandLine::apply() const {
-    if (m_parser.isSet(m_devices))
-        qputenv("POSLING_DEVICES", QFile::encodeName(m_parser.value(m_devices)));
+    if (!m_parser.isSet(m_devices))
+        return;
+    if (const QString file = readDevicesChoice(m_parser.value(m_devices)).file; !file.isEmpty())
+        qputenv("POSLING_DEVICES", QFile::encodeName(file));
 }
 
 void setApplicationIdentity() {

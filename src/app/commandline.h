@@ -6,9 +6,18 @@
 #include <QStringList>
 
 // The program's command line: --help, --version, --devices FILE, --check-devices and
-// --run PLAN [--junit FILE].
+// --run PLAN [--junit FILE] [--strict] [--operator].
 class CommandLine {
 public:
+    // One --devices value: a devices file, and for a plan run the printer sections to run it on,
+    // written after the file in brackets ("shop.ini[Till-1,Till-2]"; "[Till-1]" for the usual file).
+    struct DevicesChoice {
+        QString file;         // empty: the usual devices file
+        QStringList printers; // empty: the printer the plan opens
+    };
+    // The value read as a choice: a value that names an existing file is that file alone.
+    static DevicesChoice readDevicesChoice(const QString& value);
+
     CommandLine();
 
     QCommandLineParser& parser() { return m_parser; }
@@ -31,6 +40,11 @@ public:
     QString parseForPlanRun(const QStringList& arguments);
     QString planFile() const { return m_parser.value(m_run); }
     QString junitFile() const { return m_parser.value(m_junit); }
+    bool strict() const { return m_parser.isSet(m_strict); }
+    // --operator: a person answers the plan's questions even though standard input is no terminal.
+    bool operatorInsisted() const { return m_parser.isSet(m_operator); }
+    // Every --devices given, in order; a plan runs once on each printer they name.
+    QList<DevicesChoice> devicesChoices() const;
 
     // One sentence saying that no display can be reached and how to get one, or an empty text when
     // the arguments or the environment name a display or a platform. Qt would otherwise abort.
@@ -50,6 +64,8 @@ private:
     QCommandLineOption m_checkDevices;
     QCommandLineOption m_run;
     QCommandLineOption m_junit;
+    QCommandLineOption m_strict;
+    QCommandLineOption m_operator;
     QCommandLineOption m_quitAfterStart;
 };
 

@@ -1,23 +1,36 @@
 #pragma once
 
 #include "expectationoutcome.h"
+#include "printeridentity.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class QIODevice;
 
 namespace runner {
 
-// Writes a run as JUnit XML: one test suite for the plan, one test case per expectation and wait,
-// named by its line and its text, a failure element with the message where it failed.
+// One test suite: a plan's run on one printer, or the errors of a plan that did not run.
+struct SuiteReport {
+    QString name;
+    QString planFile;
+    ReportProperties properties; // which program, devices file, connection and printer
+    QList<ExpectationOutcome> outcomes;
+    QStringList output; // the run's lines, as standard output showed them
+    QDateTime started;  // when the run began, and on which machine (a till of a fleet)
+    QString host;
+    double seconds = 0;
+};
+
+// Writes runs as JUnit XML: one test suite each, one test case per expectation and wait (and per
+// step --strict checks, operator's step left out, error of the plan), named by its line and its
+// text, with the time its step took, a failure or a skipped element with the message, the
+// properties of the suite and its output.
 class JUnitReport {
 public:
-    static void write(QIODevice& device, const QString& planFile, const QList<ExpectationOutcome>& outcomes,
-                      double seconds);
-    // The same into a file; false, with the reason in *error, when it cannot be written.
-    static bool writeFile(const QString& file, const QString& planFile,
-                          const QList<ExpectationOutcome>& outcomes, double seconds, QString* error);
+    static void write(QIODevice& device, const QList<SuiteReport>& suites);
 };
 
 } // namespace runner

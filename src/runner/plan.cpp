@@ -1,5 +1,6 @@
 #include "plan.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace runner {
@@ -145,6 +146,24 @@ QString readStep(const QStringList& words, PlanStep& step) {
 
 } // namespace
 
+QString Plan::errorText(const PlanError& error) const {
+    if (error.line == 0)
+        return QStringLiteral("%1: %2").arg(file, error.reason);
+    return QStringLiteral("%1:%2: %3").arg(file).arg(error.line).arg(error.reason);
+}
+
+void Plan::addErrors(const QList<PlanError>& more) {
+    errors += more;
+    std::stable_sort(errors.begin(), errors.end(),
+                     [](const PlanError& a, const PlanError& b) { return a.line < b.line; });
+}
+
+bool Plan::brokenBetween(int afterLine, int beforeLine) const {
+    return std::any_of(errors.cbegin(), errors.cend(), [&](const PlanError& error) {
+        return error.line > afterLine && error.line < beforeLine;
+    });
+}
+
 Plan readPlan(const QString& file, const QString& text) {
     Plan plan;
     plan.file = file;
@@ -161,14 +180,14 @@ Plan readPlan(const QString& file, const QString& text) {
         step.line = int(i + 1);
         step.source = trimmed;
         const QString error = words.error.isEmpty() ? readStep(words.words, step) : words.error;
-        if (!error.isEmpty()) {
-            plan.errorLine = step.line;
-            plan.error = error;
-            plan.steps.clear();
-            return plan;
-        }
-        plan.steps << step;
+        if (error.isEmpty())
+            plan.steps << step;
+        else
+            plan.errors << PlanError{step.line, trimmed, error};
     }
+    if (plan.steps.isEmpty() && plan.errors.isEmpty())
+        plan.errors << PlanError{
+            0, {}, QStringLiteral("the plan has no step: a run of it would check nothing")};
     return plan;
 }
 

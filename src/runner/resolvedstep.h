@@ -27,7 +27,8 @@ struct ResolvedStep {
     DeviceCall call;  // the method, property read or setter
     TypedValue value; // the value of a set, or the one an expectation wants
     std::optional<ExpectedResult> result;
-    QRegularExpression pattern; // of a wait
+    QRegularExpression pattern;  // of a wait
+    bool resultExpected = false; // a method or set whose result an `expect RESULT` checks
 };
 
 } // namespace runner

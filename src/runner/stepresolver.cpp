@@ -1,5 +1,10 @@
 #include "stepresolver.h"
 
+#include "nearestname.h"
+#include "parameterwords.h"
+
+#include "opos/constantnames.h"
+
 #include <QStringList>
 
 namespace runner {
@@ -27,6 +32,28 @@ bool isPropertyRead(const QMetaMethod& method) {
            returned != ValueType::Unsupported && !isMethod(method);
 }
 
+// What a misspelt step could have meant: the control's methods and property reads, or the
+// properties it can set.
+QStringList namesOf(const QObject& control, bool settable) {
+    QStringList names;
+    const QMetaObject* meta = control.metaObject();
+    for (int i = 0; i < meta->methodCount(); ++i) {
+        const QMetaMethod method = meta->method(i);
+        const QString name = QString::fromLatin1(method.name());
+        if (method.methodType() != QMetaMethod::Method)
+            continue;
+        const bool setter = name.startsWith(QStringLiteral("set")) && method.parameterCount() == 1;
+        if (setter == settable)
+            names << (setter ? name.mid(3) : name);
+    }
+    return names;
+}
+
+QStringList resultNames() {
+    QStringList names = opos::constantNames().filter(QRegularExpression(QStringLiteral("^OPOS_E")));
+    return names << QStringLiteral("OPOS_SUCCESS");
+}
+
 QString deviceWord(const QString& device) {
     return device.isEmpty() ? QStringLiteral("printer") : device;
 }
@@ -37,41 +64,48 @@ QString convertArguments(const QMetaMethod& method, const QStringList& words, QL
         const ValueType type = valueTypeOf(method.parameterTypeName(i));
         QString why;
         const std::optional<TypedValue> value = convertWord(words.at(i), type, &why);
-        if (!value)
-            return QStringLiteral("argument %1 (%2) of %3: %4")
-                .arg(i + 1)
-                .arg(QString::fromLatin1(method.parameterNames().value(i)),
-                     QString::fromLatin1(method.name()), why);
+        if (!value) {
+            const QString name = parameterName(method, i);
+            const QString methodName = QString::fromLatin1(method.name());
+            if (methodName.startsWith(QStringLiteral("set")) && methodName.mid(3) == name)
+                return QStringLiteral("%1: %2").arg(name, why);
+            return QStringLiteral("%1 of %2: %3").arg(name, methodName, why);
+        }
         out << *value;
     }
     return {};
 }
 
-QString countsOf(const QList<QMetaMethod>& methods) {
-    QStringList counts;
-    for (const QMetaMethod& method : methods)
-        counts << QString::number(method.parameterCount());
-    return counts.join(QStringLiteral(" or "));
-}
-
 } // namespace
 
 StepResolver::Resolved StepResolver::resolve(const Plan& plan) const {
+    using Action = ResolvedStep::Action;
     Resolved resolved;
-    bool resultBefore = false; // a method or property set came last, expectations apart
+    qsizetype resultStep = -1; // the method or property set that came last, expectations apart
+    bool resultBefore = false;
+    int lineBefore = 0;
     for (const PlanStep& step : plan.steps) {
+        if (plan.brokenBetween(lineBefore, step.line)) {
+            resultStep = -1;
+            resultBefore = true;
+        }
+        lineBefore = step.line;
         ResolvedStep out;
         out.step = step;
         if (const QString error = resolveStep(step, resultBefore, out); !error.isEmpty()) {
-            resolved.steps.clear();
-            resolved.errorLine = step.line;
-            resolved.error = error;
-            return resolved;
+            resolved.errors << PlanError{step.line, step.source, error};
+            if (step.kind != PlanStep::Kind::ExpectResult && step.kind != PlanStep::Kind::ExpectProperty) {
+                resultStep = -1; // what the broken step was meant to be is not known
+                resultBefore = true;
+            }
+            continue;
         }
-        if (out.action != ResolvedStep::Action::ExpectResult &&
-            out.action != ResolvedStep::Action::ExpectProperty)
-            resultBefore =
-                out.action == ResolvedStep::Action::Method || out.action == ResolvedStep::Action::PropertySet;
+        if (out.action == Action::ExpectResult && resultStep >= 0)
+            resolved.steps[resultStep].resultExpected = true;
+        if (out.action != Action::ExpectResult && out.action != Action::ExpectProperty) {
+            resultBefore = out.action == Action::Method || out.action == Action::PropertySet;
+            resultStep = resultBefore ? resolved.steps.size() : -1;
+        }
         resolved.steps << out;
     }
     return resolved;
@@ -99,8 +133,8 @@ QString StepResolver::resolveStep(const PlanStep& step, bool resultBefore, Resol
         out.action = Action::ExpectResult;
         out.result = ExpectedResult::read(step.arguments.first());
         if (!out.result)
-            return QStringLiteral("\"%1\" is no result code, result name or result text")
-                .arg(step.arguments.first());
+            return QStringLiteral("\"%1\" is no result code, result name or result text%2")
+                .arg(step.arguments.first(), suggestion(step.arguments.first(), resultNames()));
         return {};
     }
     case Kind::ExpectProperty: {
@@ -133,8 +167,8 @@ QString StepResolver::resolveCall(const PlanStep& step, ResolvedStep& out) const
     QObject& target = control(step.device);
     const QList<QMetaMethod> named = invokablesNamed(target, step.name);
     if (named.isEmpty())
-        return QStringLiteral("the %1 has no method or property \"%2\"")
-            .arg(deviceWord(step.device), step.name);
+        return QStringLiteral("the %1 has no method or property \"%2\"%3")
+            .arg(deviceWord(step.device), step.name, suggestion(step.name, namesOf(target, false)));
     if (step.arguments.isEmpty()) {
         for (const QMetaMethod& method : named)
             if (isPropertyRead(method))
@@ -158,9 +192,7 @@ QString StepResolver::resolveCall(const PlanStep& step, ResolvedStep& out) const
         out.call = DeviceCall(&target, method, arguments);
         return {};
     }
-    return QStringLiteral("%1 wants %2 arguments; the step gives %3")
-        .arg(QString::fromLatin1(methods.first().name()), countsOf(methods))
-        .arg(step.arguments.size());
+    return argumentCountText(QString::fromLatin1(methods.first().name()), methods, step.arguments.size());
 }
 
 QString StepResolver::resolveSet(const PlanStep& step, ResolvedStep& out) const {
@@ -177,8 +209,8 @@ QString StepResolver::resolveSet(const PlanStep& step, ResolvedStep& out) const 
         out.call = DeviceCall(&target, setter, arguments);
         return {};
     }
-    return QStringLiteral("the %1 has no property \"%2\" that can be set")
-        .arg(deviceWord(step.device), step.name);
+    return QStringLiteral("the %1 has no property \"%2\" that can be set%3")
+        .arg(deviceWord(step.device), step.name, suggestion(step.name, namesOf(target, true)));
 }
 
 QString StepResolver::resolveRead(const PlanStep& step, ResolvedStep& out) const {
@@ -191,7 +223,8 @@ QString StepResolver::resolveRead(const PlanStep& step, ResolvedStep& out) const
         out.call = DeviceCall(&target, method, {});
         return {};
     }
-    return QStringLiteral("the %1 has no property \"%2\"").arg(deviceWord(step.device), step.name);
+    return QStringLiteral("the %1 has no property \"%2\"%3")
+        .arg(deviceWord(step.device), step.name, suggestion(step.name, namesOf(target, false)));
 }
 
 QObject& StepResolver::control(const QString& device) const {

@@ -5,16 +5,17 @@
 namespace runner {
 
 // Binds every step of a plan to the controls before any runs, so a misspelt name, a wrong number
-// of arguments or a word that does not convert stops the plan at its line.
+// of arguments or a word that does not convert stops the plan; every such step is reported.
 class StepResolver {
 public:
     StepResolver(QObject& printer, QObject& drawer) : m_printer(printer), m_drawer(drawer) {}
 
     struct Resolved {
-        QList<ResolvedStep> steps;
-        int errorLine = 0;
-        QString error; // empty when every step resolved
+        QList<ResolvedStep> steps; // every step that resolved
+        QList<PlanError> errors;   // in line order; empty when every step resolved
     };
+    // Lines the plan already found broken are taken as steps that may have a result, so an
+    // `expect` after one is not reported a second time.
     Resolved resolve(const Plan& plan) const;
 
 private:

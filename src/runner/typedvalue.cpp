@@ -1,5 +1,7 @@
 #include "typedvalue.h"
 
+#include "nearestname.h"
+
 #include "opos/constantnames.h"
 #include "opos/escapedecoder.h"
 #include "opos/statuslines.h"
@@ -18,12 +20,15 @@ std::optional<qint32> numberOrConstant(const QString& word) {
     return opos::constantValue(word);
 }
 
-std::optional<qint32> convertNumber(const QString& word) {
+// The number, or in *unknown the part of the word that is none.
+std::optional<qint32> convertNumber(const QString& word, QString* unknown) {
     qint32 combined = 0;
     for (const QString& part : word.split(u'|')) {
         const std::optional<qint32> value = numberOrConstant(part.trimmed());
-        if (!value)
+        if (!value) {
+            *unknown = part.trimmed();
             return std::nullopt;
+        }
         combined |= *value;
     }
     return combined;
@@ -106,13 +111,16 @@ bool TypedValue::operator==(const TypedValue& other) const {
 std::optional<TypedValue> convertWord(const QString& word, ValueType type, QString* why) {
     TypedValue value = TypedValue::of(type);
     switch (type) {
-    case ValueType::Int:
-        if (const std::optional<qint32> number = convertNumber(word)) {
+    case ValueType::Int: {
+        QString unknown;
+        if (const std::optional<qint32> number = convertNumber(word, &unknown)) {
             value.number = *number;
             return value;
         }
-        *why = QStringLiteral("\"%1\" is no whole number and no OPOS constant").arg(word);
+        *why = QStringLiteral("\"%1\" is no whole number and no OPOS constant%2")
+                   .arg(word, suggestion(unknown, opos::constantNames()));
         return std::nullopt;
+    }
     case ValueType::Bool:
         if (const std::optional<bool> flag = convertBool(word)) {
             value.flag = *flag;

@@ -15,6 +15,8 @@ private Q_SLOTS:
     void namesTheLineOfAnError_data();
     void namesTheLineOfAnError();
     void skipsCommentsAndBlankLines();
+    void aPlanWithoutAStepIsAnError_data();
+    void aPlanWithoutAStepIsAnError();
 };
 
 void TestPlan::readsEachKindOfStep_data() {
@@ -98,9 +100,10 @@ void TestPlan::namesTheLineOfAnError() {
     const runner::Plan plan = readPlan(QStringLiteral("checks/a.plan"),
                                        QStringLiteral("printer Open Z901\r\n# fine so far\r\n") + line);
     QVERIFY(!plan.ok());
-    QVERIFY(plan.steps.isEmpty()); // nothing of a broken plan runs
+    QCOMPARE(plan.steps.size(), 1); // the good line is kept, to be checked against the controls too
+    QCOMPARE(plan.errors.size(), 1);
     QVERIFY2(plan.errorText().startsWith(QStringLiteral("checks/a.plan:3: ")), qPrintable(plan.errorText()));
-    QVERIFY2(plan.error.contains(error), qPrintable(plan.error));
+    QVERIFY2(plan.errors.first().reason.contains(error), qPrintable(plan.errorText()));
 }
 
 void TestPlan::skipsCommentsAndBlankLines() {
@@ -109,6 +112,20 @@ void TestPlan::skipsCommentsAndBlankLines() {
     QVERIFY(plan.ok());
     QCOMPARE(plan.steps.size(), 1);
     QCOMPARE(plan.steps.first().line, 5);
+}
+
+void TestPlan::aPlanWithoutAStepIsAnError_data() {
+    QTest::addColumn<QString>("text");
+    QTest::newRow("empty") << "";
+    QTest::newRow("comments and blank lines") << "# a plan to come\n\n   \r\n";
+}
+
+void TestPlan::aPlanWithoutAStepIsAnError() {
+    QFETCH(QString, text);
+    const runner::Plan plan = readPlan(QStringLiteral("a.plan"), text);
+    QVERIFY(!plan.ok());
+    QCOMPARE(plan.errorText(),
+             QStringLiteral("a.plan: the plan has no step: a run of it would check nothing"));
 }
 
 QTEST_MAIN(TestPlan)
