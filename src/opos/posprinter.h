@@ -77,6 +77,9 @@ public:
     // name, a connection that would not open) or what its success leaves unseen (a printer that
     // answers less); empty otherwise. Not an OPOS property.
     virtual QString ResultReason() const { return {}; }
+    // What the control has learnt the printer answers (the replies it gives, its name); empty until
+    // it has asked. Not an OPOS property.
+    virtual QString DeviceAnswers() const { return {}; }
     Q_INVOKABLE virtual qint32 State() const = 0;
     Q_INVOKABLE virtual qint32 OpenResult() const = 0;
     Q_INVOKABLE virtual bool Claimed() const = 0;

@@ -28,8 +28,8 @@ ReportProperties PrinterIdentity::properties() const {
     return properties;
 }
 
-QString learntAnswers(const opos::PosPrinter&) {
-    return {};
+QString learntAnswers(const opos::PosPrinter& printer) {
+    return printer.DeviceAnswers();
 }
 
 } // namespace runner

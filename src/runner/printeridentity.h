@@ -29,8 +29,8 @@ private:
     QString m_drawerDescription;
 };
 
-// What the printer answers, as its control has learnt it (the replies it gives, its model). The
-// contracts do not tell it yet; once they do, it is read here and reported as "printer.answers".
+// What the printer answers, as its control has learnt it (the replies it gives, its name),
+// reported as "printer.answers".
 QString learntAnswers(const opos::PosPrinter& printer);
 
 } // namespace runner

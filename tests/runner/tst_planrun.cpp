@@ -302,27 +302,32 @@ void TestPlanRun::junitReportReadsBack_data() {
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("suite");
     QTest::addColumn<QStringList>("cases");
-    QTest::newRow("a run") << "printer Open Z901\nexpect OPOS_SUCCESS\nexpect OPOS_E_ILLEGAL\n"
-                              "wait-event \"*never*\" within 20\nprinter Close\n"
-                           << true << 1 << "p: 3 tests, 2 failures, 0 skipped"
-                           << QStringList{
-                                  "line 2: expect OPOS_SUCCESS",
-                                  "line 3: expect OPOS_E_ILLEGAL -> failure: expected OPOS_E_ILLEGAL, got "
-                                  "OPOS_SUCCESS",
-                                  "line 4: wait-event \"*never*\" within 20 -> failure: expected an event "
-                                  "like \"*never*\" within 20 ms, got none"};
+    QTest::addColumn<QString>("answers"); // what the control learnt of the printer
+    QTest::newRow("a run")
+        << "printer Open Z901\nexpect OPOS_SUCCESS\nexpect OPOS_E_ILLEGAL\n"
+           "wait-event \"*never*\" within 20\nprinter ClaimDevice 1000\n"
+           "printer DeviceEnabled = TRUE\nprinter Close\n"
+        << true << 1 << "p: 3 tests, 2 failures, 0 skipped"
+        << QStringList{"line 2: expect OPOS_SUCCESS",
+                       "line 3: expect OPOS_E_ILLEGAL -> failure: expected OPOS_E_ILLEGAL, got "
+                       "OPOS_SUCCESS",
+                       "line 4: wait-event \"*never*\" within 20 -> failure: expected an event "
+                       "like \"*never*\" within 20 ms, got none"}
+        << "real-time status, GS r, process IDs, automatic status, GS I; \"Virtual Printer 80\"";
     QTest::newRow("a broken plan: a failed case a line")
         << "printer Open Z901\nprinter Flush\nprint a b\n"
         << true << 2 << "p: 2 tests, 2 failures, 0 skipped"
         << QStringList{"line 2: printer Flush -> failure: the printer has no method or property \"Flush\"",
-                       "line 3: print a b -> failure: print takes one text; quote a text with blanks"};
+                       "line 3: print a b -> failure: print takes one text; quote a text with blanks"}
+        << QString();
     QTest::newRow("no operator: skipped, with the question")
         << "printer Open Z901\nask \"Open the cover\"\nexpect printer CoverOpen = TRUE\nprinter Close\n"
         << false << 0 << "p: 2 tests, 0 failures, 2 skipped"
-        << QStringList{
-               "line 2: ask \"Open the cover\" -> skipped: Open the cover",
-               "line 3: expect printer CoverOpen = TRUE -> skipped: depends on the operator, who was not "
-               "there: line 2: ask \"Open the cover\""};
+        << QStringList{"line 2: ask \"Open the cover\" -> skipped: Open the cover",
+                       "line 3: expect printer CoverOpen = TRUE -> skipped: depends on the operator, who was "
+                       "not "
+                       "there: line 2: ask \"Open the cover\""}
+        << QString();
 }
 
 void TestPlanRun::junitReportReadsBack() {
@@ -344,6 +349,9 @@ void TestPlanRun::junitReportReadsBack() {
     QCOMPARE(report.properties.value(QStringLiteral("posling.version")),
              QStringLiteral(POSLING_VERSION_TEXT));
     QVERIFY(report.properties.value(QStringLiteral("printer.DeviceName")).startsWith(QStringLiteral("Z901")));
+    QFETCH(QString, answers);
+    QVERIFY2(report.properties.value(QStringLiteral("printer.answers")).startsWith(answers),
+             qPrintable(report.properties.value(QStringLiteral("printer.answers"))));
     QVERIFY2(report.output.startsWith(QStringLiteral("0:  Result of Printer.Open:  OPOS_SUCCESS\n")),
              qPrintable(report.output));
     if (report.times.contains(QStringLiteral("line 4: wait-event \"*never*\" within 20")))

@@ -169,6 +169,14 @@ QString PosPrinterControl::DeviceName() const {
     return isOpen() ? QStringLiteral("%1 (%2)").arg(m_core.printer().name, profile().id) : QString();
 }
 
+QString PosPrinterControl::DeviceAnswers() const {
+    if (!isOpen() || !link().answers())
+        return {};
+    const PrinterAnswers& answers = *link().answers();
+    const QString identity = answers.identity.text();
+    return identity.isEmpty() ? answers.summary() : QStringLiteral("%1; %2").arg(answers.summary(), identity);
+}
+
 // Both turn every way the text does: sideways in a page-mode block, upside down in a page of their
 // own (bar codes) or turned on the host (bitmaps).
 QString PosPrinterControl::RecBarCodeRotationList() const {

@@ -88,6 +88,7 @@ public:
     qint32 ResultCode() const override { return m_core.result().code(); }
     qint32 ResultCodeExtended() const override { return m_core.result().extended(); }
     QString ResultReason() const override { return m_core.result().reason(); }
+    QString DeviceAnswers() const override;
     qint32 State() const override;
     QString CheckHealthText() const override { return m_core.checkHealthText(); }
 
