@@ -27,13 +27,27 @@ QStringList rawArguments(int argc, char* argv[]) {
     return arguments;
 }
 
+// A line as the terminal should get it: whole (a NUL in it does not end it), and with no control
+// character that could move the cursor or retitle the window.
+QByteArray terminalLine(const QString& line) {
+    QString shown;
+    for (const QChar c : line)
+        shown += c.unicode() < 0x20 && c != u'\t'
+                     ? QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'))
+                 : c.unicode() == 0x7F ? QStringLiteral("\\x7f")
+                                       : QString(c);
+    return shown.toLocal8Bit() + '\n';
+}
+
 void printLine(const QString& line) {
-    std::printf("%s\n", line.toLocal8Bit().constData());
+    const QByteArray bytes = terminalLine(line);
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     std::fflush(stdout);
 }
 
 void printError(const QString& line) {
-    std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+    const QByteArray bytes = terminalLine(line);
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
 }
 
 // posling --check-devices: the report goes to stdout a line at a time, so a slow check shows its

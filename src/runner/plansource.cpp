@@ -1,6 +1,6 @@
 #include "plansource.h"
 
-#include <QFile>
+#include "opos/userfiles.h"
 
 namespace runner {
 
@@ -15,26 +15,16 @@ Plan unreadable(const QString& file, const QString& reason) {
 
 } // namespace
 
+// A plan file must be a regular file, and standard input is read as a stream: either way no more
+// than MaxPlanBytes, so a device or a pipe that never ends cannot hold the run.
 Plan loadPlan(const QString& file) {
     const bool fromInput = file == u"-";
     const QString name = fromInput ? QString::fromLatin1(StandardInputName) : file;
-    QFile in(file);
-    const bool opened = fromInput ? in.open(0, QIODevice::ReadOnly) : in.open(QIODevice::ReadOnly);
-    if (!opened)
-        return unreadable(name, in.errorString());
-    QByteArray text;
-    for (;;) {
-        const QByteArray chunk = in.read(64 * 1024);
-        if (chunk.isEmpty())
-            break;
-        text += chunk;
-        if (text.size() > MaxPlanBytes)
-            return unreadable(name,
-                              QStringLiteral("it is longer than %1 MB").arg(MaxPlanBytes / (1024 * 1024)));
-    }
-    if (in.error() != QFileDevice::NoError)
-        return unreadable(name, in.errorString());
-    return readPlan(name, QString::fromUtf8(text));
+    const opos::ReadFile read =
+        fromInput ? opos::readStream(0, MaxPlanBytes) : opos::readUserFile(file, MaxPlanBytes);
+    if (!read.ok())
+        return unreadable(name, read.error);
+    return readPlan(name, QString::fromUtf8(read.bytes));
 }
 
 } // namespace runner

@@ -1,19 +1,24 @@
 #include "reportfile.h"
 
+#include <QBuffer>
+
 namespace runner {
 
 QString ReportFile::open() {
-    return m_file.open(QIODevice::WriteOnly) ? QString() : problem();
+    const QString reason = m_file.check();
+    return reason.isEmpty() ? QString() : problem(reason);
 }
 
 QString ReportFile::commit(const std::function<void(QIODevice&)>& writeReport) {
-    writeReport(m_file);
-    return m_file.commit() ? QString() : problem();
+    QBuffer report;
+    report.open(QIODevice::WriteOnly);
+    writeReport(report);
+    const QString reason = m_file.write(report.data());
+    return reason.isEmpty() ? QString() : problem(reason);
 }
 
-QString ReportFile::problem() const {
-    return QStringLiteral("%1: cannot write the JUnit report: %2")
-        .arg(m_file.fileName(), m_file.errorString());
+QString ReportFile::problem(const QString& reason) const {
+    return QStringLiteral("%1: cannot write the JUnit report: %2").arg(m_file.path(), reason);
 }
 
 } // namespace runner

@@ -1,15 +1,18 @@
 #pragma once
 
-#include <QSaveFile>
+#include "opos/userfiles.h"
+
+#include <QIODevice>
 #include <QString>
 
 #include <functional>
 
 namespace runner {
 
-// The one way a run's report reaches its file. It is opened before the run, so a path that cannot
+// The one way a run's report reaches its file. It is checked before the run, so a path that cannot
 // be written stops the run before its first step, and it takes the report whole at the end: a
-// reader never sees half a report, and an old one stays until the new one is complete.
+// reader never sees half a report, and an old one stays until the new one is complete. A device or
+// pipe (/dev/null, /dev/stdout) takes the report as it is; nothing replaces it with a file.
 class ReportFile {
 public:
     explicit ReportFile(const QString& path) : m_file(path) {}
@@ -20,9 +23,9 @@ public:
     QString commit(const std::function<void(QIODevice&)>& writeReport);
 
 private:
-    QString problem() const;
+    QString problem(const QString& reason) const;
 
-    QSaveFile m_file;
+    opos::UserFileWriter m_file;
 };
 
 } // namespace runner

@@ -45,6 +45,7 @@ private Q_SLOTS:
     void eachKindPrintsEverythingOnce();
     void realTimeOnlyPrinterKeepsItsJobThroughTheCover_data();
     void realTimeOnlyPrinterKeepsItsJobThroughTheCover();
+    void idleCloseIsNoFault();
 
 private:
     // Z901 on the kind's printer, in process or through a TCP port as the standalone printer serves it.
@@ -205,6 +206,35 @@ void TestPrinterKinds::realTimeOnlyPrinterKeepsItsJobThroughTheCover() {
     if (response == OPOS_ER_RETRY)
         QCOMPARE(printed.filter(QStringLiteral("Kept line")).size(), kLines);
     QVERIFY(!bufferClearReceived(*printer));
+}
+
+// A network printer closes a connection that has been idle for a while. The control opens it again
+// at once: no power event says the printer went away, and the next line prints.
+void TestPrinterKinds::idleCloseIsNoFault() {
+    virt::VirtualPrinter* printer = usePrinter(QStringLiteral("all"), true);
+    QVERIFY(printer);
+    m_server->setIdleTimeout(150);
+    device::PosPrinterControl p;
+    QCOMPARE(p.Open(QStringLiteral("Z901")), OPOS_SUCCESS);
+    QCOMPARE(p.ClaimDevice(1000), OPOS_SUCCESS);
+    p.setPowerNotify(OPOS_PN_ENABLED);
+    QSignalSpy events(&p, &PosPrinter::StatusUpdateEvent);
+    QSignalSpy connections(m_server.get(), &virt::TcpPrinterServer::connectionsChanged);
+    p.setDeviceEnabled(true);
+    QCOMPARE(p.ResultCode(), OPOS_SUCCESS);
+    const auto closedAndOpened = [&] {
+        QList<int> counts;
+        for (const QList<QVariant>& change : connections)
+            counts << change.first().toInt();
+        return counts.contains(0) && counts.last() == 1;
+    };
+    QTRY_VERIFY(closedAndOpened());
+    m_server->setIdleTimeout(virt::TcpPrinterServer::kDefaultIdleTimeoutMs);
+    const qsizetype paperBefore = paperLines(*printer).size();
+    QCOMPARE(p.PrintNormal(PTR_S_RECEIPT, QStringLiteral("After the idle close\n")), OPOS_SUCCESS);
+    QTRY_COMPARE(paperLines(*printer).mid(paperBefore), QStringList{QStringLiteral("After the idle close")});
+    QCOMPARE(events.size(), 0);
+    QCOMPARE(p.Close(), OPOS_SUCCESS);
 }
 
 QTEST_MAIN(TestPrinterKinds)

@@ -1,5 +1,7 @@
 #include "device/check/checkresult.h"
 
+#include "device/link/printeranswers.h"
+
 namespace device {
 
 QString CheckResult::text() const {
@@ -28,7 +30,8 @@ QString CheckResult::text() const {
         label = QStringLiteral("bad entry");
         break;
     }
-    return detail.isEmpty() ? label : label + QStringLiteral(": ") + detail;
+    // What a device or a devices file said reaches the terminal only as text.
+    return detail.isEmpty() ? label : label + QStringLiteral(": ") + shownDeviceText(detail);
 }
 
 } // namespace device

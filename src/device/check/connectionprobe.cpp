@@ -3,6 +3,7 @@
 #include "device/check/devicediscovery.h"
 #include "device/check/deviceholders.h"
 #include "device/control/controllink.h"
+#include "device/control/outputqueue.h"
 #include "device/link/printerlink.h"
 
 #include <QFile>
@@ -61,6 +62,7 @@ private:
     std::optional<CheckResult> refusedBeforeOpening();
     std::optional<CheckResult> openLink(const QString& scheme);
     CheckResult learn();
+    bool answersTheSameTwice();
     CheckResult busy() const;
 
     PrinterConfig m_printer;
@@ -160,6 +162,17 @@ CheckResult Probe::busy() const {
             QStringLiteral("a program of another user holds it (sudo fuser -v %1 names it)").arg(m_path)};
 }
 
+// A printer asked twice for its status gives the same answer; a device that sends bytes at random
+// passes for a printer once in a while, not twice the same way.
+bool Probe::answersTheSameTwice() {
+    std::optional<ExchangeOutcome> first = exchangeAndWait(*m_link, readyCheckBytes(), readyCheckQueries());
+    std::optional<ExchangeOutcome> second = exchangeAndWait(*m_link, readyCheckBytes(), readyCheckQueries());
+    const auto answered = [](const std::optional<ExchangeOutcome>& o) {
+        return o && o->result == ExchangeOutcome::Result::Answered;
+    };
+    return answered(first) && answered(second) && first->replies == second->replies;
+}
+
 CheckResult Probe::learn() {
     const int timeoutMs = m_printer.timings.replyTimeoutMs;
     switch (learnAndWait(*m_link)) {
@@ -175,6 +188,10 @@ CheckResult Probe::learn() {
                 QStringLiteral("the link closed while the printer was asked for its status")};
     }
     const PrinterAnswers& answers = *m_link->answers();
+    if (answers.realTime && !answersTheSameTwice())
+        return {Verdict::NotEscPos,
+                QStringLiteral("its replies to the same status requests differ: some other "
+                               "device, or a line at another speed")};
     if (answers.level() == StatusLevel::None) {
         if (!m_link->showsPresence())
             return {Verdict::NoAnswer,

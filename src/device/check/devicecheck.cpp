@@ -1,6 +1,7 @@
 #include "device/check/devicecheck.h"
 
 #include "device/check/connectionprobe.h"
+#include "device/link/printeranswers.h"
 #include "device/registry/deviceconfig.h"
 
 namespace device {
@@ -27,8 +28,8 @@ struct Columns {
         this->connection = qMax(this->connection, connection.size());
     }
     QString line(const CheckedDevice& device) const {
-        return device.name.leftJustified(name + 3) + device.connection.leftJustified(connection + 3) +
-               device.result.text();
+        return shownDeviceText(device.name).leftJustified(name + 3) +
+               shownDeviceText(device.connection).leftJustified(connection + 3) + device.result.text();
     }
 };
 

@@ -2,12 +2,13 @@
 
 #include "device/devicelog.h"
 
+#include "opos/userfiles.h"
 #include <QCryptographicHash>
 #include <QDir>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <limits>
@@ -74,12 +75,15 @@ void DeviceStatistics::load(const QString& deviceName) {
     m_unsaved = false;
     for (qint64& count : m_values)
         count = 0;
-    QFile file(m_file);
-    if (!file.exists())
+    if (!QFileInfo::exists(m_file))
         return;
     QString problem;
-    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    const std::optional<StatisticsDocument> document = readStatisticsXml(bytes, &problem);
+    // A statistics document is a few KB: a pipe, a device or a huge file is no such document.
+    const opos::ReadFile read = opos::readUserFile(m_file, kMaxFileBytes);
+    const std::optional<StatisticsDocument> document =
+        read.ok() ? readStatisticsXml(read.bytes, &problem) : std::nullopt;
+    if (!read.ok())
+        problem = read.error;
     QMap<QString, qint64> loaded = m_values;
     if (document && document->category != categoryName(m_category))
         problem = QStringLiteral("the statistics of a %1").arg(document->category);
@@ -199,11 +203,16 @@ void DeviceStatistics::save() {
     StatisticsSelection all;
     for (const StatisticDefinition& definition : statisticsOf(m_category))
         all.counters += definition.name;
-    QSaveFile file(m_file);
-    const bool saved = QDir().mkpath(QFileInfo(m_file).path()) && file.open(QIODevice::WriteOnly) &&
-                       file.write(writeStatisticsXml(reportOf(all)).toUtf8()) >= 0 && file.commit();
-    if (!saved) {
-        qCWarning(lcDevice).noquote() << "statistics not saved to" << m_file << "-" << file.errorString();
+    const QString folder = QFileInfo(m_file).path();
+    QString problem;
+    if (QFileInfo(folder).exists() && !QFileInfo(folder).isDir())
+        problem = QStringLiteral("%1 is not a folder").arg(folder);
+    else if (!QDir().mkpath(folder))
+        problem = QStringLiteral("the folder %1 cannot be made").arg(folder);
+    else
+        problem = opos::UserFileWriter(m_file).write(writeStatisticsXml(reportOf(all)).toUtf8());
+    if (!problem.isEmpty()) {
+        qCWarning(lcDevice).noquote() << "statistics not saved to" << m_file << "-" << problem;
         return;
     }
     m_unsaved = false;

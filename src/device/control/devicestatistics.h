@@ -45,6 +45,7 @@ public:
     static QString fileFor(const QString& deviceName);
 
     static constexpr int kSaveDelayMs = 2000;
+    static constexpr qint64 kMaxFileBytes = 1024 * 1024;
 
 private:
     StatisticsReport reportOf(const StatisticsSelection& selection) const;

@@ -38,6 +38,22 @@ QString statusLevelWord(StatusLevel level) {
     return {};
 }
 
+QString shownDeviceText(const QString& text) {
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F || (c.unicode() >= 0x80 && c.unicode() < 0xA0))
+            shown += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    return shown;
+}
+
+QString shownDeviceText(const QByteArray& bytes) {
+    return shownDeviceText(QString::fromLatin1(bytes));
+}
+
 QString PrinterIdentity::text() const {
     QStringList details;
     if (!maker.isEmpty())

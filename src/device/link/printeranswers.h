@@ -19,6 +19,11 @@ enum class StatusLevel {
 bool parseStatusLevel(const QString& word, std::optional<StatusLevel>* level);
 QString statusLevelWord(StatusLevel level);
 
+// Text a device sent, safe to show: control characters (a terminal's escape sequences among them)
+// are written as \xNN, bytes above 7Fh as Latin-1.
+QString shownDeviceText(const QByteArray& bytes);
+QString shownDeviceText(const QString& text);
+
 // What the printer says of itself (GS I 65, 66, 67, 68), as far as it says it.
 struct PrinterIdentity {
     QString firmware, maker, model, serial;

@@ -131,6 +131,11 @@ void PrinterLink::onOpenFinished(Transport::OpenStatus status, const QString& re
     m_opening = false;
     m_openTimer.stop();
     qCDebug(lcDevice) << m_connection << "open:" << status << reason;
+    if (const QString lost = std::exchange(m_lostWhileIdle, {});
+        !lost.isEmpty() && status != Transport::OpenStatus::Opened) {
+        qCWarning(lcDevice) << m_connection << "lost:" << lost << "- and cannot be opened again:" << reason;
+        Q_EMIT linkLost(QStringLiteral("%1; opened again: %2").arg(lost, reason));
+    }
     const auto waiters = std::exchange(m_openWaiters, {});
     for (const auto& [user, done] : waiters) {
         if (status == Transport::OpenStatus::Opened)
@@ -235,17 +240,7 @@ void PrinterLink::pump() {
     if (!isOpen() && !m_users.isEmpty()) {
         // The printer dropped the connection (a network printer closes idle ones): open it again
         // for its users before the next exchange.
-        qCInfo(lcDevice) << "reopening" << m_transport->describe();
-        // What answered before is asked again first: it may be another printer now.
-        const bool relearn = m_answers.has_value() && !m_configuredLevel;
-        m_opening = true;
-        m_parser.reset();
-        m_owed.clear();
-        resetAnswers();
-        if (relearn)
-            startLearning(true);
-        m_openTimer.start(m_timings.openTimeoutMs);
-        m_transport->open();
+        reopen();
         return;
     }
     const QList<StatusQuery>& queries = m_queue.front().queries;
@@ -486,10 +481,33 @@ void PrinterLink::updateStatus(const PrinterStatus& next) {
     Q_EMIT statusChanged(m_status);
 }
 
+void PrinterLink::reopen() {
+    qCInfo(lcDevice) << "reopening" << m_transport->describe();
+    // What answered before is asked again first: it may be another printer now.
+    const bool relearn = m_answers.has_value() && !m_configuredLevel;
+    m_opening = true;
+    m_parser.reset();
+    m_owed.clear();
+    resetAnswers();
+    if (relearn)
+        startLearning(true);
+    m_openTimer.start(m_timings.openTimeoutMs);
+    m_transport->open();
+}
+
 void PrinterLink::onLinkLost(const QString& reason) {
-    qCWarning(lcDevice) << m_connection << "lost:" << reason;
     m_transport->close();
+    const bool idle = !m_current && m_queue.empty() && m_transport->closesWhenIdle();
     failAll(ExchangeOutcome::Result::LinkDown);
+    if (idle && !m_users.isEmpty() && !m_opening) {
+        // A network printer closes a connection it has found idle for a while: it is opened again at
+        // once, and only a reopen that fails says the link is lost.
+        qCInfo(lcDevice) << m_connection << "closed while idle (" << reason << "); opening it again";
+        m_lostWhileIdle = reason;
+        reopen();
+        return;
+    }
+    qCWarning(lcDevice) << m_connection << "lost:" << reason;
     Q_EMIT linkLost(reason);
 }
 

@@ -158,6 +158,7 @@ private:
     void onLinkLost(const QString& reason);
     void schedulePump();
     void pump();
+    void reopen();
     void finishCurrent(ExchangeOutcome::Result result);
     void failAll(ExchangeOutcome::Result result);
     void updateStatus(const PrinterStatus& next);
@@ -203,6 +204,7 @@ private:
     QTimer m_statusPoll;
     bool m_polling = false;
     QByteArray m_heardNoise;
+    QString m_lostWhileIdle;      // why the link closed while idle, until it is open again
     bool m_automaticSeen = false; // since the link opened
     quint32 m_learnTag = 0;
 };

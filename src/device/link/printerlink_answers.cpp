@@ -110,7 +110,7 @@ void PrinterLink::askIdentity(PrinterAnswers answers, int n) {
                 self->finishLearning(outcome.result, std::nullopt);
                 return;
             }
-            const QString text = QString::fromLatin1(outcome.information.value(0)).trimmed();
+            const QString text = shownDeviceText(outcome.information.value(0)).trimmed();
             QString* fields[] = {&answers.identity.firmware, &answers.identity.maker, &answers.identity.model,
                                  &answers.identity.serial};
             *fields[n - kFirstIdentityRequest] = text;

@@ -1,6 +1,7 @@
 #include "device/registry/deviceregistry.h"
 
 #include "device/devicelog.h"
+#include "opos/userfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +15,7 @@ namespace device {
 namespace {
 
 constexpr auto kEnvDevices = "POSLING_DEVICES";
+constexpr qint64 kMaxDevicesFileBytes = 4 * 1024 * 1024;
 
 DeviceEntry entry(const QString& name, std::initializer_list<std::pair<const char*, const char*>> pairs) {
     DeviceEntry e;
@@ -48,6 +50,7 @@ DeviceRegistry DeviceRegistry::builtIn() {
                                          {"open_level", "high"},
                                          {"close_delay", "3000"}}),
     };
+    registry.index();
     return registry;
 }
 
@@ -86,7 +89,12 @@ DeviceRegistry DeviceRegistry::fromFile(const QString& path) {
         registry.m_problem = QStringLiteral("the devices file %1 does not exist").arg(path);
         return registry;
     }
-    if (!info.isFile() || !info.isReadable()) {
+    // A pipe or device would hold the program, and a devices file is a few lines.
+    if (const QString reason = opos::unreadableReason(path, kMaxDevicesFileBytes); !reason.isEmpty()) {
+        registry.m_problem = QStringLiteral("the devices file %1 cannot be read: %2").arg(path, reason);
+        return registry;
+    }
+    if (!info.isReadable()) {
         registry.m_problem = QStringLiteral("the devices file %1 cannot be read").arg(path);
         return registry;
     }
@@ -108,7 +116,21 @@ DeviceRegistry DeviceRegistry::fromFile(const QString& path) {
         settings.endGroup();
         registry.m_entries.append(e);
     }
+    registry.index();
     return registry;
+}
+
+void DeviceRegistry::index() {
+    for (qsizetype i = 0; i < m_entries.size(); ++i) {
+        const DeviceEntry& e = m_entries.at(i);
+        m_byName.insert(e.name, i);
+        if (!m_byLowerName.contains(e.name.toLower()))
+            m_byLowerName.insert(e.name.toLower(), i);
+        const QString printer = e.value(QStringLiteral("printer")).toLower();
+        if (e.deviceClass().compare(QLatin1String("CashDrawer"), Qt::CaseInsensitive) == 0 &&
+            !m_drawerOf.contains(printer))
+            m_drawerOf.insert(printer, i);
+    }
 }
 
 QString DeviceRegistry::defaultUserFile() {
@@ -134,27 +156,21 @@ DeviceRegistry DeviceRegistry::load() {
 std::optional<DeviceEntry> DeviceRegistry::find(const QString& name) const {
     if (name.trimmed().isEmpty())
         return std::nullopt;
-    for (const DeviceEntry& e : m_entries)
-        if (e.name == name)
-            return e;
-    for (const DeviceEntry& e : m_entries)
-        if (e.name.compare(name, Qt::CaseInsensitive) == 0)
-            return e;
+    if (const auto exact = m_byName.constFind(name); exact != m_byName.constEnd())
+        return m_entries.at(*exact);
+    if (const auto anyCase = m_byLowerName.constFind(name.toLower()); anyCase != m_byLowerName.constEnd())
+        return m_entries.at(*anyCase);
     return std::nullopt;
 }
 
 QMap<QString, QString> DeviceRegistry::linkOptions(const DeviceEntry& printer) const {
     QMap<QString, QString> options = printer.options;
-    for (const DeviceEntry& e : m_entries) {
-        if (e.deviceClass().compare(QLatin1String("CashDrawer"), Qt::CaseInsensitive) != 0)
-            continue;
-        if (e.value(QStringLiteral("printer")).compare(printer.name, Qt::CaseInsensitive) != 0)
-            continue;
+    if (const auto drawer = m_drawerOf.constFind(printer.name.toLower()); drawer != m_drawerOf.constEnd()) {
+        const DeviceEntry& e = m_entries.at(*drawer);
         for (auto it = e.options.cbegin(); it != e.options.cend(); ++it)
             if (!options.contains(it.key()))
                 options.insert(it.key(), it.value());
         options.insert(QStringLiteral("drawer"), e.name);
-        break;
     }
     options.insert(QStringLiteral("name"), printer.name);
     return options;

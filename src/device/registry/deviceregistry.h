@@ -2,6 +2,7 @@
 
 #include "device/registry/deviceentry.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -34,9 +35,16 @@ public:
     static QString defaultUserFile();
 
 private:
+    // Entries by name, and the first drawer on each printer, so every lookup takes constant time
+    // (a check of every entry stays linear in their number).
+    void index();
+
     QString m_source;
     QString m_problem;
     QList<DeviceEntry> m_entries;
+    QHash<QString, qsizetype> m_byName;      // exact
+    QHash<QString, qsizetype> m_byLowerName; // the first of each name, ignoring case
+    QHash<QString, qsizetype> m_drawerOf;    // printer name in lower case -> its first drawer
 };
 
 } // namespace device

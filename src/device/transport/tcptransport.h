@@ -18,6 +18,7 @@ public:
     void write(const QByteArray& bytes) override;
     QString describe() const override;
     qint64 bytesToWrite() const override { return m_socket.bytesToWrite(); }
+    bool closesWhenIdle() const override { return true; }
 
     // "host:port", "host", "[::1]:9100"; false when the port is not a number.
     static bool parseAddress(const QString& address, QString* host, quint16* port);

@@ -35,6 +35,9 @@ public:
     // Whether an open link shows that something is there to take the bytes: an accepted network
     // connection or an opened device file does; a serial line takes bytes with nothing on it.
     virtual bool showsPresence() const { return true; }
+    // Whether the far end closes a connection it finds idle (network printers do after minutes):
+    // such a close is no fault, and the link is opened again at once.
+    virtual bool closesWhenIdle() const { return false; }
 
 Q_SIGNALS:
     void openFinished(device::Transport::OpenStatus status, const QString& reason);
