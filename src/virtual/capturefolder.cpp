@@ -1,5 +1,8 @@
 #include "capturefolder.h"
 
+#include "opos/userfiles.h"
+
+#include <QBuffer>
 #include <QDir>
 #include <QLoggingCategory>
 
@@ -28,6 +31,12 @@ bool CaptureFolder::prepare() {
             m_next = number + 1;
     }
     m_wire.setFileName(QDir(m_path).filePath(QStringLiteral("wire.bin")));
+    // The record is appended to whatever it is; a pipe that nobody reads or a folder is refused
+    // before it could hold the printer.
+    if (const QString problem = opos::UserFileWriter(m_wire.fileName()).check(); !problem.isEmpty()) {
+        fail(QStringLiteral("capture file %1 cannot be written: %2").arg(m_wire.fileName(), problem));
+        return false;
+    }
     if (!m_wire.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
         fail(QStringLiteral("capture folder %1 cannot be written: %2").arg(m_path, m_wire.errorString()));
         return false;
@@ -64,8 +73,14 @@ QString CaptureFolder::saveReceipt(const QImage& image) {
     const QImage dots = image.format() == QImage::Format_Mono
                             ? image
                             : image.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
-    if (!dots.save(file, "PNG", 80)) { // light compression: quick
-        fail(QStringLiteral("capture file %1 cannot be written").arg(file));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    const bool encoded = dots.save(&buffer, "PNG", 80); // light compression: quick
+    const QString problem =
+        encoded ? opos::UserFileWriter(file).write(png) : QStringLiteral("the image cannot be encoded");
+    if (!problem.isEmpty()) {
+        fail(QStringLiteral("capture file %1 cannot be written: %2").arg(file, problem));
         return QString();
     }
     return file;

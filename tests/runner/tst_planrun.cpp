@@ -448,6 +448,17 @@ void TestPlanRun::programRunsAPlan_data() {
         << QStringList{"--run", POSLING_EXAMPLES_DIR "/fault-drill.plan", "--junit", "JUNIT"} << "" << 0
         << ">> show virtual-printer  [skipped: no operator]"
         << "" << 1;
+    // A device is written in place and never read as a plan, nor as a devices file.
+    QTest::newRow("a JUnit report to /dev/null")
+        << QStringList{"--run", smoke, "--junit", "/dev/null"} << "" << 0 << "Printer: Z901 at virtual:Z901"
+        << "" << 0;
+    QTest::newRow("a plan from /dev/zero") << QStringList{"--run", "/dev/zero"} << "" << 2 << ""
+                                           << "cannot read the plan: it is a device" << 0;
+    QTest::newRow("a devices file that is /dev/zero")
+        << QStringList{"--run", "PLAN", "--devices", "/dev/zero"}
+        << "printer Open Z901\nexpect OPOS_SUCCESS\n"
+        << 1 << "Devices: /dev/zero ("
+        << "cannot be read: it is a device" << 0;
     const QString drawerToo =
         "printer Open Z901\nexpect OPOS_SUCCESS\ndrawer Open Z901-1\nexpect OPOS_SUCCESS\n"
         "printer Close\n";

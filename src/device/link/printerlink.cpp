@@ -294,8 +294,10 @@ void PrinterLink::finishCurrent(ExchangeOutcome::Result result) {
         outcome.answered.append(reply >= 0);
     }
     outcome.information = done.texts;
-    outcome.noise = done.unexpected;
-    if (done.unexpected > 0) {
+    // A reply begun and never ended by the time-out was none: what looked like its start was noise.
+    outcome.noise =
+        done.unexpected + (result == ExchangeOutcome::Result::TimedOut ? m_parser.unfinished() : 0);
+    if (outcome.noise > 0) {
         m_heardNoise = done.heard;
         m_heardNoise.removeIf([](char c) { return c == 0x11 || c == 0x13; }); // XON, XOFF
     }
@@ -321,7 +323,8 @@ void PrinterLink::onData(const QByteArray& bytes) {
     const QList<StatusMessage> messages = m_parser.feed(bytes);
     int unexpected = m_parser.lastNoise();
     for (const StatusMessage& message : messages) {
-        const auto first = static_cast<quint8>(message.bytes.at(0));
+        // A GS I reply may be empty: the printer keeps no such text.
+        const auto first = message.bytes.isEmpty() ? quint8(0) : static_cast<quint8>(message.bytes.at(0));
         switch (message.kind) {
         case StatusMessage::Kind::Automatic:
             // Only asked for, and never out of a chunk of noise, where four bytes can pass for one.

@@ -90,6 +90,11 @@ void StatusParser::reset() {
     m_information.clear();
 }
 
+int StatusParser::unfinished() const {
+    return int(m_automatic.size() + (m_inHeader ? 1 + m_header.size() : 0) +
+               (m_inInformation ? 1 + m_information.size() : 0));
+}
+
 void applyRealTime(PrinterStatus& status, int n, quint8 reply) {
     switch (n) {
     case 1:

@@ -38,6 +38,8 @@ public:
     void reset();
     // Bytes of the last feed that fit no message: a printer speaking ESC/POS sends none.
     int lastNoise() const { return m_noise; }
+    // Bytes held in a message begun but not finished, its first byte included.
+    int unfinished() const;
 
 private:
     QByteArray m_automatic; // an automatic status being collected

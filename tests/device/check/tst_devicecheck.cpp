@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -45,9 +46,9 @@ private:
 
 // Answers each request of a read: DLE EOT n, and unless real-time only GS r n, GS ( H and GS I 65
 // to 68, as a printer in order does.
-QByteArray escPosReply(const QByteArray& request, bool realTimeOnly) {
-    static const QHash<char, QByteArray> names = {
-        {'A', "_1.0"}, {'B', "_Test Maker"}, {'C', "_Test Model"}, {'D', "_42"}};
+QByteArray escPosReply(const QByteArray& request, bool realTimeOnly, const QByteArray& model = "Test Model") {
+    const QHash<char, QByteArray> names = {
+        {'A', "_1.0"}, {'B', "_Test Maker"}, {'C', '_' + model}, {'D', "_42"}};
     QByteArray reply;
     for (qsizetype i = 0; i + 2 < request.size(); ++i) {
         const QByteArray command = request.mid(i, 2);
@@ -98,6 +99,8 @@ private Q_SLOTS:
     void overallResult_data();
     void overallResult();
 
+    void randomBytesAreNoPrinter();
+
     void discovery_data();
     void discovery();
     void foundDeviceGetsARegistryEntry();
@@ -111,6 +114,17 @@ private:
     ScriptedPrinter m_realTimeOnly{[](const QByteArray& r) { return escPosReply(r, true); }};
     ScriptedPrinter m_garbage{[](const QByteArray&) { return QByteArrayLiteral("\xFF"); }};
     ScriptedPrinter m_silent{[](const QByteArray&) { return QByteArray(); }};
+    // Names itself with what would retitle and clear the technician's terminal.
+    ScriptedPrinter m_escapes{
+        [](const QByteArray& r) { return escPosReply(r, false, "\x1b]2;Paid\x07\x1b[2J"); }};
+    // Random bytes that start a header reply and never end it.
+    ScriptedPrinter m_unended{[](const QByteArray&) { return QByteArray::fromHex("374b40f71fc77a24"); }};
+    ScriptedPrinter m_nameless{[](const QByteArray& r) { return escPosReply(r, false, ""); }};
+    ScriptedPrinter m_random{[](const QByteArray&) {
+        QByteArray bytes(8, Qt::Uninitialized);
+        QRandomGenerator::global()->fillRange(reinterpret_cast<quint32*>(bytes.data()), 2);
+        return bytes;
+    }};
     quint16 m_closedPort = 0;
     int m_heldFd = -1;
     QMap<QString, QString> m_sections; // registry sections by entry name
@@ -125,7 +139,11 @@ QString TestDeviceCheck::expand(QString text) const {
         .replace(QStringLiteral("%ESCPOS%"), QString::number(m_escPos.port()))
         .replace(QStringLiteral("%REALTIME%"), QString::number(m_realTimeOnly.port()))
         .replace(QStringLiteral("%GARBAGE%"), QString::number(m_garbage.port()))
-        .replace(QStringLiteral("%SILENT%"), QString::number(m_silent.port()));
+        .replace(QStringLiteral("%SILENT%"), QString::number(m_silent.port()))
+        .replace(QStringLiteral("%ESCAPES%"), QString::number(m_escapes.port()))
+        .replace(QStringLiteral("%UNENDED%"), QString::number(m_unended.port()))
+        .replace(QStringLiteral("%NAMELESS%"), QString::number(m_nameless.port()))
+        .replace(QStringLiteral("%RANDOM%"), QString::number(m_random.port()));
 }
 
 bool TestDeviceCheck::runCheck(const QStringList& sections, const DiscoveryFolders& folders,
@@ -170,6 +188,11 @@ void TestDeviceCheck::initTestCase() {
         {"EscPos", printer("EscPos", "tcp://127.0.0.1:%ESCPOS%")},
         {"Garbage", printer("Garbage", "tcp://127.0.0.1:%GARBAGE%")},
         {"Silent", printer("Silent", "tcp://127.0.0.1:%SILENT%")},
+        {"Escapes", printer("Escapes", "tcp://127.0.0.1:%ESCAPES%")},
+        {"Unended", printer("Unended", "tcp://127.0.0.1:%UNENDED%")},
+        {"Nameless", printer("Nameless", "tcp://127.0.0.1:%NAMELESS%")},
+        {"RandomPeer", printer("RandomPeer", "tcp://127.0.0.1:%RANDOM%")},
+        {"RandomFile", printer("RandomFile", "file:/dev/urandom")},
         {"Missing", printer("Missing", "file:%DIR%/missing")},
         {"NoAccess", printer("NoAccess", "file:%DIR%/noaccess")},
         {"Held", printer("Held", "file:%DIR%/held")},
@@ -218,10 +241,20 @@ void TestDeviceCheck::entryVerdict_data() {
     QTest::newRow("wrong fixed bits") << "Garbage"
                                       << "tcp://127.0.0.1:%GARBAGE%"
                                       << "answers but not ESC/POS: DLE EOT 1 was answered with FF,";
+    QTest::newRow("a reply begun, never ended") << "Unended"
+                                                << "tcp://127.0.0.1:%UNENDED%"
+                                                << "answers but not ESC/POS";
     QTest::newRow("silent, so printed blind")
         << "Silent"
         << "tcp://127.0.0.1:%SILENT%"
         << "ok: This printer answers nothing: either it cannot, or another program holds it.";
+    QTest::newRow("name with escape sequences")
+        << "Escapes"
+        << "tcp://127.0.0.1:%ESCAPES%"
+        << "ok: answers as \"\\x1b]2;Paid\\x07\\x1b[2J\" (maker \"Test Maker\"";
+    QTest::newRow("empty model name") << "Nameless"
+                                      << "tcp://127.0.0.1:%NAMELESS%"
+                                      << "ok: answers as a printer of no model name (maker \"Test Maker\"";
     QTest::newRow("missing file") << "Missing"
                                   << "file:%DIR%/missing"
                                   << "not found: %DIR%/missing does not exist";
@@ -307,6 +340,16 @@ void TestDeviceCheck::overallResult() {
     QVERIFY(QDir().mkpath(found));
     QFile::link(m_dir.filePath(QStringLiteral("gone")), found + QStringLiteral("/usb-gone"));
     QCOMPARE(runCheck(sections, {m_dir.filePath("none"), found, m_dir.filePath("none")}), allOk);
+}
+
+// Random bytes hold a status-like byte now and then; they are never taken for a printer.
+void TestDeviceCheck::randomBytesAreNoPrinter() {
+    for (int run = 0; run < 4; ++run) {
+        QVERIFY(!runCheck({QStringLiteral("RandomPeer"), QStringLiteral("RandomFile")},
+                          {m_dir.filePath("none"), m_dir.filePath("none"), m_dir.filePath("none")}));
+        for (const CheckedDevice& device : std::as_const(m_entries))
+            QVERIFY2(!device.result.ok(), qPrintable(device.name + u' ' + device.result.text()));
+    }
 }
 
 void TestDeviceCheck::discovery_data() {
