@@ -2,8 +2,6 @@
 
 #include <QtTest>
 
-#include <sys/stat.h>
-
 using namespace device;
 
 namespace {
@@ -61,8 +59,6 @@ private Q_SLOTS:
     void everyDeviceNameHasAFileOfItsOwn();
     void damagedFileStartsFromZero_data();
     void damagedFileStartsFromZero();
-    void fileThatIsNoFile_data();
-    void fileThatIsNoFile();
 };
 
 void TestDeviceStatistics::retrieve_data() {
@@ -243,55 +239,6 @@ void TestDeviceStatistics::damagedFileStartsFromZero() {
     DeviceStatistics reread(StatisticsCategory::PosPrinter);
     reread.load(QStringLiteral("Z901"));
     QCOMPARE(reread.value(statistic::PaperCutCount), 1);
-}
-
-// Where the statistics file is no file, loading neither blocks nor reads without end, and saving
-// leaves the thing there what it was.
-void TestDeviceStatistics::fileThatIsNoFile_data() {
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("loadWarning"); // empty: none
-    QTest::addColumn<QString>("saveWarning"); // empty: saved
-    QTest::newRow("link to /dev/zero") << "zero"
-                                       << "it is a device"
-                                       << "";
-    QTest::newRow("pipe nobody reads") << "fifo"
-                                       << "it is a pipe"
-                                       << "nobody reads";
-    QTest::newRow("its folder is a file") << "folder"
-                                          << "" // as when there is no file yet
-                                          << "is not a folder";
-}
-
-void TestDeviceStatistics::fileThatIsNoFile() {
-    QFETCH(QString, kind);
-    QFETCH(QString, loadWarning);
-    QFETCH(QString, saveWarning);
-    const QString path = DeviceStatistics::fileFor(QStringLiteral("Z901"));
-    QDir().mkpath(statisticsFolder());
-    if (kind == QLatin1String("zero"))
-        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
-    else if (kind == QLatin1String("fifo"))
-        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-    else
-        QVERIFY(QDir(statisticsFolder()).removeRecursively() &&
-                QFile(statisticsFolder()).open(QIODevice::WriteOnly));
-    const QFileInfo before(path);
-    if (!loadWarning.isEmpty())
-        QTest::ignoreMessage(
-            QtWarningMsg,
-            QRegularExpression(QStringLiteral("ignored, counting from zero: .*") + loadWarning));
-    DeviceStatistics statistics(StatisticsCategory::PosPrinter);
-    statistics.load(QStringLiteral("Z901"));
-    statistics.increment(statistic::PaperCutCount);
-    if (!saveWarning.isEmpty())
-        QTest::ignoreMessage(
-            QtWarningMsg,
-            QRegularExpression(QStringLiteral("statistics not saved to .* - .*") + saveWarning));
-    statistics.flush();
-    const QFileInfo after(path);
-    QCOMPARE(after.isSymLink(), before.isSymLink());
-    QCOMPARE(after.isFile(), before.isFile());
-    QFile::remove(statisticsFolder()); // the file that stood for the folder
 }
 
 QTEST_GUILESS_MAIN(TestDeviceStatistics)
