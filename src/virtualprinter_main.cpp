@@ -1,5 +1,6 @@
 // posling-virtual-printer: the virtual receipt printer on a raw TCP port, as a network printer: one
 // client at a time, with the same window as the embedded printer where there is a display.
+#include "opos/version.h"
 #include "virtual/panel/installpanel.h"
 #include "virtual/panel/virtualpanel.h"
 #include "virtual/tcpprinterserver.h"
@@ -57,10 +58,12 @@ int main(int argc, char* argv[]) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("posling-virtual-printer"));
+    QApplication::setApplicationVersion(QString::fromLatin1(opos::ProgramVersion));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("A virtual ESC/POS receipt printer on a TCP port."));
-    parser.addHelpOption();
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
     const QCommandLineOption portOption(QStringLiteral("port"), QStringLiteral("TCP port (default 9100)."),
                                         QStringLiteral("port"), QStringLiteral("9100"));
     const QCommandLineOption bindOption(
@@ -97,9 +100,21 @@ int main(int argc, char* argv[]) {
         QStringLiteral("seconds"), QString::number(virt::TcpPrinterServer::kDefaultIdleTimeoutMs / 1000));
     parser.addOptions({portOption, bindOption, profileOption, captureOption, nameOption, realSpeedOption,
                        panelOption, headlessOption, answersOption, idleOption});
-    parser.process(app);
-
     QTextStream err(stderr);
+    // A usage error exits 2, as the manual says; process() would exit 1.
+    if (!parser.parse(QApplication::arguments()) || !parser.positionalArguments().isEmpty()) {
+        err << "posling-virtual-printer: "
+            << (parser.errorText().isEmpty() ? QStringLiteral("no arguments besides options: %1")
+                                                   .arg(parser.positionalArguments().join(u' '))
+                                             : parser.errorText())
+            << "\nSee posling-virtual-printer --help.\n";
+        return 2;
+    }
+    if (parser.isSet(helpOption))
+        parser.showHelp(0);
+    if (parser.isSet(versionOption))
+        parser.showVersion();
+
     bool ok = false;
     const uint port = parser.value(portOption).toUInt(&ok);
     if (!ok || port > 65535) {

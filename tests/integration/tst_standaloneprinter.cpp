@@ -47,6 +47,8 @@ private Q_SLOTS:
     void jobsArriveAsInProcess();
     void killedMidJobThenRestarted();
     void oneClientAtATime();
+    void usageExitCodes_data();
+    void usageExitCodes();
 
 private:
     QByteArray runJob(const QString& connection, const Job& job, const std::function<QByteArray()>& wire);
@@ -158,6 +160,30 @@ void TestStandalonePrinter::oneClientAtATime() {
     first.disconnectFromHost();
     QVERIFY(second.waitForReadyRead(2000));
     QCOMPARE(second.readAll().toHex(), QByteArray("12"));
+}
+
+void TestStandalonePrinter::usageExitCodes_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("said"); // the start of what it writes
+    QTest::newRow("--version") << QStringList{"--version"} << 0 << "posling-virtual-printer 1.";
+    QTest::newRow("unknown option") << QStringList{"--bogus"} << 2
+                                    << "posling-virtual-printer: Unknown option";
+    QTest::newRow("an argument") << QStringList{"extra"} << 2 << "posling-virtual-printer: no arguments";
+    QTest::newRow("bad port") << QStringList{"--port", "70000"} << 2 << "invalid --port";
+}
+
+void TestStandalonePrinter::usageExitCodes() {
+    QFETCH(QStringList, arguments);
+    QProcess program;
+    program.setProcessChannelMode(QProcess::MergedChannels);
+    program.start(QStringLiteral(POSLING_VIRTUAL_PRINTER), arguments << QStringLiteral("--headless"));
+    QVERIFY(program.waitForFinished(10000));
+    QTEST(program.exitCode(), "code");
+    QFETCH(QString, said);
+    const QString out = QString::fromLocal8Bit(program.readAll());
+    QVERIFY2(out.split(u'\n').filter(QRegularExpression(u'^' + QRegularExpression::escape(said))).size() == 1,
+             qPrintable(out));
 }
 
 QTEST_MAIN(TestStandalonePrinter)
