@@ -148,11 +148,6 @@ void frmBMBC::Form_Load() {
     ui->txtBMPath->setEnabled(true);
     resetAllChoices();
     ui->txtBMPath->setFocus();
-    MyBCWidth = 3;
-    MyBCTextPos = opos::PTR_BC_TEXT_BELOW;
-    MyBCAlignment = opos::PTR_BC_CENTER;
-    MyBMAlignment = opos::PTR_BM_CENTER;
-    MyBMWidth = opos::PTR_BM_ASIS;
 }
 
 void frmBMBC::Form_Unload() {
@@ -179,8 +174,9 @@ void frmBMBC::cmdResetAll_Click() {
         resetAllChoices();
 }
 
-// Each option is selected after its box is emptied; selecting one that was not selected runs its
-// handler. The symbology code is left alone.
+// Each option is selected after its box is emptied, and its value restored with it: selecting an
+// option that is already selected runs no handler, and a number typed into a box may be in force.
+// The symbology code is left alone.
 void frmBMBC::resetAllChoices() {
     ui->txtBCData->setText(DefaultBarCodeData);
     ui->txtBCHeight->setText(DefaultHeight);
@@ -191,12 +187,20 @@ void frmBMBC::resetAllChoices() {
     ui->optHRCBelow->setChecked(true);
     ui->txtBMWidth->clear();
     ui->optBMAsIs->setChecked(true);
-    MyBMAlignment = opos::PTR_BM_CENTER;
     ui->txtBMPath->setText(QCoreApplication::applicationDirPath() + QStringLiteral("/test.bmp"));
     ui->txtBCAlignIll->clear();
     ui->optBCCenter->setChecked(true);
     ui->txtBMAlignIll->clear();
     ui->optBMCenter->setChecked(true);
+    restoreBarCodeValues();
+    MyBMWidth = opos::PTR_BM_ASIS;
+    MyBMAlignment = opos::PTR_BM_CENTER;
+}
+
+void frmBMBC::restoreBarCodeValues() {
+    MyBCWidth = 3;
+    MyBCTextPos = opos::PTR_BC_TEXT_BELOW;
+    MyBCAlignment = opos::PTR_BC_CENTER;
 }
 
 // A program change of the box's text counts as an edit when the text really changes.
@@ -221,6 +225,7 @@ void frmBMBC::resetBarCodeChoices() {
     ui->optHRCBelow->setChecked(true);
     ui->txtBCAlignIll->clear();
     ui->optBCCenter->setChecked(true);
+    restoreBarCodeValues();
 }
 
 void frmBMBC::cboSymbology_LostFocus() {

@@ -60,6 +60,7 @@ private:
     void connectHandlers();
     void resetAllChoices();
     void resetBarCodeChoices();
+    void restoreBarCodeValues();
     void setSymbologyText(const QString& text);
 
     void cboSymbology_LostFocus();

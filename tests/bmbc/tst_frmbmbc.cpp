@@ -236,6 +236,14 @@ void TestFrmBMBC::stepsReachTheControl_data() {
     row("Reset All keeps the symbology",
         S{"type cboSymbology Code 128", "set txtBCHeight 7", "click cmdResetAll"} + print,
         {barCode(Untouched, 110)});
+    // What the boxes held is in force until reset; the options stay selected all along.
+    const S typedInBoxes{"type txtBCAlignIll -99", "type txtBCWManual 7", "type txtHRCIllegal -20",
+                         "type txtBMWidth 300", "type txtBMAlignIll 0"};
+    row("Reset All restores what it shows",
+        typedInBoxes + S{"click cmdResetAll", "click cmdPrintBarCode", "click cmdPrintBitmap"},
+        {barCode(Untouched, 0), QStringLiteral("PrintBitmap(2,%1,-11,-2)").arg(path)});
+    row("typing a symbology restores what it shows",
+        typedInBoxes + S{"type cboSymbology Code 39", "click cmdPrintBarCode"}, {barCode(Untouched, 108)});
     row("symbology survives reopening", S{"type cboSymbology PDF 417", "click optBCLeft", "reopen"} + print,
         {barCode(Untouched, 201)});
 
