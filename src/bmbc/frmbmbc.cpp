@@ -17,6 +17,8 @@
 #include <QFocusEvent>
 #include <QTimer>
 
+#include <limits>
+
 namespace {
 
 const QString IllegalValueTitle = QStringLiteral("Illegal Value");
@@ -60,6 +62,9 @@ private:
 
 frmBMBC::frmBMBC(QWidget* parent) : Form(parent), ui(new Ui::frmBMBC) {
     ui->setupUi(this);
+    // Pasted data (a long 2D symbol, a long path) must not be cut without a word.
+    for (QLineEdit* box : {ui->txtBCData, ui->txtBMPath})
+        box->setMaxLength(std::numeric_limits<int>::max());
     // The boxes keep their designed sizes; a caption that runs wider gets a smaller font instead.
     for (QWidget* caption : findChildren<QWidget*>())
         if (qobject_cast<QLabel*>(caption) || qobject_cast<QRadioButton*>(caption))

@@ -1,6 +1,8 @@
 #include "frmprinter.h"
 #include "ui_frmprinter.h"
 
+#include <limits>
+
 #include "propertyreport.h"
 
 #include "app/frm_sample.h"
@@ -29,6 +31,8 @@ frm_Sample& mainWindow() {
 
 frmPrinter::frmPrinter(QWidget* parent) : Form(parent), ui(new Ui::frmPrinter) {
     ui->setupUi(this);
+    // A pasted receipt may be long; the line edit's default limit would cut it without a word.
+    ui->txtTextToPrint->setMaxLength(std::numeric_limits<int>::max());
     fitToWidth(ui->Label2, 13.5);
     for (QWidget* caption : std::initializer_list<QWidget*>{ui->Label1, ui->Label4, ui->chkSyncMode})
         fitToWidth(caption, caption->font().pointSizeF(), caption->font().bold());

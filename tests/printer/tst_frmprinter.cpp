@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QStyle>
@@ -36,6 +37,7 @@ private Q_SLOTS:
     void closeFormClosesAnOpenDeviceOnce_data();
     void closeFormClosesAnOpenDeviceOnce();
     void closeBoxClosesAnOpenDevice();
+    void longPasteIsPrintedWhole();
     void reopenedWindowStartsFresh();
     void displayTwiceShowsOneWindow();
 
@@ -321,6 +323,19 @@ void TestFrmPrinter::closeBoxClosesAnOpenDevice() {
     QCOMPARE(mainWindow().Counter, before);
     FormInstance<frmPrinter>::unload(); // already unloaded: nothing more
     QCOMPARE(fake->calls, QStringList{});
+}
+
+// A paste of a long receipt reaches PrintNormal whole.
+void TestFrmPrinter::longPasteIsPrintedWhole() {
+    window->Display();
+    QApplication::clipboard()->setText(QString(102424, u'x'));
+    edit("txtTextToPrint")->clear();
+    edit("txtTextToPrint")->paste();
+    fake->takeCalls();
+    click("cmdPrintNormal");
+    const QStringList calls = fake->takeCalls();
+    QCOMPARE(calls.size(), 1);
+    QCOMPARE(calls.first().count(u'x'), 102424);
 }
 
 void TestFrmPrinter::reopenedWindowStartsFresh() {
