@@ -5,6 +5,8 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace virt {
 
 namespace {
@@ -62,10 +64,26 @@ QList<PaperView::Sheet> PaperView::sheets() const {
 
 QImage PaperView::receiptAt(int y) const {
     const QList<Sheet> all = sheets();
-    for (const Sheet& sheet : all)
-        if (y < sheet.rect.bottom() + 1 + kCutGap / 2)
-            return sheet.image;
-    return all.isEmpty() ? QImage() : all.last().image;
+    qsizetype at = 0;
+    while (at + 1 < all.size() && y >= all.at(at).rect.bottom() + 1 + kCutGap / 2)
+        ++at;
+    if (all.isEmpty())
+        return {};
+    // Just after a cut the view shows the blank paper still in the printer: the receipt meant is
+    // the one just cut.
+    if (at > 0 && at == all.size() - 1 && m_paper->currentLines().isEmpty() && !hasInk(all.at(at).image))
+        --at;
+    return all.at(at).image;
+}
+
+bool PaperView::hasInk(const QImage& image) {
+    const QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
+    for (int row = 0; row < gray.height(); ++row) {
+        const uchar* line = gray.constScanLine(row);
+        if (std::any_of(line, line + gray.width(), [](uchar level) { return level < 128; }))
+            return true;
+    }
+    return false;
 }
 
 void PaperView::paintEvent(QPaintEvent* event) {

@@ -18,7 +18,7 @@ public:
     void setZoom(double zoom);
     QSize sizeHint() const override;
     // The receipt drawn at `y` (or the nearest one), one pixel per dot; the one still in the
-    // printer is the paper printed so far.
+    // printer is the paper printed so far, unless nothing is printed on it since the last cut.
     QImage receiptAt(int y) const;
 
 Q_SIGNALS:
@@ -37,6 +37,7 @@ private:
     };
     QList<Sheet> sheets() const;
     int contentHeight() const;
+    static bool hasInk(const QImage& image);
 
     QPointer<PaperRoll> m_paper;
     double m_zoom = 1.0;

@@ -174,6 +174,13 @@ void TestPanel::ctrlWheelZoomsAndTheShownReceiptSaves() {
     scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
     QCOMPARE(panel.saveShownReceipt(path), QString());
     QCOMPARE(QImage(path).size(), h.printer->paper()->currentImage().size());
+    // After a cut the end of the roll is blank: the receipt just cut is the one meant.
+    h.send(QByteArray::fromHex("1d564200"));
+    QApplication::processEvents();
+    scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
+    QCOMPARE(panel.saveShownReceipt(path), QString());
+    QCOMPARE(QImage(path),
+             h.printer->paper()->receipts().last().image.convertToFormat(QImage(path).format()));
     QVERIFY(!panel.saveShownReceipt(folder.filePath(QStringLiteral("missing/shown.png"))).isEmpty());
 }
 
