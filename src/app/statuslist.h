@@ -35,6 +35,8 @@ public:
     // A note shown under a line's tooltip (the reason behind a failure); few lines have one.
     void setLineNote(int index, const QString& note);
     QString lineHelp(int index) const; // the tooltip of a line, note included
+    // Writes every line with the time it was logged and its tooltip; empty when saved, else why not.
+    QString saveAllLines(const QString& path) const { return m_copy.saveAllLines(path); }
 
     QRect visualRect(const QModelIndex& index) const override;
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;

@@ -1,5 +1,7 @@
 #include "statuslist_model.h"
 
+#include <QDateTime>
+
 #include <limits>
 
 namespace {
@@ -43,6 +45,7 @@ bool StatusLineModel::append(const QString& line) {
         m_blocks.back()->bytes.reserve(InitialBlockBytes);
     }
     Block& block = *m_blocks.back();
+    block.logged[slot] = QDateTime::currentMSecsSinceEpoch();
 
     // The line is stored before the row is announced; rowCount() changes only inside the insert.
     if (isLatin1(line) && line.size() <= MaxPackedBytes) {
@@ -84,6 +87,12 @@ QString StatusLineModel::line(int row) const {
     default:
         return m_kept.value(row);
     }
+}
+
+qint64 StatusLineModel::loggedAt(int row) const {
+    if (row < 0 || row >= m_count)
+        return 0;
+    return m_blocks[std::size_t(row >> BlockShift)]->logged[row & (BlockRows - 1)];
 }
 
 QString StatusLineModel::allLines() const {

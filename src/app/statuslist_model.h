@@ -26,6 +26,8 @@ public:
     QString line(int row) const;
     // All lines, each followed by a line feed.
     QString allLines() const;
+    // When a line was appended, in milliseconds since the epoch; 0 for a row out of range.
+    qint64 loggedAt(int row) const;
 
 private:
     static constexpr int BlockShift = 10;
@@ -39,6 +41,7 @@ private:
     struct Block {
         std::vector<char> bytes;
         quint32 ends[BlockRows];
+        qint64 logged[BlockRows];
     };
 
     std::vector<std::unique_ptr<Block>> m_blocks;

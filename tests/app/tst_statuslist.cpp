@@ -4,7 +4,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
+#include <QRegularExpression>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolTip>
 
@@ -58,6 +61,7 @@ private Q_SLOTS:
     void mouseClickSelects();
     void copyToClipboard();
     void toolTipHook();
+    void savedLinesKeepTimesAndReasons();
     void accessibleAsAList();
     void selectedLineIsHighlighted();
 };
@@ -283,6 +287,29 @@ void TestStatusList::toolTipHook() {
     QHelpEvent help(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
     QApplication::sendEvent(list->viewport(), &help);
     QTRY_COMPARE(QToolTip::text(), QStringLiteral("OPOS_E_NOEXIST"));
+}
+
+// Saved, each line has its time and, under it, what its hover says; a path that cannot take the
+// file is refused with the reason.
+void TestStatusList::savedLinesKeepTimesAndReasons() {
+    StatusList list;
+    list.lineToolTip = [](const QString& line) {
+        return line.endsWith(u'!') ? QStringLiteral("Advice") : QString();
+    };
+    list.AddItem(QStringLiteral("0:  plain"));
+    list.AddItem(QStringLiteral("1:  failed!"));
+    list.setLineNote(1, QStringLiteral("cover open"));
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("status.txt"));
+    QCOMPARE(list.saveAllLines(path), QString());
+    QFile saved(path);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    const QRegularExpression expected(
+        QStringLiteral("^\\d\\d:\\d\\d:\\d\\d\\.\\d{3}  0:  plain\n\\d\\d:\\d\\d:\\d\\d\\.\\d{3}  1:  "
+                       "failed!\n {14}Advice\n {14}cover open\n$"));
+    const QString text = QString::fromUtf8(saved.readAll());
+    QVERIFY2(expected.match(text).hasMatch(), qPrintable(text));
+    QVERIFY(list.saveAllLines(folder.path()).contains(QStringLiteral("folder")));
 }
 
 void TestStatusList::accessibleAsAList() {
