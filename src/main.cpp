@@ -188,6 +188,10 @@ int main(int argc, char* argv[]) {
     if (CommandLine::asksForDeviceCheck(rawArguments(argc, argv)))
         return checkDevices(argc, argv);
 
+    if (const QString error = CommandLine().parseForWindows(rawArguments(argc, argv)); !error.isEmpty()) {
+        printError(error);
+        return 2;
+    }
     if (const QString missing = CommandLine::missingDisplayMessage(rawArguments(argc, argv),
                                                                    QProcessEnvironment::systemEnvironment());
         !missing.isEmpty()) {
@@ -195,6 +199,8 @@ int main(int argc, char* argv[]) {
         return 2;
     }
 
+    // The devices' traces are for whoever asks for them (QT_LOGGING_RULES), not for every start.
+    QLoggingCategory::setFilterRules(QStringLiteral("posling.*.debug=false\nposling.*.info=false"));
     QApplication app(argc, argv);
     CommandLine commandLine;
     commandLine.parser().process(app);

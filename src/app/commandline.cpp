@@ -119,6 +119,45 @@ QString CommandLine::parseForDeviceCheck(const QStringList& arguments) {
     return {};
 }
 
+namespace {
+
+// What QApplication takes from the command line for itself, so the windows' own parse never sees it.
+QStringList withoutToolkitOptions(const QStringList& arguments) {
+    static const QStringList withValue{"platform",        "platformpluginpath", "platformtheme", "plugin",
+                                       "qwindowgeometry", "qwindowtitle",       "qwindowicon",   "display",
+                                       "style",           "stylesheet",         "session",       "name",
+                                       "title",           "geometry",           "visual",        "ncols",
+                                       "qmljsdebugger"};
+    static const QStringList alone{"reverse", "widgetcount", "nograb", "dograb", "sync", "cmap"};
+    QStringList kept;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
+        if (i == 0 || argument == u"--" || !argument.startsWith(u'-')) {
+            if (argument == u"--")
+                return kept + arguments.mid(i);
+            kept << argument;
+            continue;
+        }
+        const QString name = argument.mid(argument.startsWith(u"--") ? 2 : 1).section(u'=', 0, 0);
+        if (withValue.contains(name) && !argument.contains(u'='))
+            ++i; // and its value
+        else if (!withValue.contains(name) && !alone.contains(name))
+            kept << argument;
+    }
+    return kept;
+}
+
+} // namespace
+
+QString CommandLine::parseForWindows(const QStringList& arguments) {
+    if (!m_parser.parse(withoutToolkitOptions(arguments)))
+        return m_parser.errorText() + QStringLiteral(" See posling --help.");
+    if (!m_parser.positionalArguments().isEmpty())
+        return QStringLiteral("posling takes no arguments besides options: %1. See posling --help.")
+            .arg(m_parser.positionalArguments().join(u' '));
+    return {};
+}
+
 QString CommandLine::missingDisplayMessage(const QStringList& arguments,
                                            const QProcessEnvironment& environment) {
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)

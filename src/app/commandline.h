@@ -31,6 +31,9 @@ public:
 
     // Parses the arguments of a device check: the usage error to print, or an empty text.
     QString parseForDeviceCheck(const QStringList& arguments);
+    // Parses the arguments of a start of the windows, before any display is needed: a usage error
+    // (an unknown option, a stray argument) says so, else empty. The toolkit's own options pass.
+    QString parseForWindows(const QStringList& arguments);
 
     // True when the arguments ask to run a plan (--run, or --junit which belongs to it), which
     // opens no window unless the plan shows the virtual printer.

@@ -1,11 +1,13 @@
 #include "app/mainwindowrun.h"
 
+#include "app/enterpressesbuttons.h"
 #include "app/form.h"
 #include "app/frm_sample.h"
 
 #include <QApplication>
 
 int runMainWindow(QApplication& app, bool quitAfterStart) {
+    EnterPressesButtons::install();
     frm_Sample& mainWindow = FormInstance<frm_Sample>::get();
     QObject::connect(&mainWindow, &QObject::destroyed, &app, &QCoreApplication::quit);
     mainWindow.show();

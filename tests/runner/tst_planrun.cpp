@@ -438,6 +438,11 @@ void TestPlanRun::programRunsAPlan_data() {
                                    << ".plan:2: the printer has no method or property \"Flush\"" << 0;
     QTest::newRow("--junit alone") << QStringList{"--junit", "JUNIT"} << "" << 2 << ""
                                    << "--junit belongs to --run" << 0;
+    // Usage errors are said as such, with no display in sight.
+    QTest::newRow("an unknown option") << QStringList{"--bogus"} << "" << 2 << ""
+                                       << "Unknown option 'bogus'" << 0;
+    QTest::newRow("a stray argument") << QStringList{"extra"} << "" << 2 << ""
+                                      << "takes no arguments" << 0;
     QTest::newRow("--strict alone") << QStringList{"--strict"} << "" << 2 << ""
                                     << "--strict belongs to --run" << 0;
     QTest::newRow("a plan on standard input")
