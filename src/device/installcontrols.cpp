@@ -12,24 +12,25 @@
 void installDeviceControls() {
     using namespace device;
     TransportFactory::registerScheme(
-        QStringLiteral("tcp"), [](const QString& address, const QMap<QString, QString>&) {
+        QStringLiteral("tcp"), [](const QString& address, const QMap<QString, QString>&, QString* why) {
             QString host;
             quint16 port = 0;
             if (!TcpTransport::parseAddress(address, &host, &port)) {
-                qCWarning(lcDevice).noquote() << "tcp://" + address << "- not a host and port";
+                *why = QStringLiteral("not a host and port");
                 return std::unique_ptr<Transport>();
             }
             return std::unique_ptr<Transport>(std::make_unique<TcpTransport>(address));
         });
     TransportFactory::registerScheme(
-        QStringLiteral("file"), [](const QString& address, const QMap<QString, QString>& options) {
+        QStringLiteral("file"), [](const QString& address, const QMap<QString, QString>& options, QString*) {
             return std::unique_ptr<Transport>(std::make_unique<FileTransport>(address, options));
         });
     TransportFactory::registerScheme(
-        QStringLiteral("serial"), [](const QString& address, const QMap<QString, QString>& options) {
+        QStringLiteral("serial"),
+        [](const QString& address, const QMap<QString, QString>& options, QString* why) {
             auto port = std::make_unique<SerialTransport>(address, options);
             if (!port->settingsValid()) {
-                qCWarning(lcDevice).noquote() << "serial:" + address << "-" << port->settingsProblem();
+                *why = port->settingsProblem();
                 return std::unique_ptr<Transport>();
             }
             return std::unique_ptr<Transport>(std::move(port));

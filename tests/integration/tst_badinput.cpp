@@ -107,7 +107,10 @@ private Q_SLOTS:
             file.write(content);
         }
         QCOMPARE(m_printer.PrintBitmap(PTR_S_RECEIPT, path, PTR_BM_ASIS, PTR_BM_CENTER), code);
+        QVERIFY2(m_printer.ResultReason().contains(path),
+                 qPrintable(m_printer.ResultReason())); // in its hover
         QCOMPARE(m_printer.SetBitmap(1, PTR_S_RECEIPT, path, PTR_BM_ASIS, PTR_BM_CENTER), code);
+        QVERIFY2(m_printer.ResultReason().contains(path), qPrintable(m_printer.ResultReason()));
     }
 
 private:

@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -98,6 +99,20 @@ CheckResult Probe::run() {
                                "prints blind, without paper, cover or drawer sensors")};
     return learn();
 }
+namespace {
+
+// A terminal device; one that cannot be opened is let be, for the check of rights to say why.
+bool isSerialPort(const QByteArray& path) {
+    const int descriptor = ::open(path.constData(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0)
+        return true;
+    const bool terminal = ::isatty(descriptor);
+    ::close(descriptor);
+    return terminal;
+}
+
+} // namespace
+
 // Missing devices and missing rights are told apart here: the transports only say "failed".
 std::optional<CheckResult> Probe::refusedBeforeOpening() {
     const QByteArray path = QFile::encodeName(m_path);
@@ -115,6 +130,12 @@ std::optional<CheckResult> Probe::refusedBeforeOpening() {
             Verdict::NotFound,
             QStringLiteral("%1 does not exist (is the printer plugged in and switched on?)").arg(m_path)};
     }
+    if (S_ISDIR(info.st_mode))
+        return CheckResult{Verdict::BadEntry,
+                           QStringLiteral("%1 is a folder, not a printer's device").arg(m_path)};
+    if (m_serial && !isSerialPort(path))
+        return CheckResult{Verdict::BadEntry,
+                           QStringLiteral("%1 is no serial port: use file: for a device file").arg(m_path)};
     const bool mayRead = ::access(path.constData(), R_OK) == 0;
     const bool mayWrite = ::access(path.constData(), W_OK) == 0;
     // A serial port is always read and written; a device file may be write-only.

@@ -101,8 +101,7 @@ qint32 PosPrinterControl::PrintBarCode(qint32 Station, const QString& Data, qint
         const BarcodeCommand command = m_composer.barcodeCommand(
             BarcodeArguments{Data, Symbology, Height, Width, Alignment, TextPosition});
         if (command.code != OPOS_SUCCESS) {
-            qCDebug(lcDevice).noquote() << "PrintBarCode refused:" << command.reason;
-            return command.code;
+            return Outcome(command.code).because(command.reason);
         }
         if (auto busy = m_submitter.busyCheck())
             return *busy;
@@ -124,8 +123,7 @@ qint32 PosPrinterControl::PrintBitmap(qint32 Station, const QString& FileName, q
     return receiptCall("PrintBitmap", Station, [&]() -> Outcome {
         const PreparedBitmap bitmap = m_composer.bitmap(BitmapArguments{FileName, Width, Alignment});
         if (bitmap.code != OPOS_SUCCESS) {
-            qCDebug(lcDevice).noquote() << "PrintBitmap refused:" << bitmap.reason;
-            return Outcome(bitmap.code, bitmap.extended);
+            return Outcome(bitmap.code, bitmap.extended).because(bitmap.reason);
         }
         if (auto busy = m_submitter.busyCheck())
             return *busy;

@@ -155,10 +155,8 @@ Outcome ReceiptComposer::storeBitmap(qint32 number, const BitmapArguments& argum
         return OPOS_SUCCESS;
     }
     const PreparedBitmap prepared = bitmap(arguments);
-    if (prepared.code != OPOS_SUCCESS) {
-        qCDebug(lcDevice).noquote() << "SetBitmap refused:" << prepared.reason;
-        return Outcome(prepared.code, prepared.extended);
-    }
+    if (prepared.code != OPOS_SUCCESS)
+        return Outcome(prepared.code, prepared.extended).because(prepared.reason);
     m_storedBitmaps.insert(number, prepared.standardModeBytes());
     return OPOS_SUCCESS;
 }

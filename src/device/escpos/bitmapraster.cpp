@@ -128,15 +128,20 @@ PreparedBitmap prepareBitmap(const BitmapArguments& args, const PrinterProfile& 
     if (const auto refusal = file.open(args.fileName))
         return refused(*refusal);
     // Judged on the header, before a single pixel is decoded.
+    // What is wrong with the image says which file it is.
+    const auto ofTheFile = [&](BitmapRefusal refusal) {
+        refusal.reason = args.fileName + QStringLiteral(": ") + refusal.reason;
+        return refused(refusal);
+    };
     if (file.headerSize().isValid()) {
         if (const auto refusal = checkPrintedSize(file.headerSize(), args, profile))
-            return refused(*refusal);
+            return ofTheFile(*refusal);
     }
     QImage image;
     if (const auto refusal = file.decode(image))
         return refused(*refusal);
     if (const auto refusal = checkPrintedSize(image.size(), args, profile))
-        return refused(*refusal);
+        return ofTheFile(*refusal);
 
     PreparedBitmap bitmap;
     bitmap.dots = toPrinterDots(image, args.width);

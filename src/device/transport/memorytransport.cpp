@@ -72,7 +72,7 @@ void MemoryTransport::breakLink(const QString& reason) {
 
 void MemoryTransport::registerScheme() {
     TransportFactory::registerScheme(QStringLiteral("memory"),
-                                     [](const QString& address, const QMap<QString, QString>&) {
+                                     [](const QString& address, const QMap<QString, QString>&, QString*) {
                                          auto transport = std::make_unique<MemoryTransport>(address);
                                          if (createdHook())
                                              createdHook()(transport.get());

@@ -52,9 +52,11 @@ std::unique_ptr<Transport> TransportFactory::create(const QString& connection,
             *error = QStringLiteral("connection \"%1\" names no address").arg(connection);
         return nullptr;
     }
-    auto transport = (*it)(address, options);
-    if (!transport && error && error->isEmpty())
-        *error = QStringLiteral("connection \"%1\" could not be set up").arg(connection);
+    QString why;
+    auto transport = (*it)(address, options, &why);
+    if (!transport && error)
+        *error = why.isEmpty() ? QStringLiteral("connection \"%1\" could not be set up").arg(connection)
+                               : QStringLiteral("connection \"%1\": %2").arg(connection, why);
     return transport;
 }
 

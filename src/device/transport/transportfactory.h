@@ -16,8 +16,9 @@ class TransportFactory {
 public:
     // address: the text after "scheme:" with a leading "//" removed ("host:9100", "/dev/usb/lp0");
     // options: the registry entry's settings, for transports that need more (baud rate, profile, ...).
-    using Creator = std::function<std::unique_ptr<Transport>(const QString& address,
-                                                             const QMap<QString, QString>& options)>;
+    // A creator that cannot make the transport returns nothing and may say why in *why.
+    using Creator = std::function<std::unique_ptr<Transport>(
+        const QString& address, const QMap<QString, QString>& options, QString* why)>;
 
     static void registerScheme(const QString& scheme, Creator creator);
     // Whether the connection string starts with a registered scheme ("tcp://host" -> "tcp").

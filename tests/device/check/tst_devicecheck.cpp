@@ -169,7 +169,7 @@ void TestDeviceCheck::initTestCase() {
     installDeviceControls();
     // The virtual printer is not built into this test: its entries need only their scheme known.
     TransportFactory::registerScheme(
-        QStringLiteral("virtual"), [](const QString& name, const QMap<QString, QString>&) {
+        QStringLiteral("virtual"), [](const QString& name, const QMap<QString, QString>&, QString*) {
             return std::unique_ptr<Transport>(std::make_unique<MemoryTransport>(name));
         });
     {
@@ -194,6 +194,9 @@ void TestDeviceCheck::initTestCase() {
         {"RandomPeer", printer("RandomPeer", "tcp://127.0.0.1:%RANDOM%")},
         {"RandomFile", printer("RandomFile", "file:/dev/urandom")},
         {"Missing", printer("Missing", "file:%DIR%/missing")},
+        {"Folder", printer("Folder", "file:%DIR%")},
+        {"NoSerialPort", printer("NoSerialPort", "serial:/dev/null")},
+        {"BadBaud", printer("BadBaud", "serial:/dev/ptmx", "baud=fast")},
         {"NoAccess", printer("NoAccess", "file:%DIR%/noaccess")},
         {"Held", printer("Held", "file:%DIR%/held")},
         {"Virtual", printer("Virtual", "virtual:Z901")},
@@ -258,6 +261,16 @@ void TestDeviceCheck::entryVerdict_data() {
     QTest::newRow("missing file") << "Missing"
                                   << "file:%DIR%/missing"
                                   << "not found: %DIR%/missing does not exist";
+    // Said in the words of the thing that is wrong.
+    QTest::newRow("a folder") << "Folder"
+                              << "file:%DIR%"
+                              << "bad entry: %DIR% is a folder, not a printer's device";
+    QTest::newRow("no serial port") << "NoSerialPort"
+                                    << "serial:/dev/null"
+                                    << "bad entry: /dev/null is no serial port";
+    QTest::newRow("bad baud") << "BadBaud"
+                              << "serial:/dev/ptmx"
+                              << "bad entry: connection \"serial:/dev/ptmx\": baud must be a positive number";
     QTest::newRow("no permission") << "NoAccess"
                                    << "file:%DIR%/noaccess"
                                    << "permission denied: you may not read and write %DIR%/noaccess; fix: ";
