@@ -214,6 +214,9 @@ int main(int argc, char* argv[]) {
     services.showInteractiveCheck = [](const QString& title, const QString& report) {
         MessageBox::information(QApplication::activeWindow(), title, report);
     };
+    services.askOperator = [](const QString& title, const QString& question) {
+        return MessageBox::question(QApplication::activeWindow(), title, question) == QMessageBox::Yes;
+    };
     services.ringBell = [](int, int) { QApplication::beep(); };
     opos::ControlFactory::setHostServices(services);
 

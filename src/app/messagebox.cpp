@@ -18,6 +18,12 @@ QMessageBox::StandardButton MessageBox::information(QWidget* parent, const QStri
     return show(parent, {QMessageBox::Information, title, text, QMessageBox::Ok});
 }
 
+QMessageBox::StandardButton MessageBox::question(QWidget* parent, const QString& title, const QString& text) {
+    const QMessageBox::StandardButton pressed =
+        show(parent, {QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No});
+    return pressed == QMessageBox::Yes ? QMessageBox::Yes : QMessageBox::No;
+}
+
 void MessageBox::setHandler(Handler handler) {
     installedHandler() = std::move(handler);
 }

@@ -23,6 +23,9 @@ public:
     static QMessageBox::StandardButton information(QWidget* parent, const QString& title,
                                                    const QString& text);
 
+    // A question with Yes and No; returns the button pressed (No when the box is closed).
+    static QMessageBox::StandardButton question(QWidget* parent, const QString& title, const QString& text);
+
     // While a handler is set it receives every request and its answer is returned; no box appears.
     // An empty handler brings the real boxes back.
     static void setHandler(Handler handler);

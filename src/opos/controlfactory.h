@@ -9,15 +9,20 @@
 namespace opos {
 
 // What the program lends the controls it makes: the dialog that shows an interactive health check
-// (CheckHealth level 3; without it the check reports only in CheckHealthText) and the bell for a
-// drawer left open (WaitForDrawerClose; silent without it).
+// (CheckHealth level 3; without it the check reports only in CheckHealthText), the question it may
+// ask there (no one to ask: no), and the bell for a drawer left open (WaitForDrawerClose; silent
+// without it).
 struct HostServices {
     std::function<void(const QString& title, const QString& report)> showInteractiveCheck;
+    std::function<bool(const QString& title, const QString& question)> askOperator;
     std::function<void(int frequencyHz, int durationMs)> ringBell;
 
     void presentInteractiveCheck(const QString& title, const QString& report) const {
         if (showInteractiveCheck)
             showInteractiveCheck(title, report);
+    }
+    bool ask(const QString& title, const QString& question) const {
+        return askOperator && askOperator(title, question);
     }
     void ring(int frequencyHz, int durationMs) const {
         if (ringBell)

@@ -259,11 +259,23 @@ qint32 PosPrinterControl::CheckHealth(qint32 Level) {
 Outcome PosPrinterControl::printTestReceipt(qint32 level) {
     if (m_composer.isBlockOpen())
         return OPOS_E_ILLEGAL; // a page is being gathered
+    const QString title = level == OPOS_CH_INTERACTIVE ? QStringLiteral("Interactive HCheck")
+                                                       : QStringLiteral("External HCheck");
+    // The interactive check prints the receipt the external one printed only when asked to.
+    if (level == OPOS_CH_INTERACTIVE && m_composer.testReceiptPrinted() &&
+        !m_services.ask(title,
+                        QStringLiteral("%1\n%2\n\nThe test receipt has been printed since the device was "
+                                       "enabled. Print it again?")
+                            .arg(DeviceName(), DeviceDescription()))) {
+        m_core.setCheckHealthText(
+            QStringLiteral(
+                "%1: Not printed again (the test receipt was printed since the device was enabled)")
+                .arg(title));
+        return OPOS_SUCCESS;
+    }
     const QByteArray receipt =
         m_composer.testReceipt({DeviceName(), DeviceDescription(), ServiceObjectDescription()});
     const Outcome outcome = m_submitter.submit(receipt, OutputSubmitter::Delivery::Synchronous);
-    const QString title = level == OPOS_CH_INTERACTIVE ? QStringLiteral("Interactive HCheck")
-                                                       : QStringLiteral("External HCheck");
     m_core.setCheckHealthText(QStringLiteral("%1: %2").arg(title, checkResultText(outcome)));
     if (level == OPOS_CH_INTERACTIVE) {
         const QString report =

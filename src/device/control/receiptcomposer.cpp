@@ -27,6 +27,12 @@ bool containsCut(const QString& data) {
     return cut.match(data).hasMatch();
 }
 
+// Data whose last escape sequence is a cut leaves a fresh receipt behind.
+bool endsWithCut(const QString& data) {
+    static const QRegularExpression cut(QStringLiteral("\\x1B\\|\\d*f?P$"));
+    return cut.match(data).hasMatch();
+}
+
 constexpr qint32 kTurningFlags = PTR_RP_BARCODE | PTR_RP_BITMAP;
 
 } // namespace
@@ -204,8 +210,10 @@ Composition ReceiptComposer::text(const QString& data) {
         return containsCut(data) || !m_sideways.append(data) ? Composition::refused(OPOS_E_ILLEGAL)
                                                              : Composition::held();
     QByteArray bytes = m_translator->translate(data);
-    if (!data.isEmpty())
+    if (!data.isEmpty()) {
         m_atLineStart = endsAtLineStart(data);
+        m_receiptBegun = !endsWithCut(data);
+    }
     return Composition::print(std::move(bytes));
 }
 
@@ -219,6 +227,7 @@ Composition ReceiptComposer::cut(qint32 percentage) {
     QByteArray bytes = endPendingLine();
     bytes += EscPos::cut(full, 0);
     m_atLineStart = true;
+    m_receiptBegun = false;
     return Composition::print(std::move(bytes));
 }
 
@@ -313,6 +322,7 @@ QByteArray ReceiptComposer::sidewaysBlock() {
     }
     bytes += EscPos::printPage();
     m_atLineStart = true;
+    m_receiptBegun = true;
     return bytes;
 }
 
@@ -402,6 +412,7 @@ Composition ReceiptComposer::symbol(SymbolForm form, const QByteArray& symbol, i
         return m_sideways.appendSymbol(symbol, heightDots, widthDots) ? Composition::held()
                                                                       : Composition::refused(OPOS_E_ILLEGAL);
     QByteArray bytes = endPendingLine();
+    m_receiptBegun = true;
     if (m_upsideDown) {
         // ESC { is left off around the symbol, so the printer cannot turn it a second time.
         bytes += EscPos::upsideDown(false);
@@ -447,9 +458,14 @@ QByteArray ReceiptComposer::testReceipt(const QStringList& identity) {
                             m_profile);
     if (barcode.code == OPOS_SUCCESS)
         bytes += barcode.standardModeBytes();
-    bytes +=
-        m_translator->translate(m_profile.hasCutter ? QStringLiteral("\x1B|fP") : QStringLiteral("\x1B|4lF"));
+    const bool ownSlip = !m_receiptBegun;
+    const QString end = !ownSlip ? QStringLiteral("\n") // a blank line between it and what follows
+                        : m_profile.hasCutter ? QStringLiteral("\x1B|fP")
+                                              : QStringLiteral("\x1B|4lF"); // past the tear bar
     m_atLineStart = true;
+    bytes += m_translator->translate(end);
+    m_receiptBegun = !ownSlip;
+    m_testReceiptPrinted = true;
     return bytes;
 }
 

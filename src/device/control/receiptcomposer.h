@@ -43,7 +43,10 @@ public:
     void open(const PrinterProfile& profile);
     void close();
     // Enable sends the line state to a printer that prints upright until then.
-    void beginEnable() { m_upsideDown = false; }
+    void beginEnable() {
+        m_upsideDown = false;
+        m_testReceiptPrinted = false;
+    }
     // The printer was initialised: the line, the rotation and the setup start afresh.
     void restart();
     void dropBlock(); // disabled: an open sideways block is given up
@@ -89,8 +92,12 @@ public:
     // PrintImmediate's data with a translator of its own: the line in progress keeps its
     // attributes, and the data ends its own line.
     QByteArray immediate(const QString& data) const;
-    // The health check's receipt: identity, a line in each character mode, a bar code and a cut.
+    // The health check's receipt: identity, a line in each character mode, a bar code, and a cut
+    // when it is a slip of its own. Inside a receipt begun (the property report) it ends with a
+    // blank line instead: whoever began the receipt cuts it.
     QByteArray testReceipt(const QStringList& identity);
+    // Whether a test receipt was composed since the device was enabled.
+    bool testReceiptPrinted() const { return m_testReceiptPrinted; }
 
     static constexpr int kStoredBitmaps = 20;
 
@@ -119,6 +126,8 @@ private:
     bool m_upsideDown = false;
     qint32 m_turning = 0; // PTR_RP_BARCODE and PTR_RP_BITMAP of the current rotation
     bool m_atLineStart = true;
+    bool m_receiptBegun = false; // something printed since the last cut
+    bool m_testReceiptPrinted = false;
     QMap<int, QByteArray> m_storedBitmaps; // SetBitmap's numbers and the bytes that print them
     QString m_logos[2];                    // SetLogo's top and bottom
     QByteArray m_setup;
