@@ -81,6 +81,11 @@ void TestWindowPlacement::choosesTheLargestSizeThatCoversNothing() {
     QCOMPARE(sizes.first(), QSize(700, 700));
     QCOMPARE(sizes.last(), QSize(400, 400));
     QCOMPARE(virt::choosePanelFrame(screen, windows, keepClear, sizes), expected);
+    // A remembered frame comes back whole on the screen, whatever screen it was left on.
+    for (const QRect& left : {QRect(-200, 100, 400, 400), QRect(900, 650, 400, 400), QRect(0, 0, 1200, 300)})
+        QVERIFY2(screen.contains(virt::keptOnScreen(left, screen)),
+                 qPrintable(describe(virt::keptOnScreen(left, screen))));
+    QCOMPARE(virt::keptOnScreen(QRect(100, 100, 400, 400), screen), QRect(100, 100, 400, 400));
 }
 
 // The program's windows in their own places, then the virtual printer's window where it covers

@@ -29,6 +29,8 @@ void installVirtualPanel() {
         auto* panel = new virt::VirtualPanel(printer);
         QObject::connect(printer, &QObject::destroyed, panel, &QObject::deleteLater);
         placeVirtualPanel(panel);
+        // It appears beside the window in use and leaves it the keyboard: the next Space belongs there.
+        panel->setAttribute(Qt::WA_ShowWithoutActivating);
         panel->show();
     });
 }
@@ -36,6 +38,18 @@ void installVirtualPanel() {
 void placeVirtualPanel(virt::VirtualPanel* panel) {
     const QByteArray remembered = panel->rememberedGeometry();
     if (!remembered.isEmpty() && panel->restoreGeometry(remembered)) {
+        // On the screen it was left on, or on the nearest one where the screens have changed.
+        const QScreen* screen = QGuiApplication::screenAt(panel->frameGeometry().center());
+        if (!screen)
+            screen = QGuiApplication::primaryScreen();
+        if (screen) {
+            const QRect frame = panel->frameGeometry();
+            const QRect kept = virt::keptOnScreen(frame, screen->availableGeometry());
+            if (kept.size() != frame.size())
+                panel->resize(panel->size() - (frame.size() - kept.size()));
+            if (kept.topLeft() != frame.topLeft())
+                panel->move(kept.topLeft());
+        }
         panel->notePlaced(panel->frameGeometry());
         return;
     }

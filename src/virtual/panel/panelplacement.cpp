@@ -99,4 +99,11 @@ QList<QSize> panelFrameSizes(const QSize& preferred, const QSize& smallest, cons
     return sizes;
 }
 
+QRect keptOnScreen(const QRect& frame, const QRect& available) {
+    QRect kept(frame.topLeft(), frame.size().boundedTo(available.size()));
+    kept.moveLeft(qBound(available.left(), kept.left(), available.right() + 1 - kept.width()));
+    kept.moveTop(qBound(available.top(), kept.top(), available.bottom() + 1 - kept.height()));
+    return kept;
+}
+
 } // namespace virt

@@ -19,4 +19,8 @@ QRect choosePanelFrame(const QRect& available, const QList<QRect>& windows, cons
 // a shorter wire monitor, down to the smallest that still shows a receipt and the controls.
 QList<QSize> panelFrameSizes(const QSize& preferred, const QSize& smallest, const QRect& available);
 
+// A remembered frame moved (and if need be shrunk) into `available`, so that a change of screens
+// never leaves the window partly off them.
+QRect keptOnScreen(const QRect& frame, const QRect& available);
+
 } // namespace virt
