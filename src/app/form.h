@@ -18,6 +18,14 @@ protected:
     // The window's own unload step; runs once, before the window goes away.
     virtual void Form_Unload() {}
 
+    // Controls sit in their designed places, so a window smaller than its designed size would clip
+    // them: the size it first shows at is its least.
+    void showEvent(QShowEvent* event) override {
+        if (minimumSize().isNull())
+            setMinimumSize(size());
+        QWidget::showEvent(event);
+    }
+
     void closeEvent(QCloseEvent* event) override {
         if (!m_unloaded) {
             m_unloaded = true;

@@ -37,6 +37,7 @@ private Q_SLOTS:
     void closeFormClosesAnOpenDeviceOnce_data();
     void closeFormClosesAnOpenDeviceOnce();
     void closeBoxClosesAnOpenDevice();
+    void neverSmallerThanDesigned();
     void longPasteIsPrintedWhole();
     void reopenedWindowStartsFresh();
     void displayTwiceShowsOneWindow();
@@ -323,6 +324,14 @@ void TestFrmPrinter::closeBoxClosesAnOpenDevice() {
     QCOMPARE(mainWindow().Counter, before);
     FormInstance<frmPrinter>::unload(); // already unloaded: nothing more
     QCOMPARE(fake->calls, QStringList{});
+}
+
+// Shrunk by the user, the window stops at its designed size, so no button is clipped.
+void TestFrmPrinter::neverSmallerThanDesigned() {
+    window->Display();
+    const QSize designed = window->size();
+    window->resize(designed / 2);
+    QCOMPARE(window->size(), designed);
 }
 
 // A paste of a long receipt reaches PrintNormal whole.
