@@ -1,13 +1,11 @@
 #include "support/planrunrig.h"
 
-#include "runner/operatorprompt.h"
 #include "runner/stepresolver.h"
 
 #include "device/installcontrols.h"
 #include "virtual/installvirtual.h"
 #include "virtual/virtualprinter.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -45,8 +43,6 @@ private Q_SLOTS:
     void junitReportReadsBack_data();
     void junitReportReadsBack();
     void unwritableReportStopsBeforeAnyStep();
-    void operatorPromptNeverHangs_data();
-    void operatorPromptNeverHangs();
     void examplesRunGreen_data();
     void examplesRunGreen();
     void programRunsAPlan_data();
@@ -367,38 +363,6 @@ void TestPlanRun::unwritableReportStopsBeforeAnyStep() {
     QCOMPARE(run.errors.size(), 1);
     QVERIFY2(run.errors.first().contains(QStringLiteral("cannot write the JUnit report")),
              qPrintable(run.errors.first()));
-}
-
-void TestPlanRun::operatorPromptNeverHangs_data() {
-    QTest::addColumn<QByteArray>("typed");
-    QTest::addColumn<bool>("closed");
-    QTest::addColumn<bool>("answered");
-    QTest::newRow("Enter") << QByteArray("\n") << false << true;
-    QTest::newRow("a line with words") << QByteArray("done\n") << false << true;
-    QTest::newRow("end of input") << QByteArray() << true << false;
-    QTest::newRow("words, then end of input") << QByteArray("done") << true << false;
-    QTest::newRow("nothing: the time-out") << QByteArray() << false << false;
-}
-
-void TestPlanRun::operatorPromptNeverHangs() {
-    QFETCH(QByteArray, typed);
-    QFETCH(bool, closed);
-    int ends[2];
-    QCOMPARE(::pipe(ends), 0);
-    QCOMPARE(::write(ends[1], typed.constData(), size_t(typed.size())), ssize_t(typed.size()));
-    if (closed)
-        ::close(ends[1]);
-    QElapsedTimer clock;
-    clock.start();
-    const bool answered = runner::OperatorPrompt(ends[0]).waitForEnter(300);
-    const qint64 waited = clock.elapsed();
-    ::close(ends[0]);
-    if (!closed)
-        ::close(ends[1]);
-    QTEST(answered, "answered");
-    QVERIFY2(waited < 2000, qPrintable(QString::number(waited)));
-    if (answered || closed)
-        QVERIFY2(waited < 250, qPrintable(QString::number(waited))); // no waiting for the time-out
 }
 
 void TestPlanRun::examplesRunGreen_data() {
