@@ -20,7 +20,8 @@ constexpr qint64 kNoticeableWaitMs = 150;
 class BusyCursor {
 public:
     void update(qint64 waitedMs) {
-        if (!m_shown && waitedMs >= kNoticeableWaitMs && qobject_cast<QGuiApplication*>(qApp)) {
+        if (!m_shown && waitedMs >= kNoticeableWaitMs &&
+            qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
             QGuiApplication::setOverrideCursor(Qt::BusyCursor);
             m_shown = true;
         }
