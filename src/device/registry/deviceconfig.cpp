@@ -1,6 +1,7 @@
 #include "device/registry/deviceconfig.h"
 
 #include "device/transport/transportfactory.h"
+#include "opos/editdistance.h"
 #include "opos/oposconstants.h"
 
 #include <QStringList>
@@ -89,23 +90,6 @@ const QStringList& keysOf(const char* deviceClass) {
     return qstrcmp(deviceClass, "CashDrawer") == 0 ? drawer : printer;
 }
 
-// Edits that turn one word into the other (letters inserted, removed or replaced).
-qsizetype editDistance(const QString& a, const QString& b) {
-    QList<qsizetype> row(b.size() + 1);
-    for (qsizetype j = 0; j <= b.size(); ++j)
-        row[j] = j;
-    for (qsizetype i = 1; i <= a.size(); ++i) {
-        qsizetype diagonal = row[0];
-        row[0] = i;
-        for (qsizetype j = 1; j <= b.size(); ++j) {
-            const qsizetype above = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-            diagonal = above;
-        }
-    }
-    return row[b.size()];
-}
-
 // A key the entry's class does not know is a typing error that would otherwise pass unseen
 // (profle=58mm leaves the default profile in force); the reason names the nearest known key.
 QString unknownKeyOf(const DeviceEntry& entry, const char* deviceClass) {
@@ -115,7 +99,7 @@ QString unknownKeyOf(const DeviceEntry& entry, const char* deviceClass) {
             continue;
         const auto nearest =
             std::min_element(known.cbegin(), known.cend(), [&](const QString& x, const QString& y) {
-                return editDistance(it.key().toLower(), x) < editDistance(it.key().toLower(), y);
+                return opos::editDistance(it.key().toLower(), x) < opos::editDistance(it.key().toLower(), y);
             });
         return QStringLiteral("entry \"%1\": unknown key \"%2\" (did you mean \"%3\"?)")
             .arg(entry.name, it.key(), *nearest);
