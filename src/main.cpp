@@ -1,6 +1,7 @@
 #include "app/commandline.h"
 #include "app/mainwindowrun.h"
 #include "app/messagebox.h"
+#include "app/windowplaces.h"
 #include "device/check/devicecheck.h"
 #include "device/installcontrols.h"
 #include "device/registry/deviceregistry.h"
@@ -209,6 +210,8 @@ int main(int argc, char* argv[]) {
     // Controls are made when their windows load; the device file is known by now.
     installVirtualPrinter();
     installVirtualPanel();
+    // The printer's window keeps clear of where the program's windows are and will be.
+    setProgramWindows({programWindowFrames, statusListArea});
     installDeviceControls();
     opos::HostServices services;
     services.showInteractiveCheck = [](const QString& title, const QString& report) {

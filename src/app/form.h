@@ -39,6 +39,15 @@ private:
     bool m_unloaded = false;
 };
 
+// The size a window made from the generated form `Ui` is designed at, read off a throwaway widget:
+// the window itself would make its device controls.
+template <typename Ui, typename Base = QWidget> QSize designedSizeOf() {
+    Base window;
+    Ui ui;
+    ui.setupUi(&window);
+    return window.size();
+}
+
 // The single instance of a window, created on first use. Reaching it while it is not loaded loads
 // it without showing it (the main window's shutdown and WhatError rely on this).
 template <typename Window> class FormInstance {

@@ -32,6 +32,10 @@ constexpr QSize clientSize(617, 316);
 constexpr QRect statusListPlace(8, 120, 601, 184);
 const QColor statusListText(0, 0, 128);
 
+QSize sizeWithMenu(const QMainWindow& window) {
+    return {clientSize.width(), clientSize.height() + window.menuBar()->sizeHint().height()};
+}
+
 } // namespace
 
 frm_Sample::frm_Sample(QWidget* parent) : QMainWindow(parent), ui(new Ui::frm_Sample) {
@@ -41,13 +45,20 @@ frm_Sample::frm_Sample(QWidget* parent) : QMainWindow(parent), ui(new Ui::frm_Sa
     lstStatusResults->lineToolTip = opos::resultAdvice;
     applyLook();
     connectHandlers();
-    resize(clientSize.width(), clientSize.height() + menuBar()->sizeHint().height());
+    resize(sizeWithMenu(*this));
     ui->cmdLoadPrinter->setFocus();
     Form_Load();
 }
 
 frm_Sample::~frm_Sample() {
     delete ui;
+}
+
+QSize frm_Sample::designedSize() {
+    QMainWindow window;
+    Ui::frm_Sample form;
+    form.setupUi(&window);
+    return sizeWithMenu(window);
 }
 
 void frm_Sample::applyLook() {

@@ -18,6 +18,9 @@ public:
     explicit frm_Sample(QWidget* parent = nullptr);
     ~frm_Sample() override;
 
+    // The size it loads at, before the user resizes it.
+    static QSize designedSize();
+
     // For FormInstance: the window counts as loaded until its shutdown step has finished.
     bool isUnloaded() const { return m_unloaded; }
     void Unload() { close(); }

@@ -159,6 +159,10 @@ void frmBMBC::Form_Unload() {
     m_unloading = true;
 }
 
+QSize frmBMBC::designedSize() {
+    return designedSizeOf<Ui::frmBMBC>();
+}
+
 void frmBMBC::Display() {
     displayModeless(this);
 }

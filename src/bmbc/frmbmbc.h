@@ -30,6 +30,9 @@ public:
     qint32 MyBMWidth = -11;
     qint32 MyBMAlignment = -2;
 
+    // The size it loads at (it shows at a fifth of the screen).
+    static QSize designedSize();
+
     // Shows the window modeless, or brings the one that is open forward.
     void Display();
     // The "Illegal Value" box for an empty parameter box; returns when it is closed.

@@ -50,6 +50,10 @@ void frmCashDrawer::connectHandlers() {
                 &frmCashDrawer::OPOSCashDrawer1_StatusUpdateEvent);
 }
 
+QSize frmCashDrawer::designedSize() {
+    return designedSizeOf<Ui::frmCashDrawer>();
+}
+
 void frmCashDrawer::Display() {
     m_display.display(this, &mainWindow());
 }

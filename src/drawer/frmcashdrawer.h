@@ -18,6 +18,10 @@ public:
 
     opos::CashDrawer* OPOSCashDrawer1 = nullptr;
 
+    // The side of the main window it first shows on, at the size it loads at.
+    static constexpr Side DisplaySide = Side::Left;
+    static QSize designedSize();
+
     // Shows the window modeless, or brings the one that is open forward.
     void Display();
 
@@ -34,7 +38,7 @@ protected:
     void Form_Unload() override;
 
 private:
-    DisplayBeside m_display{Side::Left};
+    DisplayBeside m_display{DisplaySide};
     void connectHandlers();
 
     Ui::frmCashDrawer* ui;

@@ -79,6 +79,10 @@ void frmPrinter::connectHandlers() {
     }
 }
 
+QSize frmPrinter::designedSize() {
+    return designedSizeOf<Ui::frmPrinter>();
+}
+
 void frmPrinter::Display() {
     m_display.display(this, &mainWindow());
 }

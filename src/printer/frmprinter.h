@@ -20,6 +20,10 @@ public:
     opos::PosPrinter* OPOSPOSPrinter1 = nullptr;
     qint32 MyStation = 2;
 
+    // The side of the main window it first shows on, at the size it loads at.
+    static constexpr Side DisplaySide = Side::Right;
+    static QSize designedSize();
+
     // Shows the window modeless, or brings the one that is open forward.
     void Display();
     // Prints MyStr followed by CR LF on the receipt station and logs the result.
@@ -53,7 +57,7 @@ protected:
     void Form_Unload() override;
 
 private:
-    DisplayBeside m_display{Side::Right};
+    DisplayBeside m_display{DisplaySide};
     void Form_Load();
     void connectHandlers();
     void closeDevice();

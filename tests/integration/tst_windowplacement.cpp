@@ -1,5 +1,6 @@
 #include "app/form.h"
 #include "app/frm_sample.h"
+#include "app/windowplaces.h"
 #include "bmbc/frmbmbc.h"
 #include "common/windowtesting.h"
 #include "drawer/frmcashdrawer.h"
@@ -54,32 +55,39 @@ void TestWindowPlacement::initTestCase() {
     useBuiltInDevices(config); // and no remembered places
     qunsetenv("POSLING_VIRTUAL_PANEL");
     installVirtualPanel();
+    setProgramWindows({programWindowFrames, statusListArea});
 }
 
 void TestWindowPlacement::choosesTheLargestSizeThatCoversNothing_data() {
     QTest::addColumn<QList<QRect>>("windows");
-    QTest::addColumn<QRect>("keepClear");
+    QTest::addColumn<QList<QRect>>("keepClear");
     QTest::addColumn<QRect>("expected");
     const QRect main(373, 200, 620, 380);
     const QRect printer(994, 200, 340, 420);
+    const QRect everything(0, 0, 1000, 1000);
     QTest::newRow("empty screen: preferred size, right edge")
-        << QList<QRect>{} << QRect() << QRect(1000 - 700, 0, 700, 700);
+        << QList<QRect>{} << QList<QRect>{} << QRect(1000 - 700, 0, 700, 700);
     QTest::newRow("as much room below as on the left: the taller, on the left")
-        << QList<QRect>{QRect(400, 0, 600, 300)} << QRect() << QRect(0, 0, 400, 700);
-    QTest::newRow("no room: smallest, off the working window, least over the rest")
-        << QList<QRect>{main, printer} << printer << QRect(0, 0, 400, 400);
-    QTest::newRow("no room at all: the working window is spared first")
-        << QList<QRect>{QRect(0, 0, 1000, 1000)} << QRect(500, 0, 500, 1000) << QRect(100, 0, 400, 400);
+        << QList<QRect>{QRect(400, 0, 600, 300)} << QList<QRect>{} << QRect(0, 0, 400, 700);
+    QTest::newRow("no room beside them: controls under the paper, in the gap")
+        << QList<QRect>{main, printer} << QList<QRect>{printer} << QRect(123, 0, 250, 700);
+    QTest::newRow("no room at all: the working window is spared first, then the most of the rest")
+        << QList<QRect>{everything} << QList<QRect>{QRect(500, 0, 500, 1000)} << QRect(250, 0, 250, 600);
+    QTest::newRow("no room at all: the status list is spared as well")
+        << QList<QRect>{everything} << QList<QRect>{QRect(0, 0, 500, 300), QRect(500, 0, 500, 1000)}
+        << QRect(100, 300, 400, 400);
 }
 
 void TestWindowPlacement::choosesTheLargestSizeThatCoversNothing() {
     QFETCH(QList<QRect>, windows);
-    QFETCH(QRect, keepClear);
+    QFETCH(QList<QRect>, keepClear);
     QFETCH(QRect, expected);
     const QRect screen(0, 0, 1000, 700);
-    const QList<QSize> sizes = virt::panelFrameSizes(QSize(700, 700), QSize(400, 400), screen);
+    const QList<QSize> sizes =
+        virt::panelFrameSizes(QSize(700, 700), {QSize(400, 400), QSize(250, 600)}, screen);
     QCOMPARE(sizes.first(), QSize(700, 700));
-    QCOMPARE(sizes.last(), QSize(400, 400));
+    QCOMPARE(sizes.last(), QSize(250, 600));
+    QVERIFY(sizes.contains(QSize(400, 400)));
     QCOMPARE(virt::choosePanelFrame(screen, windows, keepClear, sizes), expected);
     // A remembered frame comes back whole on the screen, whatever screen it was left on.
     for (const QRect& left : {QRect(-200, 100, 400, 400), QRect(900, 650, 400, 400), QRect(0, 0, 1200, 300)})
@@ -88,8 +96,9 @@ void TestWindowPlacement::choosesTheLargestSizeThatCoversNothing() {
     QCOMPARE(virt::keptOnScreen(QRect(100, 100, 400, 400), screen), QRect(100, 100, 400, 400));
 }
 
-// The program's windows in their own places, then the virtual printer's window where it covers
-// none of them if the screen has room, and never the printer window whose Open button opened it.
+// The program's windows in their own places; the virtual printer's window appears on Claim, before
+// the cash drawer and bar code windows open at theirs. It covers none of them where the screen has
+// room, and never the status list nor the printer window whose Claim opened it.
 void TestWindowPlacement::windowsShareTheScreen() {
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     frm_Sample& main = mainWindow();
@@ -110,33 +119,31 @@ void TestWindowPlacement::windowsShareTheScreen() {
     virt::VirtualPanel* panel = panelOf(QStringLiteral("Z901"));
     QVERIFY(panel);
     QVERIFY(QTest::qWaitForWindowExposed(panel));
-    // With the cash drawer window open too, only the largest screen leaves room beside them all.
-    const bool drawerToo = screen.width() >= 1920;
-    if (drawerToo) {
-        FormInstance<frmCashDrawer>::get().Display();
-        printer.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&printer));
-        placeVirtualPanel(panel);
-    }
     const QRect panelFrame = panel->frameGeometry();
+    const QList<QWidget*> windows{&main, &printer, &FormInstance<frmCashDrawer>::get(),
+                                  &FormInstance<frmBMBC>::get()};
+    static_cast<frmCashDrawer*>(windows[2])->Display();
+    static_cast<frmBMBC*>(windows[3])->Display();
+    for (QWidget* window : windows)
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+
     const QString where = describe(panelFrame) + QStringLiteral(" on ") + describe(screen);
     QVERIFY2(screen.contains(panelFrame), qPrintable(where));
-    QVERIFY2(!panelFrame.intersects(printer.frameGeometry()), qPrintable(where));
-    QList<QWidget*> spared{&main, &printer};
-    if (drawerToo)
-        spared << &FormInstance<frmCashDrawer>::get();
+    const StatusList* list = main.lstStatusResults;
+    for (const QRect& kept : {QRect(list->mapToGlobal(QPoint(0, 0)), list->size()), printer.frameGeometry()})
+        QVERIFY2(!panelFrame.intersects(kept), qPrintable(where + QStringLiteral(" over ") + describe(kept)));
+    if (screen.width() >= 1920) // room beside them all
+        for (const QWidget* window : windows)
+            QVERIFY2(!panelFrame.intersects(window->frameGeometry()),
+                     qPrintable(where + QStringLiteral(" over ") + window->objectName()));
     if (screen.width() < 1600) { // sized down: narrower paper, the wire monitor folded away
-        QVERIFY2(panelFrame.width() < 760 && panel->height() < 560, qPrintable(where));
+        QVERIFY2(panelFrame.width() < 760, qPrintable(where));
         QTRY_COMPARE(panel->findChild<QWidget*>(QStringLiteral("wireMonitor"))->height(), 0);
         auto* paper = panel->findChild<QScrollArea*>(QStringLiteral("paperScroll"));
         QTRY_VERIFY(paper->widget()->width() <= paper->viewport()->width());
     }
-    if (screen.width() >= 1600)
-        for (const QWidget* window : spared)
-            QVERIFY2(!panelFrame.intersects(window->frameGeometry()),
-                     qPrintable(where + QStringLiteral(" over ") + window->objectName()));
     click(printer, "cmdClosePrinter");
-    unloadWindows<frmPrinter, frmCashDrawer>();
+    unloadWindows<frmPrinter, frmCashDrawer, frmBMBC>();
 }
 
 void TestWindowPlacement::rememberedPlaceWins() {

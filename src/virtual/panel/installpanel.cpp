@@ -14,6 +14,61 @@ bool panelWanted() {
     return qEnvironmentVariable("POSLING_VIRTUAL_PANEL") != QLatin1String("0");
 }
 
+ProgramWindows& programWindows() {
+    static ProgramWindows windows;
+    return windows;
+}
+
+// Back where the user left it, on the screen it was left on, or on the nearest one where the
+// screens have changed; false when it has no remembered place.
+bool restoreRememberedPlace(virt::VirtualPanel* panel) {
+    const QByteArray remembered = panel->rememberedGeometry();
+    if (remembered.isEmpty() || !panel->restoreGeometry(remembered))
+        return false;
+    const QScreen* screen = QGuiApplication::screenAt(panel->frameGeometry().center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen) {
+        const QRect frame = panel->frameGeometry();
+        const QRect kept = virt::keptOnScreen(frame, screen->availableGeometry());
+        if (kept.size() != frame.size())
+            panel->resize(panel->size() - (frame.size() - kept.size()));
+        if (kept.topLeft() != frame.topLeft())
+            panel->move(kept.topLeft());
+    }
+    panel->fitTo(panel->size()); // a narrow place left takes the controls under the paper again
+    panel->notePlaced(panel->frameGeometry());
+    return true;
+}
+
+// What the window is placed among.
+struct Surroundings {
+    QList<QRect> windows;   // frames of the other windows, open or to come
+    QList<QRect> keepClear; // never covered where that can be helped
+    QSize frame;            // a new window gets a frame like the others'
+};
+
+Surroundings surroundingsOf(const QWidget* panel, const QWidget* active, const QRect& available) {
+    Surroundings around;
+    for (const QWidget* window : QApplication::topLevelWidgets()) {
+        if (window == panel || !window->isVisible() || window->windowType() == Qt::Popup ||
+            window->windowType() == Qt::ToolTip)
+            continue;
+        around.windows << window->frameGeometry();
+        around.frame = around.frame.expandedTo(window->frameGeometry().size() - window->geometry().size());
+    }
+    const ProgramWindows& program = programWindows();
+    if (program.frames)
+        for (const QRect& window : program.frames(available, around.frame))
+            if (!around.windows.contains(window))
+                around.windows << window;
+    if (active)
+        around.keepClear << active->frameGeometry();
+    if (program.keptInView)
+        around.keepClear << program.keptInView();
+    return around;
+}
+
 } // namespace
 
 void installVirtualPanel() {
@@ -35,47 +90,29 @@ void installVirtualPanel() {
     });
 }
 
+void setProgramWindows(const ProgramWindows& windows) {
+    programWindows() = windows;
+}
+
 void placeVirtualPanel(virt::VirtualPanel* panel) {
-    const QByteArray remembered = panel->rememberedGeometry();
-    if (!remembered.isEmpty() && panel->restoreGeometry(remembered)) {
-        // On the screen it was left on, or on the nearest one where the screens have changed.
-        const QScreen* screen = QGuiApplication::screenAt(panel->frameGeometry().center());
-        if (!screen)
-            screen = QGuiApplication::primaryScreen();
-        if (screen) {
-            const QRect frame = panel->frameGeometry();
-            const QRect kept = virt::keptOnScreen(frame, screen->availableGeometry());
-            if (kept.size() != frame.size())
-                panel->resize(panel->size() - (frame.size() - kept.size()));
-            if (kept.topLeft() != frame.topLeft())
-                panel->move(kept.topLeft());
-        }
-        panel->notePlaced(panel->frameGeometry());
+    if (restoreRememberedPlace(panel))
         return;
-    }
     QWidget* active = QApplication::activeWindow();
     if (active == panel)
         active = nullptr;
     const QScreen* screen = active && active->screen() ? active->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    // The frames of the other windows; a new window gets a frame like theirs.
-    QList<QRect> windows;
-    QSize frame;
-    for (const QWidget* window : QApplication::topLevelWidgets()) {
-        if (window == panel || !window->isVisible() || window->windowType() == Qt::Popup ||
-            window->windowType() == Qt::ToolTip)
-            continue;
-        windows << window->frameGeometry();
-        frame = frame.expandedTo(window->frameGeometry().size() - window->geometry().size());
-    }
-    const QSize preferred = QSize(760, 720) + frame;
-    const QSize smallest = panel->minimumSizeHint().expandedTo(QSize(400, 400)) + frame;
     const QRect available = screen->availableGeometry();
-    const QRect chosen =
-        virt::choosePanelFrame(available, windows, active ? active->frameGeometry() : QRect(),
-                               virt::panelFrameSizes(preferred, smallest, available));
-    panel->fitTo(chosen.size() - frame);
+    const Surroundings around = surroundingsOf(panel, active, available);
+    using Arrangement = virt::VirtualPanel::Arrangement;
+    const QSize preferred = QSize(760, 720) + around.frame;
+    const QSize beside = panel->leastSize(Arrangement::ControlsBeside).expandedTo(QSize(400, 400));
+    const QSize below = panel->leastSize(Arrangement::ControlsBelow);
+    const QList<QSize> smallest{beside + around.frame, below + around.frame};
+    const QRect chosen = virt::choosePanelFrame(available, around.windows, around.keepClear,
+                                                virt::panelFrameSizes(preferred, smallest, available));
+    panel->fitTo(chosen.size() - around.frame);
     panel->move(chosen.topLeft());
     panel->notePlaced(chosen);
 }

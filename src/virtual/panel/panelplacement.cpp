@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <tuple>
+#include <utility>
 
 namespace virt {
 
@@ -11,8 +12,18 @@ qint64 area(const QRect& rect) {
     return rect.isEmpty() ? 0 : qint64(rect.width()) * rect.height();
 }
 
-qint64 covered(const QRect& frame, const QRect& window) {
-    return area(frame.intersected(window));
+qint64 covered(const QRect& frame, const QList<QRect>& rects) {
+    qint64 sum = 0;
+    for (const QRect& rect : rects)
+        sum += area(frame.intersected(rect));
+    return sum;
+}
+
+// Lower is better: what of keepClear is covered, then of the other windows.
+using Cover = std::pair<qint64, qint64>;
+
+Cover coverOf(const QRect& frame, const QList<QRect>& windows, const QList<QRect>& keepClear) {
+    return {covered(frame, keepClear), covered(frame, windows)};
 }
 
 // Top-left corners worth trying: against the screen's edges and against every window's edges.
@@ -34,22 +45,18 @@ QList<QPoint> corners(const QRect& available, const QList<QRect>& windows, const
     return points;
 }
 
-// Lower is better: what of keepClear is covered, then of the other windows, then the right of the
-// screen before the left and the top before the bottom.
-using Cost = std::tuple<qint64, qint64, int, int>;
+// Of two places that cover as much, the right of the screen before the left, the top before the bottom.
+using Cost = std::tuple<Cover, int, int>;
 
-Cost costOf(const QRect& frame, const QList<QRect>& windows, const QRect& keepClear) {
-    qint64 others = 0;
-    for (const QRect& window : windows)
-        others += covered(frame, window);
-    return {covered(frame, keepClear), others, -frame.left(), frame.top()};
+Cost costOf(const QRect& frame, const QList<QRect>& windows, const QList<QRect>& keepClear) {
+    return {coverOf(frame, windows, keepClear), -frame.left(), frame.top()};
 }
 
-QRect bestFor(const QRect& available, const QList<QRect>& windows, const QRect& keepClear,
+QRect bestFor(const QRect& available, const QList<QRect>& windows, const QList<QRect>& keepClear,
               const QSize& size) {
     QRect best;
     Cost bestCost;
-    for (const QPoint& corner : corners(available, windows + QList<QRect>{keepClear}, size)) {
+    for (const QPoint& corner : corners(available, windows + keepClear, size)) {
         const QRect frame(corner, size);
         const Cost cost = costOf(frame, windows, keepClear);
         if (best.isNull() || cost < bestCost) {
@@ -60,42 +67,51 @@ QRect bestFor(const QRect& available, const QList<QRect>& windows, const QRect& 
     return best;
 }
 
-bool coversNothing(const QRect& frame, const QList<QRect>& windows, const QRect& keepClear) {
-    const Cost cost = costOf(frame, windows, keepClear);
-    return std::get<0>(cost) == 0 && std::get<1>(cost) == 0;
-}
-
-} // namespace
-
-QRect choosePanelFrame(const QRect& available, const QList<QRect>& windows, const QRect& keepClear,
-                       const QList<QSize>& sizes) {
-    if (sizes.isEmpty())
-        return {};
-    for (const QSize& size : sizes) {
-        const QRect frame = bestFor(available, windows, keepClear, size);
-        if (coversNothing(frame, windows, keepClear))
-            return frame;
-    }
-    return bestFor(available, windows, keepClear, sizes.last());
-}
-
-QList<QSize> panelFrameSizes(const QSize& preferred, const QSize& smallest, const QRect& available) {
-    // Steps of about a sixth of the preferred size, each bounded by the screen.
+// Sizes from preferred down to smallest in three steps each way, each bounded by the screen; larger
+// first, and of two as large the taller, since paper is long.
+QList<QSize> sizeGrid(const QSize& preferred, const QSize& smallest, const QRect& available) {
+    constexpr int kSteps = 3;
+    const QSize largest = preferred.expandedTo(smallest);
+    const QSize range = largest - smallest;
     QList<QSize> sizes;
-    const int widthStep = std::max(1, (preferred.width() - smallest.width()) / 3);
-    const int heightStep = std::max(1, (preferred.height() - smallest.height()) / 3);
-    for (int width = preferred.width(); width >= smallest.width(); width -= widthStep)
-        for (int height = preferred.height(); height >= smallest.height(); height -= heightStep) {
-            const QSize size(std::min(width, available.width()), std::min(height, available.height()));
+    for (int across = 0; across <= kSteps; ++across)
+        for (int down = 0; down <= kSteps; ++down) {
+            const QSize size = QSize(largest.width() - range.width() * across / kSteps,
+                                     largest.height() - range.height() * down / kSteps)
+                                   .boundedTo(available.size());
             if (!sizes.contains(size))
                 sizes << size;
         }
-    // Larger first; of two as large, the taller, since paper is long.
     std::stable_sort(sizes.begin(), sizes.end(), [](const QSize& a, const QSize& b) {
         const qint64 areaA = qint64(a.width()) * a.height();
         const qint64 areaB = qint64(b.width()) * b.height();
         return areaA != areaB ? areaA > areaB : a.height() > b.height();
     });
+    return sizes;
+}
+
+} // namespace
+
+QRect choosePanelFrame(const QRect& available, const QList<QRect>& windows, const QList<QRect>& keepClear,
+                       const QList<QSize>& sizes) {
+    QRect least;
+    for (const QSize& size : sizes) {
+        const QRect frame = bestFor(available, windows, keepClear, size);
+        const Cover cover = coverOf(frame, windows, keepClear);
+        if (cover == Cover{0, 0})
+            return frame;
+        if (least.isNull() || cover < coverOf(least, windows, keepClear))
+            least = frame;
+    }
+    return least;
+}
+
+QList<QSize> panelFrameSizes(const QSize& preferred, const QList<QSize>& smallest, const QRect& available) {
+    QList<QSize> sizes;
+    for (const QSize& least : smallest)
+        for (const QSize& size : sizeGrid(preferred, least, available))
+            if (!sizes.contains(size))
+                sizes << size;
     return sizes;
 }
 

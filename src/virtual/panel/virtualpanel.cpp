@@ -155,10 +155,10 @@ void VirtualPanel::buildUi() {
     controls->addStretch();
 
     auto* top = new QWidget;
-    auto* topLayout = new QHBoxLayout(top);
-    topLayout->setContentsMargins(0, 0, 0, 0);
-    topLayout->addLayout(paperColumn, 1);
-    topLayout->addLayout(controls);
+    m_topLayout = new QHBoxLayout(top);
+    m_topLayout->setContentsMargins(0, 0, 0, 0);
+    m_topLayout->addLayout(paperColumn, 1);
+    m_topLayout->addLayout(controls);
 
     m_wire = named(new QListView, QStringLiteral("wireMonitor"), tr("Wire monitor"));
     m_wire->setModel(m_printer->wireLog());
@@ -291,9 +291,33 @@ bool VirtualPanel::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+void VirtualPanel::arrange(Arrangement arrangement) {
+    m_topLayout->setDirection(arrangement == Arrangement::ControlsBelow ? QBoxLayout::TopToBottom
+                                                                        : QBoxLayout::LeftToRight);
+    // The window's layout keeps the splitter's least size until it hears of a change.
+    m_splitter->updateGeometry();
+}
+
+VirtualPanel::Arrangement VirtualPanel::arrangement() const {
+    return m_topLayout->direction() == QBoxLayout::TopToBottom ? Arrangement::ControlsBelow
+                                                               : Arrangement::ControlsBeside;
+}
+
+QSize VirtualPanel::leastSize(Arrangement wanted) {
+    const Arrangement was = arrangement();
+    arrange(wanted);
+    const QSize least = minimumSizeHint();
+    arrange(was);
+    return least;
+}
+
 void VirtualPanel::fitTo(const QSize& size) {
+    const bool narrow = size.width() < leastSize(Arrangement::ControlsBeside).width();
+    arrange(narrow ? Arrangement::ControlsBelow : Arrangement::ControlsBeside);
+    layout()->activate(); // the new arrangement's least size holds before the resize
     resize(size);
-    if (size.height() < kHeightWithWireMonitor)
+    // Short, or with the controls under it, the paper takes the wire monitor's room.
+    if (narrow || size.height() < kHeightWithWireMonitor)
         m_splitter->setSizes({size.height(), 0});
     // The room the paper has is known once the layout has run.
     QTimer::singleShot(0, this, &VirtualPanel::fitPaperToWidth);

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QWidget>
 
+class QBoxLayout;
 class QButtonGroup;
 class QCheckBox;
 class QLabel;
@@ -28,8 +29,13 @@ public:
 
     VirtualPrinter* printer() const { return m_printer; }
 
-    // Takes a smaller size than it would like: the wire monitor folds away when the window is
-    // short, and the paper zooms out to fit the width.
+    // Where the controls go: beside the paper, or under it where the room is narrow.
+    enum class Arrangement { ControlsBeside, ControlsBelow };
+    // The least size the window takes in an arrangement.
+    QSize leastSize(Arrangement wanted);
+    // Takes a smaller size than it would like: the controls go under the paper when the window is
+    // narrower than they need beside it, the wire monitor folds away when it is short or narrow, and
+    // the paper zooms out to fit the width.
     void fitTo(const QSize& size);
     // Saves the receipt in the middle of the paper view as PNG; the reason when it cannot.
     QString saveShownReceipt(const QString& path) const;
@@ -54,6 +60,8 @@ private:
     void askAndSaveReceipt();
     void zoomBy(double factor);
     void fitPaperToWidth();
+    void arrange(Arrangement arrangement);
+    Arrangement arrangement() const;
     void rememberGeometry();
 
     QPointer<VirtualPrinter> m_printer;
@@ -77,6 +85,7 @@ private:
     QLabel* m_problem = nullptr;
     QListView* m_wire = nullptr;
     QSplitter* m_splitter = nullptr;
+    QBoxLayout* m_topLayout = nullptr;
     QRect m_placed; // the frame the program gave the window
     QTimer* m_repaint = nullptr;
 };
