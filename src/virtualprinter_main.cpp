@@ -3,11 +3,14 @@
 #include "opos/version.h"
 #include "virtual/panel/installpanel.h"
 #include "virtual/panel/virtualpanel.h"
+#include "virtual/render/goldenfolder.h"
+#include "virtual/render/rendercommand.h"
 #include "virtual/tcpprinterserver.h"
 #include "virtual/virtualprinter.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QSocketNotifier>
 #include <QTextStream>
 
@@ -46,6 +49,14 @@ bool argumentGiven(int argc, char* argv[], const char* name) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // render: jobs printed offline, never a window, whatever the display.
+    if (argc > 1 && qstrcmp(argv[1], "render") == 0) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QGuiApplication app(argc, argv);
+        QGuiApplication::setApplicationName(QStringLiteral("posling-virtual-printer"));
+        QTextStream out(stdout), err(stderr);
+        return virt::runRenderCommand(QGuiApplication::arguments().mid(2), out, err);
+    }
     // The window where there is a display, unless --headless; without one the printer draws with
     // fonts offscreen. Decided before the application exists, which picks the platform.
     const bool panelAsked = argumentGiven(argc, argv, "--panel");
@@ -98,8 +109,19 @@ int main(int argc, char* argv[]) {
         QStringLiteral("Close a client that sends nothing for this many seconds (default %1; 0 never).")
             .arg(virt::TcpPrinterServer::kDefaultIdleTimeoutMs / 1000),
         QStringLiteral("seconds"), QString::number(virt::TcpPrinterServer::kDefaultIdleTimeoutMs / 1000));
+    const QCommandLineOption expectOption(
+        QStringLiteral("expect"),
+        QStringLiteral("With --capture: compare each receipt with the golden of its name in this folder, "
+                       "write NAME.diff.png on a difference and exit 1 at the end."),
+        QStringLiteral("folder"));
+    const QCommandLineOption updateOption(
+        QStringLiteral("update"), QStringLiteral("With --expect: write the receipts as the goldens."));
     parser.addOptions({portOption, bindOption, profileOption, captureOption, nameOption, realSpeedOption,
-                       panelOption, headlessOption, answersOption, idleOption});
+                       panelOption, headlessOption, answersOption, idleOption, expectOption, updateOption});
+    parser.addPositionalArgument(
+        QStringLiteral("render"),
+        QStringLiteral("render JOB... --out DIR: print jobs offline (see render --help)."),
+        QStringLiteral("[render ...]"));
     QTextStream err(stderr);
     // A usage error exits 2, as the manual says; process() would exit 1.
     if (!parser.parse(QApplication::arguments()) || !parser.positionalArguments().isEmpty()) {
@@ -151,6 +173,25 @@ int main(int argc, char* argv[]) {
     if (capture.isEmpty())
         capture = qEnvironmentVariable("POSLING_CAPTURE_DIR");
     printer.setCaptureFolder(capture);
+    if (parser.isSet(updateOption) && !parser.isSet(expectOption)) {
+        err << "posling-virtual-printer: --update writes the goldens into the --expect folder; name one\n";
+        return 2;
+    }
+    std::unique_ptr<virt::GoldenFolder> goldens;
+    if (parser.isSet(expectOption)) {
+        if (capture.isEmpty()) {
+            err << "posling-virtual-printer: --expect compares the receipts captured: name --capture too\n";
+            return 2;
+        }
+        goldens = std::make_unique<virt::GoldenFolder>(parser.value(expectOption), capture,
+                                                       parser.isSet(updateOption));
+        QObject::connect(&printer, &virt::VirtualPrinter::receiptSaved, &printer,
+                         [&goldens](const QString& path, const virt::Receipt& receipt) {
+                             QTextStream(stdout)
+                                 << goldens->check(QFileInfo(path).fileName(), receipt.image, receipt.bands)
+                                 << Qt::endl;
+                         });
+    }
     if (parser.isSet(realSpeedOption))
         printer.setDotLinesPerSecond(virt::VirtualPrinter::kRealisticDotLinesPerSecond);
 
@@ -182,5 +223,5 @@ int main(int argc, char* argv[]) {
     }
     const int code = app.exec();
     printer.finish();
-    return code;
+    return code != 0 ? code : goldens && goldens->differences() > 0 ? 1 : 0;
 }

@@ -10,6 +10,18 @@ Q_LOGGING_CATEGORY(lcCapture, "posling.virtual.capture")
 
 namespace virt {
 
+QByteArray receiptPng(const QImage& image) {
+    const QImage dots = image.format() == QImage::Format_Mono
+                            ? image
+                            : image.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!dots.save(&buffer, "PNG", 80)) // light compression: quick
+        return QByteArray();
+    return png;
+}
+
 CaptureFolder::CaptureFolder(const QString& path, QObject* parent) : QObject(parent), m_path(path) {}
 
 bool CaptureFolder::prepare() {
@@ -68,17 +80,10 @@ QString CaptureFolder::saveReceipt(const QImage& image) {
     const QString file =
         QDir(m_path).filePath(QStringLiteral("receipt-%1.png").arg(m_next, 4, 10, QLatin1Char('0')));
     ++m_next;
-    // Paper is black and white: one bit a dot makes the file small and the save fast (a long receipt
-    // is saved while the program ends).
-    const QImage dots = image.format() == QImage::Format_Mono
-                            ? image
-                            : image.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    const bool encoded = dots.save(&buffer, "PNG", 80); // light compression: quick
-    const QString problem =
-        encoded ? opos::UserFileWriter(file).write(png) : QStringLiteral("the image cannot be encoded");
+    // A long receipt is saved while the program ends: the encoding must be quick.
+    const QByteArray png = receiptPng(image);
+    const QString problem = !png.isEmpty() ? opos::UserFileWriter(file).write(png)
+                                           : QStringLiteral("the image cannot be encoded");
     if (!problem.isEmpty()) {
         fail(QStringLiteral("capture file %1 cannot be written: %2").arg(file, problem));
         return QString();

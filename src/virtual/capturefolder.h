@@ -7,6 +7,10 @@
 
 namespace virt {
 
+// A receipt as PNG at one bit a dot (paper is black and white): small, and quick to write. Empty
+// when it cannot be encoded.
+QByteArray receiptPng(const QImage& image);
+
 // Keeps what the printer did on disk: receipt-0001.png ... one per cut, and wire.bin with every
 // byte received, appended as it arrives. A folder that cannot be written is reported once; the
 // printer goes on printing either way.

@@ -2,13 +2,14 @@
 
 namespace virt {
 
-void EscPosInterpreter::feed(quint8 byte) {
+void EscPosInterpreter::take(quint8 byte) {
     if (m_entry) {
         m_frame.append(char(byte));
         check();
         return;
     }
     if (m_frame.isEmpty()) {
+        begin();
         if (const CommandEntry* entry = CommandTable::single(byte)) {
             m_entry = entry;
             m_frame.append(char(byte));
@@ -16,6 +17,7 @@ void EscPosInterpreter::feed(quint8 byte) {
         } else if (CommandTable::isPrefix(byte)) {
             m_frame.append(char(byte));
         } else if (byte >= 0x20) {
+            m_deliveredAt = m_byteAt;
             m_sink->printable(byte);
         } else {
             ++m_unknown;
@@ -36,7 +38,7 @@ void EscPosInterpreter::feed(quint8 byte) {
         // A control byte cannot be an argument of an unknown command: it starts something new.
         skip(m_frame, "unknown command");
         m_frame.clear();
-        feed(byte);
+        take(byte);
         return;
     }
     m_frame.append(char(byte));
@@ -59,6 +61,7 @@ void EscPosInterpreter::check() {
         const QByteArray frame = m_frame;
         m_frame.clear();
         m_entry = nullptr;
+        m_deliveredAt = m_frameStart;
         m_sink->command(*entry, frame);
         return;
     }
@@ -68,6 +71,7 @@ void EscPosInterpreter::check() {
 }
 
 void EscPosInterpreter::skip(const QByteArray& bytes, const char* why) {
+    m_deliveredAt = m_frameStart;
     m_sink->skipped(bytes, why);
 }
 

@@ -27,7 +27,10 @@ class EscPosInterpreter {
 public:
     explicit EscPosInterpreter(CommandSink* sink) : m_sink(sink) {}
 
-    void feed(quint8 byte);
+    void feed(quint8 byte) {
+        m_byteAt = m_position++;
+        take(byte);
+    }
     void feed(QByteArrayView bytes) {
         for (char c : bytes)
             feed(static_cast<quint8>(c));
@@ -37,6 +40,14 @@ public:
     // Drops a half-received command without counting it (the link was reset).
     void reset();
 
+    // Where in the stream the next byte fed stands; a cleared buffer moves it past what was dropped.
+    qint64 position() const { return m_position; }
+    void setPosition(qint64 position) { m_position = position; }
+    // The stream offset of what the sink is being handed: the printable byte, or the frame's first byte.
+    qint64 deliveredAt() const { return m_deliveredAt; }
+    // Where the frame being collected began, or position() between frames.
+    qint64 pendingFrom() const { return m_frame.isEmpty() ? m_position : m_frameStart; }
+
     bool inCommand() const { return !m_frame.isEmpty(); }
     qsizetype pendingBytes() const { return m_frame.size(); }
     int unknownCount() const { return m_unknown; }
@@ -44,12 +55,18 @@ public:
     int truncatedCount() const { return m_truncated; }
 
 private:
+    void take(quint8 byte);
+    void begin() { m_frameStart = m_byteAt; }
     void check();
     void skip(const QByteArray& bytes, const char* why);
 
     CommandSink* m_sink;
     const CommandEntry* m_entry = nullptr;
     QByteArray m_frame;
+    qint64 m_position = 0;
+    qint64 m_byteAt = 0;
+    qint64 m_frameStart = 0;
+    qint64 m_deliveredAt = 0;
     int m_unknown = 0;
     int m_refused = 0;
     int m_truncated = 0;

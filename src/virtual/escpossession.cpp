@@ -41,14 +41,16 @@ QString describe(const CommandEntry& entry, const QByteArray& frame) {
 
 } // namespace
 
-EscPosSession::EscPosSession(PrinterMechanism* printer, Output output, QObject* parent)
+EscPosSession::EscPosSession(PrinterMechanism* printer, Output output, int link, QObject* parent)
     : QObject(parent), m_printer(printer), m_modes(PrintModes::defaults(printer->profile())), m_feed(printer),
       m_page(printer, &m_feed), m_line(printer, &m_modes, &m_page, &m_feed),
       m_modeCommands(printer, &m_modes), m_images(printer), m_symbols(printer, &m_modes),
       m_status(printer, std::move(output), this),
       m_receive(printer->profile().receiveBufferBytes,
                 [this](const CommandEntry& entry, const QByteArray& frame) { runRealtime(entry, frame); }),
-      m_interpreter(this) {}
+      m_interpreter(this) {
+    m_ink.pending.link = link;
+}
 
 int EscPosSession::processStep() {
     m_feed.startStep();
@@ -64,8 +66,15 @@ int EscPosSession::processStep() {
 }
 
 void EscPosSession::clearBuffers() {
+    const qint64 from = m_interpreter.pendingFrom();
     const bool refused = m_receive.clear();
     m_interpreter.reset();
+    m_interpreter.setPosition(m_receive.position());
+    // What was dropped never reaches paper: the next band's bytes begin after it.
+    const ByteSpan dropped{link(), from, m_receive.position()};
+    m_ink.pending.from = m_ink.pending.to = dropped.to;
+    if (HeardListener* listener = m_printer->listener(); listener && !dropped.isEmpty())
+        listener->heard(HeardItem{HeardItem::Kind::Cleared, dropped, QByteArray(), nullptr});
     m_line.clear();
     m_page.clearBuffer();
     // Later: a clear arrives inside receive(), while the link is still handing over bytes.
@@ -105,13 +114,41 @@ void EscPosSession::runRealtime(const CommandEntry& entry, const QByteArray& fra
     }
 }
 
+void EscPosSession::beginItem(qint64 from, qsizetype length) {
+    m_ink.commandFrom = from;
+    m_ink.pending.to = from + length;
+    m_printer->paper()->setSource(&m_ink);
+}
+
+void EscPosSession::endItem(HeardItem::Kind kind, const QByteArray& frame, const CommandEntry* entry) {
+    m_printer->paper()->setSource(nullptr);
+    if (HeardListener* listener = m_printer->listener())
+        listener->heard(HeardItem{kind, ByteSpan{link(), m_ink.commandFrom, m_ink.pending.to}, frame, entry});
+}
+
 void EscPosSession::printable(quint8 byte) {
-    m_printer->wireLog()->addText(byte);
+    const qint64 at = m_interpreter.deliveredAt();
+    // A character that does not fit prints the line before it and starts the next: it is not
+    // among that line's bytes.
+    beginItem(at, 0);
+    m_printer->wireLog()->addText(byte, link(), at);
     m_line.addCharacter(byte);
+    m_ink.pending.to = at + 1;
+    if (m_printer->listener())
+        endItem(HeardItem::Kind::Text, QByteArray(1, char(byte)));
+    else
+        m_printer->paper()->setSource(nullptr);
 }
 
 void EscPosSession::skipped(const QByteArray& bytes, const char* why) {
-    m_printer->wireLog()->addCommand(WireLog::Direction::Received, bytes, QString::fromLatin1(why));
+    beginItem(m_interpreter.deliveredAt(), bytes.size());
+    const QLatin1String reason(why);
+    endItem(reason == QLatin1String("refused header")      ? HeardItem::Kind::Refused
+            : reason == QLatin1String("truncated command") ? HeardItem::Kind::Truncated
+                                                           : HeardItem::Kind::Unknown,
+            bytes);
+    m_printer->wireLog()->addCommand(WireLog::Direction::Received, bytes, QString::fromLatin1(why),
+                                     WireLog::Source{link(), m_ink.commandFrom});
     // One bounded line, however long the frame: a truncated image may be a megabyte.
     qCDebug(lcSession).noquote() << why << bytes.first(qMin<qsizetype>(bytes.size(), 32)).toHex(' ')
                                  << (bytes.size() > 32 ? QStringLiteral("... (%1 bytes)").arg(bytes.size())
@@ -119,9 +156,16 @@ void EscPosSession::skipped(const QByteArray& bytes, const char* why) {
 }
 
 void EscPosSession::command(const CommandEntry& entry, const QByteArray& frame) {
+    beginItem(m_interpreter.deliveredAt(), frame.size());
+    run(entry, frame);
+    endItem(entry.id == Cmd::Ignored ? HeardItem::Kind::Ignored : HeardItem::Kind::Command, frame, &entry);
+}
+
+void EscPosSession::run(const CommandEntry& entry, const QByteArray& frame) {
     if (ReceiveBuffer::isRealtime(entry.id))
         return; // acted on when it arrived
-    m_printer->wireLog()->addCommand(WireLog::Direction::Received, frame, describe(entry, frame));
+    m_printer->wireLog()->addCommand(WireLog::Direction::Received, frame, describe(entry, frame),
+                                     WireLog::Source{link(), m_ink.commandFrom});
     if (m_modeCommands.apply(entry, frame))
         return;
     const int p = entry.prefixLength;

@@ -24,7 +24,10 @@ class EscPosSession : public QObject, private CommandSink {
 public:
     using Output = StatusReplies::Output;
 
-    EscPosSession(PrinterMechanism* printer, Output output, QObject* parent = nullptr);
+    // `link` numbers the stream for the wire log and the paper's record of which bytes made what.
+    EscPosSession(PrinterMechanism* printer, Output output, int link = 1, QObject* parent = nullptr);
+
+    int link() const { return m_ink.pending.link; }
 
     // Takes bytes from the link into the receive buffer while it has room and returns how many it
     // took; the rest stays with the link (flow control). Real-time commands among the taken bytes
@@ -65,9 +68,13 @@ private:
     void printable(quint8 byte) override;
     void command(const CommandEntry& entry, const QByteArray& frame) override;
     void skipped(const QByteArray& bytes, const char* why) override;
+    void run(const CommandEntry& entry, const QByteArray& frame);
 
     // Acted on as they arrive; the copy in the buffer is passed over when the printer reaches it.
     void runRealtime(const CommandEntry& entry, const QByteArray& frame);
+    // Around each piece run: the paper learns which bytes it is marked by; a listener hears it.
+    void beginItem(qint64 from, qsizetype length);
+    void endItem(HeardItem::Kind kind, const QByteArray& frame, const CommandEntry* entry = nullptr);
     // DLE DC4 fn 8 and DLE ENQ 2: the buffers go, and the printer hears of it.
     void clearOnRequest();
     void runFunction(const QByteArray& frame);
@@ -87,6 +94,7 @@ private:
     StatusReplies m_status;
     ReceiveBuffer m_receive;
     EscPosInterpreter m_interpreter;
+    InkSource m_ink;
     bool m_closing = false;
 };
 

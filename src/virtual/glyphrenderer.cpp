@@ -13,7 +13,7 @@ namespace {
 // (the GUI thread's); a cache that grows past its bound starts again. Cells with every mode may be
 // 8 x 8 times a character's size, so that cache counts bytes.
 constexpr qsizetype kMaxCachedCells = 8192;
-constexpr qsizetype kMaxCachedCellBytes = 16 * 1024 * 1024;
+constexpr qsizetype kMaxCachedCellBytes = 64 * 1024 * 1024;
 
 quint64 cellKey(CellSize cell) {
     return (quint64(quint16(cell.width)) << 16) | quint16(cell.height);

@@ -8,6 +8,30 @@
 
 namespace virt {
 
+namespace {
+
+// The first `rows` of the canvas at one bit a dot, read straight off it: the canvas holds only
+// black and white, so one channel tells (and this is much quicker than a general conversion).
+QImage oneBitADot(const QImage& canvas, int rows) {
+    const int width = canvas.isNull() ? 1 : canvas.width();
+    QImage dots(width, qMax(1, rows), QImage::Format_Mono);
+    dots.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    dots.fill(0);
+    uchar* out = dots.bits();
+    for (int y = 0; y < rows; ++y, out += dots.bytesPerLine()) {
+        const auto* in = reinterpret_cast<const QRgb*>(canvas.constScanLine(y));
+        for (int x = 0; x < width; x += 8) {
+            uchar byte = 0;
+            for (int bit = 0; bit < 8 && x + bit < width; ++bit)
+                byte |= uchar((qBlue(in[x + bit]) < 128) << (7 - bit));
+            out[x >> 3] = byte;
+        }
+    }
+    return dots;
+}
+
+} // namespace
+
 PaperRoll::PaperRoll(int widthDots, QObject* parent) : QObject(parent), m_width(widthDots) {}
 
 void PaperRoll::ensureHeight(int height) {
@@ -48,7 +72,26 @@ void PaperRoll::draw(const QImage& ink, int x, int y) {
     QPainter painter(&m_canvas);
     painter.drawImage(x, y, ink);
     m_inkBottom = qMax(m_inkBottom, bottom);
+    noteBand(y, bottom - y);
     Q_EMIT changed();
+}
+
+// A line's dots and the feed after them come from one command: they make one band.
+void PaperRoll::noteBand(int top, int height) {
+    if (!m_source || height <= 0)
+        return;
+    ByteSpan& pending = m_source->pending;
+    if (pending.isEmpty() && !m_bands.isEmpty()) {
+        PaperBand& last = m_bands.last();
+        if (last.bytes.link == pending.link && last.bytes.to == pending.to && top <= last.bottom() &&
+            top >= last.top) {
+            last.height = qMax(last.bottom(), top + height) - last.top;
+            return;
+        }
+    }
+    const qint64 from = pending.isEmpty() ? m_source->commandFrom : pending.from;
+    m_bands.append(PaperBand{top, height, ByteSpan{pending.link, from, pending.to}});
+    pending.from = pending.to;
 }
 
 bool PaperRoll::eraseLine(int top, int height, const QString& text) {
@@ -56,6 +99,8 @@ bool PaperRoll::eraseLine(int top, int height, const QString& text) {
         if (m_lines.at(i).top != top || m_lines.at(i).text != text)
             continue;
         m_lines.removeAt(i);
+        // The bytes made nothing that reached the customer.
+        m_bands.removeIf([&](const PaperBand& band) { return band.top == top && band.height >= height; });
         if (!m_canvas.isNull()) {
             QPainter painter(&m_canvas);
             painter.fillRect(0, top, m_width, height, Qt::white);
@@ -73,6 +118,7 @@ void PaperRoll::feed(int dots) {
         cut(CutKind::Torn);
         dots = qMin(dots, kMaxReceiptDots);
     }
+    noteBand(m_position, dots);
     m_position += dots;
     ensureHeight(m_position);
     Q_EMIT changed();
@@ -98,6 +144,7 @@ Receipt PaperRoll::cut(CutKind kind, int aboveHead) {
     const int cutAt = m_position - carried;
     const int bottom = qMax(m_position, m_inkBottom);
     QList<PrintedLine> restLines;
+    QList<PaperBand> restBands;
     if (carried > 0) {
         for (qsizetype i = m_lines.size() - 1; i >= 0; --i)
             if (m_lines.at(i).top >= cutAt) {
@@ -105,19 +152,22 @@ Receipt PaperRoll::cut(CutKind kind, int aboveHead) {
                 moved.top -= cutAt;
                 restLines.prepend(moved);
             }
+        // A band the blade passes through is on both receipts, each its own part.
+        for (PaperBand& band : m_bands) {
+            if (band.bottom() <= cutAt)
+                continue;
+            const int top = qMax(band.top, cutAt);
+            restBands << PaperBand{top - cutAt, band.bottom() - top, band.bytes};
+            band.height = qMax(0, cutAt - band.top);
+        }
+        m_bands.removeIf([](const PaperBand& band) { return band.height == 0; });
     }
     Receipt receipt;
     receipt.number = ++m_cutCount;
     const int rows = carried > 0 ? cutAt : bottom;
-    // Kept in one bit per dot, read straight off the canvas.
-    QImage cutOff(m_width, 1, QImage::Format_RGB32);
-    if (rows > 0 && !m_canvas.isNull())
-        cutOff = QImage(m_canvas.constBits(), m_width, qMin(rows, m_canvas.height()), m_canvas.bytesPerLine(),
-                        m_canvas.format());
-    else
-        cutOff.fill(Qt::white);
-    receipt.image = cutOff.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
+    receipt.image = oneBitADot(m_canvas, rows > 0 && !m_canvas.isNull() ? qMin(rows, m_canvas.height()) : 0);
     receipt.lines = m_lines;
+    receipt.bands = m_bands;
     receipt.cut = kind;
     // What lies between the blade and the head moves to the top; the rest becomes blank again.
     const int restRows = carried > 0 ? qMin(bottom, m_canvas.height()) - cutAt : 0;
@@ -131,6 +181,7 @@ Receipt PaperRoll::cut(CutKind kind, int aboveHead) {
     m_position = carried;
     m_inkBottom = carried > 0 ? bottom - cutAt : 0;
     m_lines = restLines;
+    m_bands = restBands;
 
     // Keep only so much history.
     m_receipts.append(receipt);
@@ -151,6 +202,7 @@ void PaperRoll::clear() {
     m_position = 0;
     m_inkBottom = 0;
     m_lines.clear();
+    m_bands.clear();
     Q_EMIT changed();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "glyphrenderer.h"
+#include "paperbands.h"
 
 #include <QImage>
 #include <QList>
@@ -24,6 +25,7 @@ struct Receipt {
     int number = 0; // 1, 2, ... since the printer started
     QImage image;   // white paper, black dots, one pixel per dot
     QList<PrintedLine> lines;
+    QList<PaperBand> bands; // which bytes made which rows, in the order they were printed
     CutKind cut = CutKind::Full;
 };
 
@@ -52,6 +54,9 @@ public:
     // edge, where the last cut left it.
     void feedBack(int dots);
     void addLine(const PrintedLine& line) { m_lines.append(line); }
+    // The bytes behind what is drawn or fed from now on; null while nothing runs. Each band of
+    // paper drawn or fed records them.
+    void setSource(InkSource* source) { m_source = source; }
     // Takes the text line printed at `top` off the current receipt (the paper ran out under it);
     // false when the current receipt holds no such line.
     bool eraseLine(int top, int height, const QString& text);
@@ -62,6 +67,7 @@ public:
     Receipt cut(CutKind kind, int aboveHead = 0);
     QImage currentImage() const;
     const QList<PrintedLine>& currentLines() const { return m_lines; }
+    const QList<PaperBand>& currentBands() const { return m_bands; }
     const QList<Receipt>& receipts() const { return m_receipts; }
     int receiptsCut() const { return m_cutCount; }
     void clear();
@@ -73,12 +79,15 @@ Q_SIGNALS:
 private:
     void ensureHeight(int height);
     void whiten(int from, int to);
+    void noteBand(int top, int height);
 
     int m_width;
     QImage m_canvas;
     int m_position = 0;
     int m_inkBottom = 0;
     QList<PrintedLine> m_lines;
+    QList<PaperBand> m_bands;
+    InkSource* m_source = nullptr;
     QList<Receipt> m_receipts;
     int m_cutCount = 0;
     qint64 m_keptDots = 0;

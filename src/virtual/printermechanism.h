@@ -1,5 +1,6 @@
 #pragma once
 
+#include "heardlistener.h"
 #include "replypersonality.h"
 #include "statusbytes.h"
 
@@ -39,6 +40,8 @@ public:
     virtual void notePrinting(int top, int height, const QString& text) = 0;
     // A reply leaving the printer, for the wire log.
     virtual void noteSent(const QByteArray& bytes) = 0;
+    // Who wants every piece of every stream as it is run (a job listing); usually nobody.
+    virtual HeardListener* listener() const { return nullptr; }
 };
 
 } // namespace virt

@@ -47,10 +47,12 @@ void ReceiveBuffer::receiveRealtime(QByteArrayView bytes) {
 
 void ReceiveBuffer::compact() {
     if (m_readPos == m_bytes.size()) {
+        m_base += m_readPos;
         m_bytes.clear();
         m_readPos = 0;
     } else if (m_readPos > 4096 && m_readPos * 2 > m_bytes.size()) {
         m_bytes.remove(0, m_readPos);
+        m_base += m_readPos;
         m_readPos = 0;
     }
     m_sliceEnd = m_readPos;
@@ -64,6 +66,7 @@ bool ReceiveBuffer::takeRoomNotice() {
 }
 
 bool ReceiveBuffer::clear() {
+    m_base += m_bytes.size();
     m_bytes.clear();
     m_readPos = 0;
     m_sliceEnd = 0;

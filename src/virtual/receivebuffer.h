@@ -32,6 +32,9 @@ public:
     // Real-time commands sent past a full buffer (a host may send them regardless of busy).
     void receiveRealtime(QByteArrayView bytes);
 
+    // The stream offset of the next byte next() gives: every byte the link handed over counts,
+    // taken or cleared.
+    qint64 position() const { return m_base + m_readPos; }
     qsizetype buffered() const { return m_bytes.size() - m_readPos; }
     qsizetype freeSpace() const { return m_capacity - buffered(); }
 
@@ -63,6 +66,7 @@ private:
     ArrivalWatch m_watch;
     EscPosInterpreter m_arrival;
     QByteArray m_bytes; // received, not yet taken from m_readPos on
+    qint64 m_base = 0;  // the stream offset of m_bytes[0]
     qsizetype m_readPos = 0;
     qsizetype m_sliceEnd = 0;
     qsizetype m_capacity;

@@ -100,7 +100,7 @@ void VirtualPrinter::setPaper(PaperLevel level) {
 }
 
 EscPosSession* VirtualPrinter::attach(std::function<void(const QByteArray&)> output) {
-    auto* session = new EscPosSession(this, std::move(output), this);
+    auto* session = new EscPosSession(this, std::move(output), ++m_linksAttached, this);
     m_sessions.append(session);
     Q_EMIT linkAttached();
     return session;
@@ -244,8 +244,10 @@ void VirtualPrinter::noteSent(const QByteArray& bytes) {
 }
 
 void VirtualPrinter::receiptClosed(const Receipt& receipt) {
-    if (m_capture)
-        m_capture->saveReceipt(receipt.image);
+    if (!m_capture)
+        return;
+    if (const QString path = m_capture->saveReceipt(receipt.image); !path.isEmpty())
+        Q_EMIT receiptSaved(path, receipt);
 }
 
 void VirtualPrinter::finish() {
@@ -253,9 +255,13 @@ void VirtualPrinter::finish() {
         return;
     m_finished = true;
     if (m_capture && !m_paper.isBlank()) {
-        const QImage rest = m_paper.currentImage();
-        if (!rest.isNull())
-            m_capture->saveReceipt(rest);
+        Receipt rest;
+        rest.number = m_paper.receiptsCut() + 1;
+        rest.image = m_paper.currentImage();
+        rest.lines = m_paper.currentLines();
+        rest.bands = m_paper.currentBands();
+        if (!rest.image.isNull())
+            receiptClosed(rest);
     }
 }
 

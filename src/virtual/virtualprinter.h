@@ -63,7 +63,12 @@ public:
     bool isPrinting() const;
     qsizetype bufferedBytes() const;
 
-    // A new link; the printer owns the session. output gets every reply, from the event loop.
+    // Hears every piece of every link's stream as it is run; null for none.
+    void setListener(HeardListener* listener) { m_listener = listener; }
+    HeardListener* listener() const override { return m_listener; }
+
+    // A new link, numbered 1, 2, ... in the order they came; the printer owns the session. output gets every
+    // reply, from the event loop.
     EscPosSession* attach(std::function<void(const QByteArray&)> output);
     // The link closed: what it sent still prints, then its session goes.
     void detach(EscPosSession* session);
@@ -87,6 +92,8 @@ Q_SIGNALS:
     void linkAttached();
     void bufferChanged();
     void personalityChanged();
+    // A receipt went into the capture folder as `path` (also the paper left uncut at the end).
+    void receiptSaved(const QString& path, const virt::Receipt& receipt);
 
 private:
     // For the sessions, through the mechanism.
@@ -122,6 +129,8 @@ private:
     QTimer m_stepTimer;
     int m_dotLinesPerSecond = 0;
     int m_nextSession = 0;
+    int m_linksAttached = 0;
+    HeardListener* m_listener = nullptr;
     struct LineInHead {
         bool active = false;
         int top = 0;

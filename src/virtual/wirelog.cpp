@@ -14,15 +14,18 @@ void WireLog::append(const Entry& entry) {
     endInsertRows();
 }
 
-void WireLog::addCommand(Direction direction, const QByteArray& bytes, const QString& name) {
+void WireLog::addCommand(Direction direction, const QByteArray& bytes, const QString& name, Source source) {
     // Keep only what the monitor shows: a raster block must not pile up here.
-    append(Entry{direction, bytes.left(kShownBytes), name, false, bytes.size()});
+    append(Entry{direction, bytes.left(kShownBytes), name, false, bytes.size(), source});
 }
 
-void WireLog::addText(quint8 byte) {
+void WireLog::addText(quint8 byte, int link, qint64 offset) {
     if (!m_entries.isEmpty()) {
         Entry& last = m_entries.last();
-        if (last.text && last.direction == Direction::Received && last.bytes.size() < kMaxTextRun) {
+        const bool follows = last.source.link == link &&
+                             (offset < 0 ? last.source.offset < 0 : last.source.offset + last.size == offset);
+        if (last.text && last.direction == Direction::Received && last.bytes.size() < kMaxTextRun &&
+            follows) {
             last.bytes.append(char(byte));
             ++last.size;
             const QModelIndex index = createIndex(int(m_entries.size()) - 1, 0);
@@ -30,7 +33,15 @@ void WireLog::addText(quint8 byte) {
             return;
         }
     }
-    append(Entry{Direction::Received, QByteArray(1, char(byte)), QString(), true, 1});
+    append(Entry{Direction::Received, QByteArray(1, char(byte)), QString(), true, 1, Source{link, offset}});
+}
+
+QList<int> WireLog::rowsOf(const ByteSpan& span) const {
+    QList<int> rows;
+    for (qsizetype i = 0; i < m_entries.size(); ++i)
+        if (m_entries.at(i).direction == Direction::Received && m_entries.at(i).span().intersects(span))
+            rows << int(i);
+    return rows;
 }
 
 void WireLog::clear() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "paperbands.h"
+
 #include <QAbstractListModel>
 #include <QByteArray>
 #include <QList>
@@ -7,18 +9,30 @@
 
 namespace virt {
 
+// Where received bytes stand in their link's stream; offset -1 for what has no place there.
+struct WireSource {
+    int link = 0;
+    qint64 offset = -1;
+};
+
 // The bytes on the wire, one row per command (or run of text), newest last, with the command's
 // name beside its hex. Holds at most kMaxRows rows; the oldest go first.
 class WireLog : public QAbstractListModel {
     Q_OBJECT
 public:
     enum class Direction { Received, Sent };
+    using Source = WireSource;
     struct Entry {
         Direction direction;
         QByteArray bytes; // the first kShownBytes of it
         QString name;
         bool text = false;
         qsizetype size = 0; // all of it
+        Source source;
+
+        ByteSpan span() const {
+            return ByteSpan{source.link, source.offset, source.offset < 0 ? -1 : source.offset + size};
+        }
     };
     static constexpr int kShownBytes = 48;
     static constexpr int kMaxRows = 5000;
@@ -26,9 +40,11 @@ public:
 
     using QAbstractListModel::QAbstractListModel;
 
-    void addCommand(Direction direction, const QByteArray& bytes, const QString& name);
-    // Printable bytes join the previous text row while it is short.
-    void addText(quint8 byte);
+    void addCommand(Direction direction, const QByteArray& bytes, const QString& name, Source source = {});
+    // Printable bytes join the previous text row while it is short and they follow it.
+    void addText(quint8 byte, int link = 0, qint64 offset = -1);
+    // The rows whose bytes lie in `span`, first to last; and the bytes of a row.
+    QList<int> rowsOf(const ByteSpan& span) const;
     void clear();
 
     const QList<Entry>& entries() const { return m_entries; }

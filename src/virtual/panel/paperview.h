@@ -21,11 +21,23 @@ public:
     // printer is the paper printed so far, unless nothing is printed on it since the last cut.
     QImage receiptAt(int y) const;
 
+    // The bytes behind the paper at `point` (a band of rows: a line, an image, a feed), or an
+    // empty span where nothing the printer was sent lies under it.
+    ByteSpan bytesAt(const QPoint& point) const;
+    // Marks what `bytes` printed, on every receipt still shown; an empty span marks nothing.
+    // Returns the marked area's bounds, to scroll to.
+    QRect markPrintedBy(const ByteSpan& bytes);
+    const ByteSpan& marked() const { return m_marked; }
+
 Q_SIGNALS:
     void grown();
+    // The user chose a band of paper, by mouse or with the arrow keys.
+    void bytesChosen(const virt::ByteSpan& bytes);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // A piece of paper as drawn: a cut receipt or the one in the printer, and where it lies.
@@ -34,13 +46,18 @@ private:
         QImage image;
         bool cut = false;
         bool partialCut = false;
+        QList<PaperBand> bands;
     };
     QList<Sheet> sheets() const;
     int contentHeight() const;
     static bool hasInk(const QImage& image);
+    QRect bandRect(const Sheet& sheet, const PaperBand& band) const;
+    // Moves the mark to the band before (-1) or after (+1) the marked one.
+    void stepMark(int direction);
 
     QPointer<PaperRoll> m_paper;
     double m_zoom = 1.0;
+    ByteSpan m_marked;
 };
 
 } // namespace virt

@@ -1,0 +1,41 @@
+#include "jobrenderer.h"
+
+#include "virtual/escpossession.h"
+#include "virtual/virtualprinter.h"
+
+namespace virt {
+
+RenderedJob JobRenderer::render(QByteArrayView job) const {
+    RenderedJob rendered;
+    VirtualPrinter printer(QStringLiteral("render"), m_profile);
+    printer.setPersonality(m_personality);
+    printer.setListener(&rendered.listing);
+    QObject::connect(printer.paper(), &PaperRoll::receiptClosed, &printer,
+                     [&rendered](const Receipt& receipt) { rendered.receipts << receipt; });
+    EscPosSession* session = printer.attach([](const QByteArray&) {});
+    qsizetype sent = 0;
+    while (sent < job.size() || session->buffered() > 0) {
+        const qsizetype taken = sent < job.size() ? session->receive(job.sliced(sent)) : 0;
+        sent += taken;
+        const qsizetype before = session->buffered();
+        session->processStep();
+        // The printer is always ready here, so every step takes bytes; this only guards the loop.
+        if (taken == 0 && session->buffered() == before)
+            break;
+    }
+    session->finish();
+    PaperRoll* paper = printer.paper();
+    if (!paper->isBlank()) {
+        Receipt rest;
+        rest.number = paper->receiptsCut() + 1;
+        rest.image = paper->currentImage().convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
+        rest.lines = paper->currentLines();
+        rest.bands = paper->currentBands();
+        rendered.receipts << rest;
+        rendered.lastUncut = true;
+    }
+    printer.setListener(nullptr);
+    return rendered;
+}
+
+} // namespace virt
