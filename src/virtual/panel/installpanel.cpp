@@ -80,9 +80,13 @@ void installVirtualPanel() {
     QObject::connect(hub, &virt::VirtualPrinterHub::printerOpened, hub, [](virt::VirtualPrinter* printer) {
         if (!panelWanted() || !qobject_cast<QApplication*>(QCoreApplication::instance()))
             return;
-        // The window lives as long as its printer.
+        // The window lives as long as its printer, but no longer than the event loop: the printers go
+        // with the application object, after its event dispatcher, and the wire monitor would ask
+        // that dispatcher for a timer when its printer's wire log goes.
         auto* panel = new virt::VirtualPanel(printer);
         QObject::connect(printer, &QObject::destroyed, panel, &QObject::deleteLater);
+        QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, panel,
+                         &QObject::deleteLater);
         placeVirtualPanel(panel);
         // It appears beside the window in use and leaves it the keyboard: the next Space belongs there.
         panel->setAttribute(Qt::WA_ShowWithoutActivating);
