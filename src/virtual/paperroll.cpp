@@ -6,12 +6,35 @@
 
 #include <QPainter>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace virt {
 
 namespace {
 
-// The first `rows` of the canvas at one bit a dot, read straight off it: the canvas holds only
-// black and white, so one channel tells (and this is much quicker than a general conversion).
+// Eight pixels of the canvas as one byte of dots, first pixel in the top bit. The canvas holds only
+// black and white: black has the blue channel's top bit clear, white has it set.
+inline uchar dotsOf(const QRgb* in) {
+#ifdef __SSE2__
+    // The blue channel's top bit moved to each pixel's sign bit, four pixels a mask.
+    static constexpr uchar kReversed[16] = {0x0, 0x8, 0x4, 0xC, 0x2, 0xA, 0x6, 0xE,
+                                            0x1, 0x9, 0x5, 0xD, 0x3, 0xB, 0x7, 0xF};
+    const __m128i low = _mm_slli_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in)), 24);
+    const __m128i high = _mm_slli_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 4)), 24);
+    const int white = _mm_movemask_ps(_mm_castsi128_ps(low)) | _mm_movemask_ps(_mm_castsi128_ps(high)) << 4;
+    return uchar(~(kReversed[white & 0xF] << 4 | kReversed[white >> 4]));
+#else
+    uchar byte = 0;
+    for (int bit = 0; bit < 8; ++bit)
+        byte |= uchar((~in[bit] >> 7 & 1) << (7 - bit));
+    return byte;
+#endif
+}
+
+// The first `rows` of the canvas at one bit a dot, read straight off it (much quicker than a
+// general conversion, and a long receipt is cut while the program ends).
 QImage oneBitADot(const QImage& canvas, int rows) {
     const int width = canvas.isNull() ? 1 : canvas.width();
     QImage dots(width, qMax(1, rows), QImage::Format_Mono);
@@ -20,12 +43,11 @@ QImage oneBitADot(const QImage& canvas, int rows) {
     uchar* out = dots.bits();
     for (int y = 0; y < rows; ++y, out += dots.bytesPerLine()) {
         const auto* in = reinterpret_cast<const QRgb*>(canvas.constScanLine(y));
-        for (int x = 0; x < width; x += 8) {
-            uchar byte = 0;
-            for (int bit = 0; bit < 8 && x + bit < width; ++bit)
-                byte |= uchar((qBlue(in[x + bit]) < 128) << (7 - bit));
-            out[x >> 3] = byte;
-        }
+        int x = 0;
+        for (; x + 8 <= width; x += 8)
+            out[x >> 3] = dotsOf(in + x);
+        for (; x < width; ++x)
+            out[x >> 3] |= uchar((~in[x] >> 7 & 1) << (7 - (x & 7)));
     }
     return dots;
 }
@@ -176,8 +198,8 @@ Receipt PaperRoll::cut(CutKind kind, int aboveHead) {
                      size_t(restRows) * size_t(m_canvas.bytesPerLine()));
     whiten(qMax(0, restRows), bottom);
     // A long receipt's canvas goes once it is cut, not while the printer tears off more of it.
-    if (kind != CutKind::Torn && m_canvas.height() > kKeptCanvasDots && bottom - cutAt < kKeptCanvasDots)
-        m_canvas = m_canvas.copy(0, 0, m_width, kKeptCanvasDots);
+    if (kind != CutKind::Torn && m_canvas.height() > m_keptCanvasDots && bottom - cutAt < m_keptCanvasDots)
+        m_canvas = m_canvas.copy(0, 0, m_width, m_keptCanvasDots);
     m_position = carried;
     m_inkBottom = carried > 0 ? bottom - cutAt : 0;
     m_lines = restLines;

@@ -41,6 +41,9 @@ public:
     explicit PaperRoll(int widthDots, QObject* parent = nullptr);
 
     int width() const { return m_width; }
+    // How much canvas the roll keeps drawn between receipts; more spares a long receipt's regrowth
+    // at the cost of memory (a renderer that prints one job and goes wants the most).
+    void setKeptCanvasDots(int dots) { m_keptCanvasDots = qBound(256, dots, kMaxReceiptDots); }
     // Where the next line starts, in dots from the top of the current receipt.
     int position() const { return m_position; }
     bool isBlank() const { return m_position == 0 && m_inkBottom == 0 && m_lines.isEmpty(); }
@@ -88,6 +91,7 @@ private:
     QList<PrintedLine> m_lines;
     QList<PaperBand> m_bands;
     InkSource* m_source = nullptr;
+    int m_keptCanvasDots = kKeptCanvasDots;
     QList<Receipt> m_receipts;
     int m_cutCount = 0;
     qint64 m_keptDots = 0;

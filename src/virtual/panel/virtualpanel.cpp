@@ -1,6 +1,7 @@
 #include "virtualpanel.h"
 
 #include "paperview.h"
+#include "paperwirelink.h"
 #include "virtual/virtualprinter.h"
 
 #include <QButtonGroup>
@@ -220,6 +221,7 @@ void VirtualPanel::connectAll() {
     connect(printer->paper(), &PaperRoll::changed, m_repaint, qOverload<>(&QTimer::start));
     connect(m_repaint, &QTimer::timeout, this, &VirtualPanel::paperChanged);
     connect(printer->wireLog(), &QAbstractItemModel::rowsInserted, m_wire, &QListView::scrollToBottom);
+    new PaperWireLink(m_paperView, m_paperScroll, m_wire, printer->wireLog(), this);
 }
 
 void VirtualPanel::showSensors() {

@@ -3,13 +3,30 @@
 #include "virtual/escpossession.h"
 #include "virtual/virtualprinter.h"
 
+#include <algorithm>
+
 namespace virt {
+
+namespace {
+
+bool hasDots(const QImage& image) {
+    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
+    for (int y = 0; y < grey.height(); ++y) {
+        const uchar* row = grey.constScanLine(y);
+        if (std::any_of(row, row + grey.width(), [](uchar level) { return level < 128; }))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
 
 RenderedJob JobRenderer::render(QByteArrayView job) const {
     RenderedJob rendered;
     VirtualPrinter printer(QStringLiteral("render"), m_profile);
     printer.setPersonality(m_personality);
     printer.setListener(&rendered.listing);
+    printer.paper()->setKeptCanvasDots(PaperRoll::kMaxReceiptDots);
     QObject::connect(printer.paper(), &PaperRoll::receiptClosed, &printer,
                      [&rendered](const Receipt& receipt) { rendered.receipts << receipt; });
     EscPosSession* session = printer.attach([](const QByteArray&) {});
@@ -25,7 +42,8 @@ RenderedJob JobRenderer::render(QByteArrayView job) const {
     }
     session->finish();
     PaperRoll* paper = printer.paper();
-    if (!paper->isBlank()) {
+    // Blank paper left between the head and the blade after the last cut is no receipt.
+    if (!paper->isBlank() && (!paper->currentLines().isEmpty() || hasDots(paper->currentImage()))) {
         Receipt rest;
         rest.number = paper->receiptsCut() + 1;
         rest.image = paper->currentImage().convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);

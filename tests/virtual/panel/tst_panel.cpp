@@ -29,6 +29,7 @@ private Q_SLOTS:
     void everyControlHasAnAccessibleName();
     void wireMonitorShowsBothDirections();
     void paperGrowsAndClears();
+    void paperAndWireMonitorPointAtEachOther();
     void ctrlWheelZoomsAndTheShownReceiptSaves();
     void hiddenForHeadlessRuns();
     void opensOnTheNewestLineAndBytes();
@@ -138,6 +139,47 @@ void TestPanel::paperGrowsAndClears() {
     panel.findChild<QPushButton*>(QStringLiteral("clearPaper"))->click();
     QVERIFY(h.printer->paper()->receipts().isEmpty());
     QVERIFY(h.printer->paper()->isBlank());
+}
+
+// A styled line clicked selects its style, text and line feed; an image's bytes selected mark the
+// image; the arrow keys step to the next band.
+void TestPanel::paperAndWireMonitorPointAtEachOther() {
+    PrinterHarness h;
+    VirtualPanel panel(h.printer.get());
+    auto* view = panel.findChild<PaperView*>();
+    auto* wire = panel.findChild<QListView*>(QStringLiteral("wireMonitor"));
+    const QByteArray image = QByteArray::fromHex("1d7630000200080000") + QByteArray(16, char(0xF0));
+    h.send(QByteArray("plain\n") + QByteArray::fromHex("1b4501") + "bold\n" + QByteArray::fromHex("1b4500") +
+           image);
+    view->resize(view->sizeHint());
+    const auto selectedNames = [&] {
+        QStringList names;
+        for (const QModelIndex& index : wire->selectionModel()->selectedRows())
+            names << WireLog::format(h.printer->wireLog()->entries().at(index.row()));
+        return names.join(u'|');
+    };
+    const QList<PrintedLine>& lines = h.printer->paper()->currentLines();
+    QTest::mouseClick(view, Qt::LeftButton, {}, view->mapFrom(view, QPoint(100, 12 + lines.at(1).top + 10)));
+    QVERIFY2(selectedNames().contains(QLatin1String("ESC E")) &&
+                 selectedNames().contains(QLatin1String("\"bold\"")) &&
+                 selectedNames().contains(QLatin1String("LF")) &&
+                 !selectedNames().contains(QLatin1String("plain")),
+             qPrintable(selectedNames()));
+    QCOMPARE(view->marked().from, 6);
+    QCOMPARE(view->marked().to, 6 + 3 + 5);
+
+    const auto& entries = h.printer->wireLog()->entries();
+    const auto raster = std::find_if(entries.begin(), entries.end(), [](const WireLog::Entry& entry) {
+        return entry.name.contains(u"GS v");
+    });
+    QVERIFY(raster != entries.end());
+    wire->selectionModel()->select(h.printer->wireLog()->index(int(raster - entries.begin())),
+                                   QItemSelectionModel::ClearAndSelect);
+    QCOMPARE(view->marked().from, 6 + 3 + 5 + 3);
+    QCOMPARE(view->markPrintedBy(view->marked()).height(), 8);
+
+    QTest::keyClick(view, Qt::Key_Up);
+    QCOMPARE(view->marked().from, 6);
 }
 
 void TestPanel::ctrlWheelZoomsAndTheShownReceiptSaves() {
