@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl1-mesa-dev
-    libzint-dev zint zbar-tools python3-zxing-cpp
+    libzint-dev zint zbar-tools python3-zxing-cpp zlib1g-dev
     fonts-dejavu-core
     xvfb xauth
     "$@"

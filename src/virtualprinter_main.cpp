@@ -178,6 +178,7 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     std::unique_ptr<virt::GoldenFolder> goldens;
+    QStringList compared;
     if (parser.isSet(expectOption)) {
         if (capture.isEmpty()) {
             err << "posling-virtual-printer: --expect compares the receipts captured: name --capture too\n";
@@ -186,10 +187,10 @@ int main(int argc, char* argv[]) {
         goldens = std::make_unique<virt::GoldenFolder>(parser.value(expectOption), capture,
                                                        parser.isSet(updateOption));
         QObject::connect(&printer, &virt::VirtualPrinter::receiptSaved, &printer,
-                         [&goldens](const QString& path, const virt::Receipt& receipt) {
+                         [&goldens, &compared](const QString& path, const virt::Receipt& receipt) {
+                             compared << QFileInfo(path).fileName();
                              QTextStream(stdout)
-                                 << goldens->check(QFileInfo(path).fileName(), receipt.image, receipt.bands)
-                                 << Qt::endl;
+                                 << goldens->check(compared.last(), receipt.image, receipt.bands) << Qt::endl;
                          });
     }
     if (parser.isSet(realSpeedOption))
@@ -223,5 +224,8 @@ int main(int argc, char* argv[]) {
     }
     const int code = app.exec();
     printer.finish();
+    if (goldens) // goldens no receipt of this run matched
+        for (const QString& line : goldens->unprinted(QStringLiteral("receipt"), compared))
+            QTextStream(stdout) << line << Qt::endl;
     return code != 0 ? code : goldens && goldens->differences() > 0 ? 1 : 0;
 }

@@ -1,8 +1,8 @@
 #include "capturefolder.h"
 
+#include "monopng.h"
 #include "opos/userfiles.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QLoggingCategory>
 
@@ -14,12 +14,7 @@ QByteArray receiptPng(const QImage& image) {
     const QImage dots = image.format() == QImage::Format_Mono
                             ? image
                             : image.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    if (!dots.save(&buffer, "PNG", 80)) // light compression: quick
-        return QByteArray();
-    return png;
+    return monoPng(dots);
 }
 
 CaptureFolder::CaptureFolder(const QString& path, QObject* parent) : QObject(parent), m_path(path) {}

@@ -5,6 +5,9 @@
 #include <QPainter>
 #include <QTransform>
 
+#include <algorithm>
+#include <cstring>
+
 namespace virt {
 
 namespace {
@@ -71,6 +74,21 @@ QImage emboldened(const QImage& cell) {
     QImage out = cell.copy();
     QPainter painter(&out);
     painter.drawImage(1, 0, cell);
+    return out;
+}
+
+// Each dot of the cell as a block of widthMul x heightMul dots, as the printer doubles them (a
+// general scale is many times slower, and random data changes sizes often).
+QImage magnified(const QImage& cell, int widthMul, int heightMul) {
+    QImage out(cell.width() * widthMul, cell.height() * heightMul, cell.format());
+    for (int y = 0; y < cell.height(); ++y) {
+        const QRgb* src = reinterpret_cast<const QRgb*>(cell.constScanLine(y));
+        QRgb* first = reinterpret_cast<QRgb*>(out.scanLine(y * heightMul));
+        for (int x = 0; x < cell.width(); ++x)
+            std::fill_n(first + x * widthMul, widthMul, src[x]);
+        for (int copy = 1; copy < heightMul; ++copy)
+            std::memcpy(out.scanLine(y * heightMul + copy), first, size_t(out.width()) * sizeof(QRgb));
+    }
     return out;
 }
 
@@ -157,8 +175,7 @@ QImage GlyphRenderer::draw(QChar ch, const TextStyle& style) {
     if (style.rotate90)
         out = out.transformed(QTransform().rotate(90), Qt::FastTransformation);
     if (style.widthMul > 1 || style.heightMul > 1)
-        out = out.scaled(out.width() * style.widthMul, out.height() * style.heightMul, Qt::IgnoreAspectRatio,
-                         Qt::FastTransformation);
+        out = magnified(out, style.widthMul, style.heightMul);
     if (style.reverse)
         out = inverted(out);
     return out;

@@ -4,55 +4,9 @@
 #include <cstring>
 #include <utility>
 
-#include <QPainter>
-
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
+#include "paperdots.h"
 
 namespace virt {
-
-namespace {
-
-// Eight pixels of the canvas as one byte of dots, first pixel in the top bit. The canvas holds only
-// black and white: black has the blue channel's top bit clear, white has it set.
-inline uchar dotsOf(const QRgb* in) {
-#ifdef __SSE2__
-    // The blue channel's top bit moved to each pixel's sign bit, four pixels a mask.
-    static constexpr uchar kReversed[16] = {0x0, 0x8, 0x4, 0xC, 0x2, 0xA, 0x6, 0xE,
-                                            0x1, 0x9, 0x5, 0xD, 0x3, 0xB, 0x7, 0xF};
-    const __m128i low = _mm_slli_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in)), 24);
-    const __m128i high = _mm_slli_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 4)), 24);
-    const int white = _mm_movemask_ps(_mm_castsi128_ps(low)) | _mm_movemask_ps(_mm_castsi128_ps(high)) << 4;
-    return uchar(~(kReversed[white & 0xF] << 4 | kReversed[white >> 4]));
-#else
-    uchar byte = 0;
-    for (int bit = 0; bit < 8; ++bit)
-        byte |= uchar((~in[bit] >> 7 & 1) << (7 - bit));
-    return byte;
-#endif
-}
-
-// The first `rows` of the canvas at one bit a dot, read straight off it (much quicker than a
-// general conversion, and a long receipt is cut while the program ends).
-QImage oneBitADot(const QImage& canvas, int rows) {
-    const int width = canvas.isNull() ? 1 : canvas.width();
-    QImage dots(width, qMax(1, rows), QImage::Format_Mono);
-    dots.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
-    dots.fill(0);
-    uchar* out = dots.bits();
-    for (int y = 0; y < rows; ++y, out += dots.bytesPerLine()) {
-        const auto* in = reinterpret_cast<const QRgb*>(canvas.constScanLine(y));
-        int x = 0;
-        for (; x + 8 <= width; x += 8)
-            out[x >> 3] = dotsOf(in + x);
-        for (; x < width; ++x)
-            out[x >> 3] |= uchar((~in[x] >> 7 & 1) << (7 - (x & 7)));
-    }
-    return dots;
-}
-
-} // namespace
 
 PaperRoll::PaperRoll(int widthDots, QObject* parent) : QObject(parent), m_width(widthDots) {}
 
@@ -60,12 +14,11 @@ void PaperRoll::ensureHeight(int height) {
     if (height <= m_canvas.height())
         return;
     const int newHeight = qMin(kMaxReceiptDots, qMax(height, qMax(256, m_canvas.height() * 2)));
-    QImage grown(m_width, newHeight, QImage::Format_RGB32);
-    const int kept = m_canvas.isNull() ? 0 : m_canvas.height();
+    QImage grown = blankCanvas(m_width, newHeight);
+    const int kept = m_canvas.isNull() ? 0 : qMin(m_canvas.height(), m_inkBottom);
     if (kept > 0)
         std::memcpy(grown.bits(), m_canvas.constBits(), size_t(kept) * size_t(grown.bytesPerLine()));
-    m_canvas = std::move(grown); // not shared, so whitening writes in place
-    whiten(kept, newHeight);
+    m_canvas = std::move(grown);
 }
 
 // Rows of the canvas back to blank paper. Rows below what is printed are always blank, so the
@@ -73,10 +26,8 @@ void PaperRoll::ensureHeight(int height) {
 void PaperRoll::whiten(int from, int to) {
     from = qMax(0, from);
     to = qMin(to, m_canvas.height());
-    for (int y = from; y < to; ++y) {
-        QRgb* row = reinterpret_cast<QRgb*>(m_canvas.scanLine(y));
-        std::fill_n(row, m_width, qRgb(255, 255, 255));
-    }
+    if (from < to) // the rows lie one after another
+        std::memset(m_canvas.scanLine(from), 255, size_t(to - from) * size_t(m_canvas.bytesPerLine()));
 }
 
 void PaperRoll::reserve(int height) {
@@ -91,8 +42,7 @@ void PaperRoll::draw(const QImage& ink, int x, int y) {
         return;
     const int bottom = qMin(kMaxReceiptDots, y + ink.height());
     ensureHeight(bottom);
-    QPainter painter(&m_canvas);
-    painter.drawImage(x, y, ink);
+    inkOnto(m_canvas, ink, x, y);
     m_inkBottom = qMax(m_inkBottom, bottom);
     noteBand(y, bottom - y);
     Q_EMIT changed();
@@ -123,10 +73,7 @@ bool PaperRoll::eraseLine(int top, int height, const QString& text) {
         m_lines.removeAt(i);
         // The bytes made nothing that reached the customer.
         m_bands.removeIf([&](const PaperBand& band) { return band.top == top && band.height >= height; });
-        if (!m_canvas.isNull()) {
-            QPainter painter(&m_canvas);
-            painter.fillRect(0, top, m_width, height, Qt::white);
-        }
+        whiten(top, top + height);
         Q_EMIT changed();
         return true;
     }
@@ -196,7 +143,7 @@ Receipt PaperRoll::cut(CutKind kind, int aboveHead) {
     if (restRows > 0)
         std::memmove(m_canvas.bits(), m_canvas.constBits() + qsizetype(cutAt) * m_canvas.bytesPerLine(),
                      size_t(restRows) * size_t(m_canvas.bytesPerLine()));
-    whiten(qMax(0, restRows), bottom);
+    whiten(qMax(0, restRows), qMax(restRows, m_inkBottom)); // below the ink the paper is blank already
     // A long receipt's canvas goes once it is cut, not while the printer tears off more of it.
     if (kind != CutKind::Torn && m_canvas.height() > m_keptCanvasDots && bottom - cutAt < m_keptCanvasDots)
         m_canvas = m_canvas.copy(0, 0, m_width, m_keptCanvasDots);

@@ -1,6 +1,7 @@
 #include "virtualprinter.h"
 
 #include "escpossession.h"
+#include "paperdots.h"
 
 namespace virt {
 
@@ -254,7 +255,9 @@ void VirtualPrinter::finish() {
     if (m_finished)
         return;
     m_finished = true;
-    if (m_capture && !m_paper.isBlank()) {
+    // Blank paper left between the head and the blade after the last cut is no receipt.
+    if (m_capture && !m_paper.isBlank() &&
+        (!m_paper.currentLines().isEmpty() || hasDots(m_paper.currentImage()))) {
         Receipt rest;
         rest.number = m_paper.receiptsCut() + 1;
         rest.image = m_paper.currentImage();

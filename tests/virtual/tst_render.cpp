@@ -164,6 +164,10 @@ void TestRender::commandLineExitCodes_data() {
     QTest::newRow("unknown profile") << QStringList{report, QStringLiteral("--out"), QStringLiteral("OUT"),
                                                     QStringLiteral("--profile"), QStringLiteral("99mm")}
                                      << 2;
+    QTest::newRow("goldens in the output folder")
+        << QStringList{report, QStringLiteral("--out"), QStringLiteral("OUT"), QStringLiteral("--expect"),
+                       QStringLiteral("OUT")}
+        << 2;
     QTest::newRow("a folder as the job")
         << QStringList{QStringLiteral(POSLING_TEST_DATA), QStringLiteral("--out"), QStringLiteral("OUT")}
         << 2;

@@ -1,5 +1,6 @@
 #include "paperview.h"
 
+#include "virtual/paperdots.h"
 #include "virtual/paperroll.h"
 
 #include <QKeyEvent>
@@ -74,19 +75,9 @@ QImage PaperView::receiptAt(int y) const {
         return {};
     // Just after a cut the view shows the blank paper still in the printer: the receipt meant is
     // the one just cut.
-    if (at > 0 && at == all.size() - 1 && m_paper->currentLines().isEmpty() && !hasInk(all.at(at).image))
+    if (at > 0 && at == all.size() - 1 && m_paper->currentLines().isEmpty() && !hasDots(all.at(at).image))
         --at;
     return all.at(at).image;
-}
-
-bool PaperView::hasInk(const QImage& image) {
-    const QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
-    for (int row = 0; row < gray.height(); ++row) {
-        const uchar* line = gray.constScanLine(row);
-        if (std::any_of(line, line + gray.width(), [](uchar level) { return level < 128; }))
-            return true;
-    }
-    return false;
 }
 
 QRect PaperView::bandRect(const Sheet& sheet, const PaperBand& band) const {

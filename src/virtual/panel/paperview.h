@@ -50,7 +50,6 @@ private:
     };
     QList<Sheet> sheets() const;
     int contentHeight() const;
-    static bool hasInk(const QImage& image);
     QRect bandRect(const Sheet& sheet, const PaperBand& band) const;
     // Moves the mark to the band before (-1) or after (+1) the marked one.
     void stepMark(int direction);

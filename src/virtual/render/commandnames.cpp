@@ -92,28 +92,55 @@ const QHash<QByteArray, QByteArray>& parameterNames() {
     return names;
 }
 
-// GS ( and GS 8 are named with their function byte, GS v with its 0; that byte is part of the name.
-QString mnemonicOf(const CommandEntry& entry, QByteArrayView frame, bool* withFunction) {
+// ESC (, FS (, GS ( and GS 8 are named with their function byte, GS v with its 0: that byte is part
+// of the name. GS k names its length byte where the symbology has one (m 65 and up).
+struct Naming {
+    QString mnemonic;
+    QList<QByteArray> names;
+    int firstParameter = 0;
+};
+
+Naming namingOf(const CommandEntry& entry, QByteArrayView frame) {
     const QLatin1String mnemonic(entry.mnemonic);
-    *withFunction = (mnemonic == QLatin1String("GS (") || mnemonic == QLatin1String("GS 8") ||
-                     mnemonic == QLatin1String("GS v")) &&
-                    frame.size() > 2 && quint8(frame[2]) >= 0x20 && quint8(frame[2]) < 0x7F;
-    return *withFunction ? mnemonic + QLatin1Char(' ') + QLatin1Char(frame[2]) : QString(mnemonic);
+    const bool withFunction = (mnemonic == QLatin1String("GS (") || mnemonic == QLatin1String("GS 8") ||
+                               mnemonic == QLatin1String("GS v") || mnemonic == QLatin1String("ESC (") ||
+                               mnemonic == QLatin1String("FS (")) &&
+                              frame.size() > 2 && quint8(frame[2]) >= 0x20 && quint8(frame[2]) < 0x7F;
+    Naming naming;
+    naming.mnemonic = withFunction ? mnemonic + QLatin1Char(' ') + QLatin1Char(frame[2]) : QString(mnemonic);
+    naming.firstParameter = entry.prefixLength + (withFunction ? 1 : 0);
+    const QHash<QByteArray, QByteArray>& names = parameterNames();
+    auto found = names.constFind(naming.mnemonic.toLatin1());
+    if (found == names.constEnd())
+        found = names.constFind(QByteArray(entry.mnemonic));
+    if (found != names.constEnd())
+        naming.names = found->split(' ');
+    if (mnemonic == QLatin1String("GS k") && frame.size() > 2 && quint8(frame[2]) >= 65)
+        naming.names = {"m", "n", "..."};
+    return naming;
+}
+
+// Naming is asked for every command of a job: it is worked out once per command and function.
+const Naming& cachedNaming(const CommandEntry& entry, QByteArrayView frame) {
+    static QHash<quint64, Naming> cache;
+    const quint8 function = frame.size() > 2 ? quint8(frame[2]) : 0;
+    const bool barcodeWithLength = QLatin1String(entry.mnemonic) == QLatin1String("GS k") && function >= 65;
+    const quint64 key =
+        (quint64(quintptr(&entry)) << 9) | (quint64(function) << 1) | (barcodeWithLength ? 1 : 0);
+    auto it = cache.constFind(key);
+    if (it == cache.constEnd())
+        it = cache.insert(key, namingOf(entry, frame));
+    return *it;
 }
 
 } // namespace
 
 CommandParameters commandParameters(const CommandEntry& entry, QByteArrayView frame) {
+    const Naming& naming = cachedNaming(entry, frame);
     CommandParameters parameters;
-    bool withFunction = false;
-    parameters.mnemonic = mnemonicOf(entry, frame, &withFunction);
-    qsizetype at = entry.prefixLength + (withFunction ? 1 : 0);
-    const QHash<QByteArray, QByteArray>& names = parameterNames();
-    auto found = names.constFind(parameters.mnemonic.toLatin1());
-    if (found == names.constEnd())
-        found = names.constFind(QByteArray(entry.mnemonic));
-    const QList<QByteArray> list = found == names.constEnd() ? QList<QByteArray>() : found->split(' ');
-    for (const QByteArray& name : list) {
+    parameters.mnemonic = naming.mnemonic;
+    qsizetype at = naming.firstParameter;
+    for (const QByteArray& name : naming.names) {
         if (name == "..." || at >= frame.size())
             break;
         parameters.values.append({name, quint8(frame[at])});

@@ -46,12 +46,14 @@ QString GoldenFolder::check(const QString& name, const QImage& image, const QLis
             .arg(name, golden, file.ok() ? QStringLiteral("not a PNG image") : file.error);
     }
     const ReceiptComparison comparison = compareReceipts(expected, image);
-    if (comparison.same())
-        return QStringLiteral("%1: same").arg(name);
-    ++m_differences;
-    QString line = QStringLiteral("%1: %2").arg(name, describeDifference(comparison, bands));
     const QString diff =
         QDir(m_diffs).filePath(QFileInfo(name).completeBaseName() + QStringLiteral(".diff.png"));
+    if (comparison.same()) {
+        QFile::remove(diff); // an earlier run's difference is gone
+        return QStringLiteral("%1: same").arg(name);
+    }
+    ++m_differences;
+    QString line = QStringLiteral("%1: %2").arg(name, describeDifference(comparison, bands));
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
+
 namespace virt {
 
 // A folder of golden receipts, one PNG per receipt by name: each new receipt is compared with the
@@ -22,14 +24,15 @@ public:
     // prints. Each is a difference; updating removes them.
     QStringList unprinted(const QString& stem, const QStringList& printed);
 
-    int differences() const { return m_differences; }
+    // Receipts may be checked on several threads at once, each its own name.
+    int differences() const { return m_differences.load(); }
     const QString& goldens() const { return m_goldens; }
 
 private:
     QString m_goldens;
     QString m_diffs;
     bool m_update;
-    int m_differences = 0;
+    std::atomic<int> m_differences = 0;
 };
 
 } // namespace virt

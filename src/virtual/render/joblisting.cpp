@@ -41,6 +41,20 @@ void appendString(QByteArray& out, QByteArrayView text) {
     out += '"';
 }
 
+// "bytes":"1B 40", written straight into the line: a job of random bytes lists a million pieces.
+void appendHex(QByteArray& out, QByteArrayView bytes) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    out += ",\"bytes\":\"";
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (i > 0)
+            out += ' ';
+        const auto byte = quint8(bytes[i]);
+        out += kDigits[byte >> 4];
+        out += kDigits[byte & 0xF];
+    }
+    out += '"';
+}
+
 const char* effectOf(HeardItem::Kind kind) {
     switch (kind) {
     case HeardItem::Kind::Unknown:
@@ -61,10 +75,8 @@ void appendLine(QByteArray& out, const JobListing::Item& item, qint64 from, qint
     out += "{\"offset\":" + QByteArray::number(from) + ",\"length\":" + QByteArray::number(to - from);
     const qsizetype skip = from - item.bytes.from;
     const QByteArray head = item.head.mid(skip, to - from);
-    if (item.kind != HeardItem::Kind::Cleared) {
-        out += ",\"bytes\":";
-        appendString(out, head.toHex(' ').toUpper());
-    }
+    if (item.kind != HeardItem::Kind::Cleared)
+        appendHex(out, head);
     if (item.kind == HeardItem::Kind::Text) {
         out += ",\"text\":";
         appendString(out, head);

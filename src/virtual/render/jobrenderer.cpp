@@ -1,34 +1,25 @@
 #include "jobrenderer.h"
 
 #include "virtual/escpossession.h"
+#include "virtual/paperdots.h"
 #include "virtual/virtualprinter.h"
-
-#include <algorithm>
 
 namespace virt {
 
-namespace {
-
-bool hasDots(const QImage& image) {
-    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
-    for (int y = 0; y < grey.height(); ++y) {
-        const uchar* row = grey.constScanLine(y);
-        if (std::any_of(row, row + grey.width(), [](uchar level) { return level < 128; }))
-            return true;
-    }
-    return false;
-}
-
-} // namespace
-
-RenderedJob JobRenderer::render(QByteArrayView job) const {
+RenderedJob JobRenderer::render(QByteArrayView job, const ReceiptSink& sink) const {
     RenderedJob rendered;
     VirtualPrinter printer(QStringLiteral("render"), m_profile);
     printer.setPersonality(m_personality);
     printer.setListener(&rendered.listing);
     printer.paper()->setKeptCanvasDots(PaperRoll::kMaxReceiptDots);
-    QObject::connect(printer.paper(), &PaperRoll::receiptClosed, &printer,
-                     [&rendered](const Receipt& receipt) { rendered.receipts << receipt; });
+    const auto take = [&rendered, &sink](const Receipt& receipt) {
+        rendered.receipts << receipt;
+        if (sink) {
+            sink(receipt);
+            rendered.receipts.last().image = QImage();
+        }
+    };
+    QObject::connect(printer.paper(), &PaperRoll::receiptClosed, &printer, take);
     EscPosSession* session = printer.attach([](const QByteArray&) {});
     qsizetype sent = 0;
     while (sent < job.size() || session->buffered() > 0) {
@@ -49,7 +40,7 @@ RenderedJob JobRenderer::render(QByteArrayView job) const {
         rest.image = paper->currentImage().convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
         rest.lines = paper->currentLines();
         rest.bands = paper->currentBands();
-        rendered.receipts << rest;
+        take(rest);
         rendered.lastUncut = true;
     }
     printer.setListener(nullptr);

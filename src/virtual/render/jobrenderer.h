@@ -8,6 +8,8 @@
 #include <QByteArray>
 #include <QList>
 
+#include <functional>
+
 namespace virt {
 
 // A job printed start to end with no server, window or event loop: what a host sending it as fast
@@ -23,7 +25,10 @@ public:
     JobRenderer(const VirtualProfile& profile, const ReplyPersonality& personality)
         : m_profile(profile), m_personality(personality) {}
 
-    RenderedJob render(QByteArrayView job) const;
+    // Each receipt, as it comes off the printer, goes to `sink` when there is one; the job then
+    // keeps the receipt without its image, so a long job does not hold all its paper at once.
+    using ReceiptSink = std::function<void(const Receipt& receipt)>;
+    RenderedJob render(QByteArrayView job, const ReceiptSink& sink = {}) const;
 
 private:
     VirtualProfile m_profile;

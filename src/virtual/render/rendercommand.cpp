@@ -3,7 +3,7 @@
 #include "goldenfolder.h"
 #include "jobrenderer.h"
 #include "opos/userfiles.h"
-#include "virtual/capturefolder.h"
+#include "receiptwriter.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -52,16 +52,8 @@ QString receiptName(const QString& stem, int number) {
     return QStringLiteral("%1-%2.png").arg(stem).arg(number, 4, 10, QLatin1Char('0'));
 }
 
-// Writes one job's files; returns the problem, or nothing.
-QString writeJob(const QDir& out, const QString& stem, const RenderedJob& job) {
-    for (const Receipt& receipt : job.receipts) {
-        const QByteArray png = receiptPng(receipt.image);
-        const QString path = out.filePath(receiptName(stem, receipt.number));
-        if (const QString problem = png.isEmpty() ? QStringLiteral("the image cannot be encoded")
-                                                  : opos::UserFileWriter(path).write(png);
-            !problem.isEmpty())
-            return QStringLiteral("%1: %2").arg(path, problem);
-    }
+// Writes a job's lines and listing; returns the problem, or nothing.
+QString writeTexts(const QDir& out, const QString& stem, const RenderedJob& job) {
     for (const auto& [suffix, bytes] :
          {std::pair{QStringLiteral(".txt"), linesText(job)},
           std::pair{QStringLiteral(".jsonl"), job.listing.jsonLines(job.receipts)}}) {
@@ -110,8 +102,11 @@ int runRenderCommand(const QStringList& arguments, QTextStream& out, QTextStream
     if (!parser.parse(QStringList{QStringLiteral("render")} + arguments))
         return usage(err, parser.errorText());
     if (parser.isSet(helpOption)) {
-        out << parser.helpText().replace(QStringLiteral("render [options]"),
-                                         QStringLiteral("posling-virtual-printer render [options]"));
+        QString help = parser.helpText();
+        const qsizetype options = help.indexOf(QLatin1String(" [options]"));
+        if (options >= 0)
+            help.insert(options, QLatin1String(" render"));
+        out << help;
         return 0;
     }
     if (!parser.isSet(outOption))
@@ -144,6 +139,11 @@ int runRenderCommand(const QStringList& arguments, QTextStream& out, QTextStream
     if (!QDir().mkpath(outDir.path()))
         return usage(err, QStringLiteral("--out %1 cannot be created").arg(outDir.path()));
 
+    if (parser.isSet(expectOption) && !parser.isSet(updateOption) &&
+        QFileInfo(parser.value(expectOption)).canonicalFilePath() ==
+            QFileInfo(outDir.path()).canonicalFilePath())
+        return usage(err, QStringLiteral("--out and --expect name the same folder: the receipts would "
+                                         "replace the goldens they are compared with"));
     std::optional<GoldenFolder> goldens;
     if (parser.isSet(expectOption))
         goldens.emplace(parser.value(expectOption), outDir.path(), parser.isSet(updateOption));
@@ -155,8 +155,15 @@ int runRenderCommand(const QStringList& arguments, QTextStream& out, QTextStream
                                         : opos::readUserFile(job.path, kMaxJobBytes);
         if (!file.ok())
             return usage(err, QStringLiteral("%1 cannot be read: %2").arg(job.path, file.error));
-        const RenderedJob rendered = renderer.render(file.bytes);
-        if (const QString problem = writeJob(outDir, job.stem, rendered); !problem.isEmpty()) {
+        ReceiptWriter writer(outDir, goldens ? &*goldens : nullptr);
+        QStringList printed;
+        const RenderedJob rendered = renderer.render(file.bytes, [&](const Receipt& receipt) {
+            printed << receiptName(job.stem, receipt.number);
+            writer.add(printed.last(), receipt);
+        });
+        QString problem = writeTexts(outDir, job.stem, rendered);
+        const QStringList lines = writer.finish(problem.isEmpty() ? &problem : nullptr);
+        if (!problem.isEmpty()) {
             err << "posling-virtual-printer render: " << problem << "\n";
             return 2;
         }
@@ -164,16 +171,8 @@ int runRenderCommand(const QStringList& arguments, QTextStream& out, QTextStream
             err << job.path << ": " << line << "\n";
             malformed = true;
         }
-        QStringList printed;
-        for (const Receipt& receipt : rendered.receipts) {
-            const QString name = receiptName(job.stem, receipt.number);
-            printed << name;
-            if (goldens)
-                out << goldens->check(name, receipt.image, receipt.bands) << "\n";
-            else
-                out << name << ": " << receipt.image.width() << "x" << receipt.image.height() << ", "
-                    << receipt.lines.size() << " lines\n";
-        }
+        for (const QString& line : lines)
+            out << line << "\n";
         if (goldens)
             for (const QString& line : goldens->unprinted(job.stem, printed))
                 out << line << "\n";
