@@ -2,6 +2,20 @@
 
 namespace virt {
 
+const char* skipReasonText(SkipReason reason) {
+    switch (reason) {
+    case SkipReason::UnknownControlByte:
+        return "unknown control byte";
+    case SkipReason::UnknownCommand:
+        return "unknown command";
+    case SkipReason::RefusedHeader:
+        return "refused header";
+    case SkipReason::TruncatedCommand:
+        return "truncated command";
+    }
+    return "skipped";
+}
+
 void EscPosInterpreter::take(quint8 byte) {
     if (m_entry) {
         m_frame.append(char(byte));
@@ -21,7 +35,7 @@ void EscPosInterpreter::take(quint8 byte) {
             m_sink->printable(byte);
         } else {
             ++m_unknown;
-            skip(QByteArray(1, char(byte)), "unknown control byte");
+            skip(QByteArray(1, char(byte)), SkipReason::UnknownControlByte);
         }
         return;
     }
@@ -36,13 +50,13 @@ void EscPosInterpreter::take(quint8 byte) {
     ++m_unknown;
     if (byte < 0x20) {
         // A control byte cannot be an argument of an unknown command: it starts something new.
-        skip(m_frame, "unknown command");
+        skip(m_frame, SkipReason::UnknownCommand);
         m_frame.clear();
         take(byte);
         return;
     }
     m_frame.append(char(byte));
-    skip(m_frame, "unknown command");
+    skip(m_frame, SkipReason::UnknownCommand);
     m_frame.clear();
 }
 
@@ -53,7 +67,7 @@ void EscPosInterpreter::check() {
         const QByteArray frame = m_frame;
         m_frame.clear();
         m_entry = nullptr;
-        skip(frame, "refused header");
+        skip(frame, SkipReason::RefusedHeader);
         return;
     }
     if (needed > 0 && m_frame.size() >= needed) {
@@ -70,7 +84,7 @@ void EscPosInterpreter::check() {
         m_frame.reserve(needed);
 }
 
-void EscPosInterpreter::skip(const QByteArray& bytes, const char* why) {
+void EscPosInterpreter::skip(const QByteArray& bytes, SkipReason why) {
     m_deliveredAt = m_frameStart;
     m_sink->skipped(bytes, why);
 }
@@ -81,7 +95,7 @@ void EscPosInterpreter::finish() {
     ++m_truncated;
     const QByteArray frame = m_frame;
     reset();
-    skip(frame, "truncated command");
+    skip(frame, SkipReason::TruncatedCommand);
 }
 
 void EscPosInterpreter::reset() {

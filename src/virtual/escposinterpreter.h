@@ -6,6 +6,11 @@
 
 namespace virt {
 
+// Why bytes were passed over rather than run.
+enum class SkipReason { UnknownControlByte, UnknownCommand, RefusedHeader, TruncatedCommand };
+// "unknown control byte", "unknown command", "refused header", "truncated command".
+const char* skipReasonText(SkipReason reason);
+
 // Receives what the interpreter recognises, one call per printable byte or complete command.
 class CommandSink {
 public:
@@ -13,8 +18,9 @@ public:
     virtual void printable(quint8 byte) = 0;
     // frame: the whole command, prefix and arguments.
     virtual void command(const CommandEntry& entry, const QByteArray& frame) = 0;
-    // Bytes skipped: an unknown command, or a command whose header was refused.
-    virtual void skipped(const QByteArray& bytes, const char* why) {
+    // Bytes skipped: an unknown command, a command whose header was refused, or one the stream
+    // ended inside.
+    virtual void skipped(const QByteArray& bytes, SkipReason why) {
         Q_UNUSED(bytes)
         Q_UNUSED(why)
     }
@@ -58,7 +64,7 @@ private:
     void take(quint8 byte);
     void begin() { m_frameStart = m_byteAt; }
     void check();
-    void skip(const QByteArray& bytes, const char* why);
+    void skip(const QByteArray& bytes, SkipReason why);
 
     CommandSink* m_sink;
     const CommandEntry* m_entry = nullptr;

@@ -140,17 +140,18 @@ void EscPosSession::printable(quint8 byte) {
         m_printer->paper()->setSource(nullptr);
 }
 
-void EscPosSession::skipped(const QByteArray& bytes, const char* why) {
+void EscPosSession::skipped(const QByteArray& bytes, SkipReason why) {
     beginItem(m_interpreter.deliveredAt(), bytes.size());
-    const QLatin1String reason(why);
-    endItem(reason == QLatin1String("refused header")      ? HeardItem::Kind::Refused
-            : reason == QLatin1String("truncated command") ? HeardItem::Kind::Truncated
-                                                           : HeardItem::Kind::Unknown,
+    endItem(why == SkipReason::RefusedHeader      ? HeardItem::Kind::Refused
+            : why == SkipReason::TruncatedCommand ? HeardItem::Kind::Truncated
+                                                  : HeardItem::Kind::Unknown,
             bytes);
-    m_printer->wireLog()->addCommand(WireLog::Direction::Received, bytes, QString::fromLatin1(why),
+    m_printer->wireLog()->addCommand(WireLog::Direction::Received, bytes,
+                                     QString::fromLatin1(skipReasonText(why)),
                                      WireLog::Source{link(), m_ink.commandFrom});
     // One bounded line, however long the frame: a truncated image may be a megabyte.
-    qCDebug(lcSession).noquote() << why << bytes.first(qMin<qsizetype>(bytes.size(), 32)).toHex(' ')
+    qCDebug(lcSession).noquote() << skipReasonText(why)
+                                 << bytes.first(qMin<qsizetype>(bytes.size(), 32)).toHex(' ')
                                  << (bytes.size() > 32 ? QStringLiteral("... (%1 bytes)").arg(bytes.size())
                                                        : QString());
 }

@@ -67,7 +67,7 @@ Q_SIGNALS:
 private:
     void printable(quint8 byte) override;
     void command(const CommandEntry& entry, const QByteArray& frame) override;
-    void skipped(const QByteArray& bytes, const char* why) override;
+    void skipped(const QByteArray& bytes, SkipReason why) override;
     void run(const CommandEntry& entry, const QByteArray& frame);
 
     // Acted on as they arrive; the copy in the buffer is passed over when the printer reaches it.

@@ -18,7 +18,7 @@ bool ReceiveBuffer::isRealtimeOnly(QByteArrayView bytes) {
         void command(const CommandEntry& entry, const QByteArray&) override {
             realtime = realtime && isRealtime(entry.id);
         }
-        void skipped(const QByteArray&, const char*) override { realtime = false; }
+        void skipped(const QByteArray&, SkipReason) override { realtime = false; }
     } check;
     EscPosInterpreter framer(&check);
     framer.feed(bytes);

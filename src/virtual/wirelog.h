@@ -43,7 +43,7 @@ public:
     void addCommand(Direction direction, const QByteArray& bytes, const QString& name, Source source = {});
     // Printable bytes join the previous text row while it is short and they follow it.
     void addText(quint8 byte, int link = 0, qint64 offset = -1);
-    // The rows whose bytes lie in `span`, first to last; and the bytes of a row.
+    // The received rows some of whose bytes lie in `span`, first to last.
     QList<int> rowsOf(const ByteSpan& span) const;
     void clear();
 

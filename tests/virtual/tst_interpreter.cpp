@@ -19,7 +19,7 @@ public:
         events.append(QString::fromLatin1(entry.mnemonic));
         frames.append(frame);
     }
-    void skipped(const QByteArray& bytes, const char*) override {
+    void skipped(const QByteArray& bytes, SkipReason) override {
         events.append(QStringLiteral("skip:") + QString::fromLatin1(bytes.toHex(' ').toUpper()));
     }
     QStringList events;
